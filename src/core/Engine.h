@@ -1,0 +1,68 @@
+#pragma once
+
+#include <irrlicht.h>
+
+#include <string>
+
+namespace modules {
+
+class GUI;
+class World;
+class CameraController;
+class ScreenLog;
+
+// The one global object: the device and what it hands out, and the objects that live for
+// the whole run. Tests and the batch runner drive the same pieces the window does.
+class Engine {
+public:
+    // The fixed simulation step: the 32-bit float nearest to 1/30 s.
+    static constexpr float SIMULATION_STEP = 0.033333335f;
+
+    // Runs the windowed program; returns the process exit status.
+    int main();
+
+    // Opens the device, fetches its interfaces, mounts the media folder and sets the caption.
+    // On failure returns false with a one-line message starting "Error: " in `error`.
+    bool openDevice(irr::video::E_DRIVER_TYPE driverType, const irr::core::dimension2du& size,
+                    bool fullScreen, std::string& error);
+    // Builds the screen log, the camera, seeds rand() with `seed`, the World and, when
+    // `withGui`, the GUI.
+    bool createScene(unsigned seed, bool withGui, std::string& error);
+    // One simulation step: only while an evolution runs.
+    void simulationStep();
+    // The scene graph's animation pass without drawing (collision response, transforms).
+    void animateScene(irr::u32 timeMs);
+    // Camera step, sensor lines, highlight, scene and GUI.
+    void drawFrame();
+    // Releases everything in the reverse order of creation.
+    void shutdown();
+
+    // More than 1000 * SIMULATION_STEP ms of timer time since the last frame (unsigned,
+    // so it survives the timer's wrap).
+    static bool frameDue(irr::u32 now, irr::u32 last);
+
+    // Ends a run that cannot go on: message to standard output and the screen log,
+    // back to the parameter dialog.
+    void abortRun(const char* message);
+
+    irr::IrrlichtDevice* device = nullptr;
+    irr::video::IVideoDriver* driver = nullptr;
+    irr::gui::IGUIEnvironment* guiEnvironment = nullptr;
+    irr::scene::ISceneManager* sceneManager = nullptr;
+    irr::ITimer* timer = nullptr;
+    irr::gui::ICursorControl* cursorControl = nullptr;
+    irr::io::IFileSystem* fileSystem = nullptr;
+    GUI* gui = nullptr;
+    World* world = nullptr;
+    CameraController* cameraController = nullptr;
+    ScreenLog* screenLog = nullptr;
+    bool fastMode = false;
+
+private:
+    void runLoop();
+    irr::u32 last = 0;
+};
+
+extern Engine engine;
+
+} // namespace modules

@@ -1,0 +1,6 @@
+#include "core/Engine.h"
+
+int main()
+{
+    return modules::engine.main();
+}

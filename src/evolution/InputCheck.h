@@ -1,0 +1,29 @@
+#pragma once
+
+#include "evolution/EvolutionParams.h"
+
+#include <irrlicht.h>
+
+#include <string>
+
+namespace modules {
+
+// True for a non-empty text of digits, points and slashes only.
+bool strIsNumber(irr::core::stringw s);
+
+// Converts an edit box's text for an integer field: truncated toward zero. False when the
+// value does not fit a 32-bit signed integer.
+bool textToInt(const irr::core::stringw& text, int& value);
+// Converts an edit box's text for a float field (wcstod, then 32-bit float).
+float textToFloat(const irr::core::stringw& text);
+
+// Bounds that keep a run buildable in memory and the program responsive. An empty text
+// means the parameters may start a run; otherwise a one-line reason for the screen log.
+std::wstring checkRunLimits(const EvolutionParams& params);
+
+constexpr int MAX_POPULATION_SIZE = 10000;
+constexpr int MAX_ITEM_COUNT = 10000;
+constexpr int MAX_HIDDEN_NEURONS = 10000;
+constexpr long long MAX_TOTAL_GENES = 20000000; // population x genome length
+
+} // namespace modules

@@ -1,0 +1,136 @@
+#include "gui/GUI.h"
+
+#include "core/Engine.h"
+#include "gui/GUIElementIDs.h"
+
+#include <filesystem>
+
+using namespace irr;
+
+namespace modules {
+
+namespace {
+
+template <typename T>
+T* lookUp(s32 id, gui::EGUI_ELEMENT_TYPE type, const char* kind, std::string& error)
+{
+    gui::IGUIElement* element = GUIElementIDs::getElementFromID(id, nullptr);
+    if (!element || element->getType() != type) {
+        error = std::string("Error: the panel layout \"") + GUI::LAYOUT_FILE + "\" has no " + kind + " with id "
+            + std::to_string(id) + ".";
+        return nullptr;
+    }
+    return static_cast<T*>(element);
+}
+
+std::string inMedia(const char* name)
+{
+    std::error_code ec;
+    return (std::filesystem::current_path(ec) / "media" / name).string();
+}
+
+} // namespace
+
+GUI::GUI(World* world, CameraController* cameraController)
+    : world(world)
+    , cameraController(cameraController)
+{
+    params = EvolutionParams();
+    engine.device->setEventReceiver(this);
+    engine.cursorControl->setVisible(true);
+
+    gui::IGUIFont* font = engine.guiEnvironment->getFont(FONT_FILE);
+    if (!font) {
+        error = std::string("Error: cannot load the font \"") + FONT_FILE + "\" (looked for "
+            + inMedia("font1/font.xml") + ").";
+        return;
+    }
+    engine.guiEnvironment->getSkin()->setFont(font);
+
+    if (!engine.guiEnvironment->loadGUI(LAYOUT_FILE, nullptr)) {
+        error = std::string("Error: cannot load the panel layout \"") + LAYOUT_FILE + "\" from "
+            + inMedia("") + ".";
+        return;
+    }
+    if (!lookUpElements())
+        return;
+
+    centreSetupWindow();
+    for (gui::IGUIWindow* window : {setupWindow, cameraWindow, fastModeWindow, runWindow})
+        window->getCloseButton()->setVisible(false);
+    cameraWindow->setVisible(false);
+    fastModeWindow->setVisible(false);
+    runWindow->setVisible(false);
+    updateGuiContents();
+}
+
+GUI::~GUI() = default;
+
+bool GUI::lookUpElements()
+{
+    using IDs = GUIElementIDs;
+    const auto window = [this](s32 id) {
+        return lookUp<gui::IGUIWindow>(id, gui::EGUIET_WINDOW, "window", error);
+    };
+    const auto edit = [this](s32 id) {
+        return lookUp<gui::IGUIEditBox>(id, gui::EGUIET_EDIT_BOX, "edit box", error);
+    };
+    return (setupWindow = window(IDs::SETUP_WINDOW))
+        && (cameraWindow = window(IDs::CAMERA_WINDOW))
+        && (fastModeWindow = window(IDs::FAST_MODE_WINDOW))
+        && (runWindow = window(IDs::RUN_WINDOW))
+        && (generationTimeEdit = edit(IDs::GENERATION_TIME_EDIT))
+        && (itemCountEdit = edit(IDs::ITEM_COUNT_EDIT))
+        && (populationSizeEdit = edit(IDs::POPULATION_SIZE_EDIT))
+        && (eliteCountEdit = edit(IDs::ELITE_COUNT_EDIT))
+        && (selectorCombo = lookUp<gui::IGUIComboBox>(IDs::SELECTOR_COMBO, gui::EGUIET_COMBO_BOX, "combo box", error))
+        && (crossoverRateEdit = edit(IDs::CROSSOVER_RATE_EDIT))
+        && (mutationRateEdit = edit(IDs::MUTATION_RATE_EDIT))
+        && (maxPerturbationEdit = edit(IDs::MAX_PERTURBATION_EDIT))
+        && (hiddenNeuronsEdit = edit(IDs::HIDDEN_NEURONS_EDIT))
+        && (weightRangeEdit = edit(IDs::WEIGHT_RANGE_EDIT));
+}
+
+void GUI::centreSetupWindow()
+{
+    const core::rect<s32> viewport = engine.driver->getViewPort();
+    const s32 viewWidth = viewport.getWidth();
+    const s32 viewHeight = viewport.getHeight();
+
+    core::rect<s32> area = setupWindow->getRelativePosition();
+    const s32 width = area.getWidth();
+    const s32 left = viewWidth / 2 - width / 2;
+    setupWindow->setRelativePosition(core::rect<s32>(left, area.UpperLeftCorner.Y, left + width,
+                                                     area.LowerRightCorner.Y));
+
+    area = setupWindow->getRelativePosition();
+    const s32 height = area.getHeight();
+    const s32 top = viewHeight / 2 - height / 2;
+    setupWindow->setRelativePosition(core::rect<s32>(area.UpperLeftCorner.X, top, area.LowerRightCorner.X,
+                                                     top + height));
+}
+
+void GUI::showSetupPanel()
+{
+    setupWindow->setVisible(true);
+    cameraWindow->setVisible(false);
+    runWindow->setVisible(false);
+    fastModeWindow->setVisible(false);
+}
+
+void GUI::showRunningPanel()
+{
+    setupWindow->setVisible(false);
+    cameraWindow->setVisible(true);
+    runWindow->setVisible(true);
+    fastModeWindow->setVisible(false);
+}
+
+void GUI::showFastPanel()
+{
+    cameraWindow->setVisible(false);
+    runWindow->setVisible(false);
+    fastModeWindow->setVisible(true);
+}
+
+} // namespace modules

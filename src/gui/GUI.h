@@ -1,0 +1,66 @@
+#pragma once
+
+#include "evolution/EvolutionParams.h"
+
+#include <irrlicht.h>
+
+#include <string>
+
+namespace modules {
+
+class World;
+class CameraController;
+
+// The panel loaded from "gui.xml", the device's event receiver and the parameter record.
+class GUI : public irr::IEventReceiver {
+public:
+    static constexpr const char* FONT_FILE = "media/font1/font.xml";
+    static constexpr const char* LAYOUT_FILE = "gui.xml";
+
+    GUI(World* world, CameraController* cameraController);
+    virtual ~GUI();
+
+    bool OnEvent(const irr::SEvent& event) override;
+
+    // Shows params in the ten controls.
+    void updateGuiContents();
+    // Reads the controls into params when every edit box holds a number; else rolls back.
+    void evolutionParamsChanged();
+    // Six decimals, trailing zeros removed down to one decimal.
+    static irr::core::stringw numberToString(float value);
+
+    // Empty when construction found the font, the layout and every element it needs;
+    // otherwise a one-line "Error: ..." message and the GUI must not be used.
+    const std::string& loadError() const { return error; }
+
+    // The three panel states.
+    void showSetupPanel();
+    void showRunningPanel();
+    void showFastPanel();
+
+    World* world;
+    CameraController* cameraController;
+    EvolutionParams params;
+    irr::gui::IGUIWindow* setupWindow = nullptr;
+    irr::gui::IGUIWindow* cameraWindow = nullptr;
+    irr::gui::IGUIWindow* fastModeWindow = nullptr;
+    irr::gui::IGUIWindow* runWindow = nullptr;
+    irr::gui::IGUIEditBox* generationTimeEdit = nullptr;
+    irr::gui::IGUIEditBox* itemCountEdit = nullptr;
+    irr::gui::IGUIEditBox* populationSizeEdit = nullptr;
+    irr::gui::IGUIEditBox* eliteCountEdit = nullptr;
+    irr::gui::IGUIComboBox* selectorCombo = nullptr;
+    irr::gui::IGUIEditBox* crossoverRateEdit = nullptr;
+    irr::gui::IGUIEditBox* mutationRateEdit = nullptr;
+    irr::gui::IGUIEditBox* maxPerturbationEdit = nullptr;
+    irr::gui::IGUIEditBox* hiddenNeuronsEdit = nullptr;
+    irr::gui::IGUIEditBox* weightRangeEdit = nullptr;
+
+private:
+    bool lookUpElements();
+    void centreSetupWindow();
+    void onButtonClicked(irr::s32 id);
+    std::string error;
+};
+
+} // namespace modules

@@ -1,0 +1,90 @@
+#include "gui/GUI.h"
+
+#include "core/Engine.h"
+#include "evolution/Evolver.h"
+#include "evolution/InputCheck.h"
+#include "gui/CameraController.h"
+#include "gui/GUIElementIDs.h"
+#include "gui/ScreenLog.h"
+#include "world/World.h"
+
+using namespace irr;
+
+namespace modules {
+
+bool GUI::OnEvent(const SEvent& event)
+{
+    // Escape is seen before the GUI environment, so it quits even from a focused edit box.
+    if (event.EventType == EET_KEY_INPUT_EVENT && event.KeyInput.Key == KEY_ESCAPE) {
+        engine.device->closeDevice();
+        return true;
+    }
+    if (event.EventType != EET_GUI_EVENT)
+        return false;
+
+    gui::IGUIElement* caller = event.GUIEvent.Caller;
+    switch (event.GUIEvent.EventType) {
+    case gui::EGET_ELEMENT_FOCUS_LOST:
+    case gui::EGET_EDITBOX_ENTER:
+    case gui::EGET_COMBO_BOX_CHANGED:
+        evolutionParamsChanged();
+        break;
+    case gui::EGET_ELEMENT_FOCUSED:
+        // A box is emptied for typing; leaving it empty brings the stored value back.
+        if (caller && caller->getType() == gui::EGUIET_EDIT_BOX)
+            caller->setText(L"");
+        break;
+    case gui::EGET_BUTTON_CLICKED:
+        if (caller)
+            onButtonClicked(caller->getID());
+        break;
+    default:
+        break;
+    }
+    return false;
+}
+
+void GUI::onButtonClicked(s32 id)
+{
+    switch (id) {
+    case GUIElementIDs::START_BUTTON: {
+        if (world->evolver)
+            break;
+        const std::wstring refusal = checkRunLimits(params);
+        if (!refusal.empty()) {
+            engine.screenLog->writeLine(refusal.c_str());
+            break;
+        }
+        showRunningPanel();
+        startEvolution(params, *world);
+        break;
+    }
+    case GUIElementIDs::QUIT_BUTTON:
+        engine.device->closeDevice();
+        break;
+    case GUIElementIDs::TOP_DOWN_CAMERA_BUTTON:
+        cameraController->setCameraType(ECT_TOP_DOWN);
+        engine.screenLog->writeLine(L"Top down camera view selected.");
+        break;
+    case GUIElementIDs::FOLLOW_CAMERA_BUTTON:
+        cameraController->setCameraType(ECT_FOLLOW_BEST);
+        engine.screenLog->writeLine(L"Camera is now following the best performing vehicle.");
+        break;
+    case GUIElementIDs::NORMAL_SPEED_BUTTON:
+        showRunningPanel();
+        engine.fastMode = false;
+        break;
+    case GUIElementIDs::FAST_MODE_BUTTON:
+        showFastPanel();
+        engine.fastMode = true;
+        break;
+    case GUIElementIDs::STOP_BUTTON:
+        showSetupPanel();
+        stopEvolution(*world);
+        break;
+    default:
+        break;
+    }
+}
+
+} // namespace modules

@@ -1,0 +1,50 @@
+#include "gui/GUI.h"
+
+#include "evolution/InputCheck.h"
+
+using namespace irr;
+
+namespace modules {
+
+namespace {
+
+core::stringw textOf(const gui::IGUIElement* element)
+{
+    const wchar_t* text = element->getText();
+    return core::stringw(text ? text : L"");
+}
+
+} // namespace
+
+void GUI::evolutionParamsChanged()
+{
+    const gui::IGUIEditBox* boxes[] = {generationTimeEdit, itemCountEdit,      populationSizeEdit,
+                                       eliteCountEdit,     crossoverRateEdit,  mutationRateEdit,
+                                       maxPerturbationEdit, hiddenNeuronsEdit, weightRangeEdit};
+    for (const gui::IGUIEditBox* box : boxes) {
+        if (!strIsNumber(textOf(box))) {
+            updateGuiContents();
+            return;
+        }
+    }
+
+    // Built aside and stored whole, so a value that cannot be stored rolls back every field.
+    EvolutionParams read;
+    read.generationTime = textToFloat(textOf(generationTimeEdit));
+    const bool integersFit = textToInt(textOf(itemCountEdit), read.itemCount)
+        && textToInt(textOf(populationSizeEdit), read.populationSize)
+        && textToInt(textOf(eliteCountEdit), read.eliteCount)
+        && textToInt(textOf(hiddenNeuronsEdit), read.hiddenNeurons);
+    if (!integersFit) {
+        updateGuiContents();
+        return;
+    }
+    read.selectorType = selectorCombo->getSelected();
+    read.crossoverRate = textToFloat(textOf(crossoverRateEdit));
+    read.mutationRate = textToFloat(textOf(mutationRateEdit));
+    read.maxPerturbation = textToFloat(textOf(maxPerturbationEdit));
+    read.weightRange = textToFloat(textOf(weightRangeEdit));
+    params = read;
+}
+
+} // namespace modules

@@ -1,0 +1,28 @@
+#pragma once
+
+#include <irrlicht.h>
+
+namespace modules {
+
+class ItemManager;
+
+// A straight feeler of fixed length attached to a vehicle's scene node. Readings grow from
+// 0 at the tip to 1 at the vehicle; 0 means nothing sensed.
+class VehicleSensor {
+public:
+    static constexpr float ITEM_SENSE_DISTANCE = 0.1f;
+
+    VehicleSensor(irr::scene::ISceneNode* node, const irr::core::vector3df& start,
+                  const irr::core::vector3df& direction, float length);
+
+    // Recomputes worldLine from the node's last computed absolute transformation.
+    void place();
+    float getWallProximity(irr::scene::ITriangleSelector* wallSelector) const;
+    float getItemProximity(const ItemManager* itemManager) const;
+
+    irr::scene::ISceneNode* node;
+    irr::core::line3df localLine;
+    irr::core::line3df worldLine;
+};
+
+} // namespace modules

@@ -1,0 +1,101 @@
+#include "world/World.h"
+
+#include "core/Engine.h"
+#include "core/Random.h"
+#include "evolution/Evolver.h"
+#include "gui/CameraController.h"
+#include "vehicle/Vehicle.h"
+#include "world/ItemManager.h"
+
+using namespace irr;
+
+namespace modules {
+
+namespace {
+
+constexpr float HIGHLIGHT_PERIOD = 3.0f;
+
+scene::IAnimatedMeshSceneNode* addStaticMesh(const char* name)
+{
+    scene::IAnimatedMesh* mesh = engine.sceneManager->getMesh(name);
+    if (!mesh)
+        return nullptr;
+    return engine.sceneManager->addAnimatedMeshSceneNode(mesh, nullptr, -1, core::vector3df(0, 0, 0),
+                                                         core::vector3df(0, 0, 0), core::vector3df(1, 1, 1));
+}
+
+} // namespace
+
+World::World()
+{
+    scene::ISceneManager* sceneManager = engine.sceneManager;
+    scene::ILightSceneNode* light = sceneManager->addLightSceneNode(nullptr, core::vector3df(0, 3, 0),
+                                                                    video::SColorf(1.0f, 1.0f, 1.0f), 2.5f, -1);
+    video::SLight& data = light->getLightData();
+    data.AmbientColor = video::SColorf(0.5f, 0.5f, 0.4f, 1.0f);
+    data.DiffuseColor = video::SColorf(0.7f, 0.7f, 0.3f, 1.0f);
+    data.SpecularColor = video::SColorf(0.5f, 0.5f, 0.5f, 1.0f);
+
+    addStaticMesh("ground.b3d");
+    // The engine refuses to start without a loadable walls mesh; without one there is
+    // simply nothing to collide with or to sense.
+    if (scene::IAnimatedMeshSceneNode* walls = addStaticMesh("walls.b3d"))
+        wallSelector = sceneManager->createOctreeTriangleSelector(walls->getMesh()->getMesh(0), walls, 1);
+}
+
+World::~World()
+{
+    if (wallSelector)
+        wallSelector->drop();
+    wallSelector = nullptr;
+    delete evolver;
+    evolver = nullptr;
+    destroyVehicles();
+}
+
+void World::createVehicles(const std::vector<NeuralNetwork>& networks)
+{
+    itemManager = new ItemManager(this, itemCount);
+    for (int i = 0; i < vehicleCount && static_cast<size_t>(i) < networks.size(); ++i) {
+        const float x = fRand2() * arenaWidth * 0.5f;
+        const float z = fRand2() * arenaDepth * 0.5f;
+        vehicles.push_back(new Vehicle(networks[static_cast<size_t>(i)], wallSelector, itemManager,
+                                       core::vector3df(x, 0.0f, z)));
+    }
+    generationClock = 0.0f;
+    highlightTimer = 0.0f;
+}
+
+void World::destroyVehicles()
+{
+    delete itemManager;
+    itemManager = nullptr;
+    if (engine.cameraController)
+        engine.cameraController->followedVehicle = nullptr;
+    highlightedVehicle = nullptr;
+    for (Vehicle* vehicle : vehicles)
+        delete vehicle;
+    vehicles.clear();
+}
+
+void World::updateHighlight()
+{
+    if (!(highlightTimer > 0.0f)) {
+        Vehicle* best = nullptr;
+        for (Vehicle* vehicle : vehicles)
+            if (!best || vehicle->fitness > best->fitness)
+                best = vehicle;
+        if (best && best != highlightedVehicle) {
+            if (highlightedVehicle)
+                highlightedVehicle->setHighlight(false);
+            best->setHighlight(true);
+            highlightTimer = HIGHLIGHT_PERIOD;
+            if (engine.cameraController)
+                engine.cameraController->followedVehicle = best;
+            highlightedVehicle = best;
+        }
+    }
+    highlightTimer -= Engine::SIMULATION_STEP;
+}
+
+} // namespace modules

@@ -1,0 +1,40 @@
+#pragma once
+
+#include <irrlicht.h>
+
+#include <vector>
+
+namespace modules {
+
+class Evolver;
+class Vehicle;
+class ItemManager;
+class NeuralNetwork;
+
+// The arena and what lives in it: the static scene, the current generation and the run.
+class World {
+public:
+    World();
+    ~World();
+    World(const World&) = delete;
+    World& operator=(const World&) = delete;
+
+    void createVehicles(const std::vector<NeuralNetwork>& networks);
+    void destroyVehicles();
+    void updateHighlight();
+
+    Evolver* evolver = nullptr;
+    std::vector<Vehicle*> vehicles;
+    ItemManager* itemManager = nullptr;
+    int itemCount = 0;
+    int vehicleCount = 0;
+    float generationTime = 0.0f;
+    float arenaWidth = 9.0f;
+    float arenaDepth = 9.0f;
+    float generationClock = 0.0f;
+    float highlightTimer = 0.0f;
+    Vehicle* highlightedVehicle = nullptr;
+    irr::scene::ITriangleSelector* wallSelector = nullptr;
+};
+
+} // namespace modules
