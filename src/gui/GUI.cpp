@@ -45,7 +45,14 @@ GUI::GUI(World* world, CameraController* cameraController)
             + inMedia("font1/font.xml") + ").";
         return;
     }
-    engine.guiEnvironment->getSkin()->setFont(font);
+    gui::IGUISkin* skin = engine.guiEnvironment->getSkin();
+    skin->setFont(font);
+    // The default skin is translucent: an open drop-down list would show the boxes below.
+    for (s32 i = 0; i < gui::EGDC_COUNT; ++i) {
+        video::SColor colour = skin->getColor(static_cast<gui::EGUI_DEFAULT_COLOR>(i));
+        colour.setAlpha(255);
+        skin->setColor(static_cast<gui::EGUI_DEFAULT_COLOR>(i), colour);
+    }
 
     if (!engine.guiEnvironment->loadGUI(LAYOUT_FILE, nullptr)) {
         error = std::string("Error: cannot load the panel layout \"") + LAYOUT_FILE + "\" from "
