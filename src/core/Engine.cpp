@@ -110,6 +110,8 @@ void Engine::simulationStep()
     for (Vehicle* vehicle : world->vehicles)
         vehicle->update(SIMULATION_STEP);
     if (world->generationClock >= world->generationTime) {
+        if (beforeGenerationCycle)
+            beforeGenerationCycle(*world, beforeGenerationCycleContext);
         try {
             runGenerationCycle(*world);
         } catch (const EmptyPopulationError& e) {

@@ -45,6 +45,11 @@ public:
     // back to the parameter dialog.
     void abortRun(const char* message);
 
+    // Called inside a simulation step right before the generation cycle runs, when every
+    // vehicle's fitness is final; the window leaves it empty. `context` is passed through.
+    void (*beforeGenerationCycle)(const World& world, void* context) = nullptr;
+    void* beforeGenerationCycleContext = nullptr;
+
     irr::IrrlichtDevice* device = nullptr;
     irr::video::IVideoDriver* driver = nullptr;
     irr::gui::IGUIEnvironment* guiEnvironment = nullptr;
