@@ -1,0 +1,26 @@
+#pragma once
+
+#include <string>
+#include <vector>
+
+namespace modules {
+
+// One finished generation as the batch runner records it.
+struct GenerationSummary {
+    int generation = 0;     // 1 for the first finished generation
+    float best = 0.0f;      // highest vehicle fitness
+    double mean = 0.0;      // mean vehicle fitness
+    double median = 0.0;    // middle value; the mean of the two middle ones for an even count
+    long long steps = 0;    // simulation steps the generation took
+    double wallSeconds = 0; // wall-clock time it took, the generation cycle included
+};
+
+// Best, mean and median of a generation's fitness values (all 0 for none).
+void summarizeFitness(const std::vector<float>& fitness, GenerationSummary& summary);
+
+// The CSV header line and one row, each ending in a newline. The fitness columns are
+// printed with fixed decimals so that equal runs give byte-identical text.
+std::string csvHeader();
+std::string csvRow(const GenerationSummary& summary);
+
+} // namespace modules

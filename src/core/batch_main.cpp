@@ -1,0 +1,7 @@
+#include "core/BatchRunner.h"
+
+// kinetarium-batch: an evolution without a window. See --help.
+int main(int argc, char** argv)
+{
+    return modules::runBatchProgram(argc, argv);
+}

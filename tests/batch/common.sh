@@ -1,0 +1,37 @@
+# Shared helpers of the kinetarium-batch tests. Source it with the program's path as $1;
+# the working directory is the build directory. Sets $batch and $tmp (removed on exit).
+
+batch=$1
+[[ -x $batch ]] || { echo "FAIL: no executable at '$batch'"; exit 1; }
+[[ -d media ]] || { echo "FAIL: no media/ in $(pwd)"; exit 1; }
+tmp=$(mktemp -d "${TMPDIR:-/tmp}/kinetarium-batch-test.XXXXXX")
+trap 'rm -rf "$tmp"' EXIT
+
+failures=0
+
+fail() {
+    echo "FAIL: $*"
+    failures=$((failures + 1))
+}
+
+# run_batch NAME ARGS...: runs the program with a time bound; stdout in $tmp/NAME.out,
+# stderr in $tmp/NAME.err, exit status in $status.
+run_batch() {
+    local name=$1
+    shift
+    status=0
+    timeout 120 "$batch" "$@" >"$tmp/$name.out" 2>"$tmp/$name.err" </dev/null || status=$?
+}
+
+# The fitness columns (generation, best, mean, median) and the step count of a CSV file.
+deterministic_columns() {
+    cut -d, -f1-5 "$1"
+}
+
+finish() {
+    if ((failures > 0)); then
+        echo "$failures check(s) failed"
+        exit 1
+    fi
+    echo "all checks passed"
+}

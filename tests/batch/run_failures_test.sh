@@ -1,0 +1,51 @@
+#!/usr/bin/env bash
+# Runs that cannot go on end with a clear line and a non-zero status; values the panel
+# accepts, infinity included, run to the end.
+set -uo pipefail
+source "$(dirname "${BASH_SOURCE[0]}")/common.sh"
+
+# A population of 0 builds no vehicles; the first generation's end stops the run with the
+# engine's error line.
+run_batch zero --population-size 0 --generation-time 1 --generations 3 --seed 1
+((status == 1)) || fail "population 0: exit status $status, expected 1"
+grep -qx "Error: NeuralNetwork::getFittest: population of zero size" "$tmp/zero.out" ||
+    fail "population 0: no error line in: $(cat "$tmp/zero.out")"
+grep -q "^Generation " "$tmp/zero.out" && fail "population 0: reported a generation"
+
+# The panel's run limits refuse a run before it starts.
+run_batch limits --population-size 10001 --generations 1
+((status == 1)) || fail "population 10001: exit status $status, expected 1"
+grep -qx "Cannot start: a population of 10001 is above the limit of 10000." "$tmp/limits.err" ||
+    fail "population 10001: message: $(cat "$tmp/limits.err")"
+
+# No media folder in the working directory.
+mkdir -p "$tmp/empty"
+status=0
+(cd "$tmp/empty" && timeout 120 "$batch" --generations 1 --seed 1) >"$tmp/nomedia.out" 2>"$tmp/nomedia.err" || status=$?
+((status == 1)) || fail "no media: exit status $status, expected 1"
+grep -q "^Error: cannot open the media folder" "$tmp/nomedia.err" || fail "no media: message: $(cat "$tmp/nomedia.err")"
+
+# A CSV file that cannot be written.
+run_batch badcsv --generations 1 --csv "$tmp/missing-dir/run.csv"
+((status == 1)) || fail "unwritable CSV: exit status $status, expected 1"
+grep -q "^Error: cannot write the CSV file" "$tmp/badcsv.err" || fail "unwritable CSV: message: $(cat "$tmp/badcsv.err")"
+
+# 40 digits become infinity: genes become infinite or NaN, the run still finishes.
+forty=1111111111222222222233333333334444444444
+run_batch inf_perturbation --max-perturbation "$forty" --generation-time 1 --generations 4 --seed 2 --csv "$tmp/inf.csv"
+((status == 0)) || fail "infinite perturbation: exit status $status: $(cat "$tmp/inf_perturbation.err")"
+(($(grep -c "^Generation " "$tmp/inf_perturbation.out") == 4)) || fail "infinite perturbation: not 4 reports"
+(($(wc -l <"$tmp/inf.csv") == 5)) || fail "infinite perturbation: CSV has not 4 rows"
+run_batch inf_weights --weight-range "$forty" --generation-time 1 --generations 2 --seed 2
+((status == 0)) || fail "infinite weight range: exit status $status: $(cat "$tmp/inf_weights.err")"
+grep -qx "Generation 2. Best vehicle fitness in last generation was .*" "$tmp/inf_weights.out" ||
+    fail "infinite weight range: no second report"
+
+# Odd population, tournament, values as the panel reads them (20.7 -> 20, 1/2 -> 1).
+run_batch panel_values --population-size 7.9 --elite-count 0 --selector tournament --generation-time 1/2 \
+    --item-count 20.7 --generations 3 --seed 9 --csv "$tmp/panel.csv"
+((status == 0)) || fail "panel values: exit status $status: $(cat "$tmp/panel_values.err")"
+# 1 s of simulated time is 30 steps.
+[[ $(cut -d, -f5 "$tmp/panel.csv" | sort -u | grep -v steps) == 30 ]] || fail "panel values: steps: $(cat "$tmp/panel.csv")"
+
+finish

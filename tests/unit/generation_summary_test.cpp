@@ -1,0 +1,48 @@
+// The per-generation figures that kinetarium-batch writes to its CSV file.
+
+#include "core/GenerationSummary.h"
+
+#include <gtest/gtest.h>
+
+using modules::GenerationSummary;
+
+TEST(GenerationSummary, BestMeanAndMedianOfAnOddCount)
+{
+    GenerationSummary summary;
+    modules::summarizeFitness({3.0f, 0.0f, 7.0f, 1.0f, 1.0f}, summary);
+    EXPECT_EQ(summary.best, 7.0f);
+    EXPECT_DOUBLE_EQ(summary.mean, 2.4);
+    EXPECT_DOUBLE_EQ(summary.median, 1.0);
+}
+
+TEST(GenerationSummary, MedianOfAnEvenCountIsTheMeanOfTheMiddleTwo)
+{
+    GenerationSummary summary;
+    modules::summarizeFitness({4.0f, 0.0f, 1.0f, 9.0f}, summary);
+    EXPECT_EQ(summary.best, 9.0f);
+    EXPECT_DOUBLE_EQ(summary.mean, 3.5);
+    EXPECT_DOUBLE_EQ(summary.median, 2.5);
+}
+
+TEST(GenerationSummary, NoVehiclesGiveZeros)
+{
+    GenerationSummary summary;
+    summary.best = 5.0f;
+    modules::summarizeFitness({}, summary);
+    EXPECT_EQ(summary.best, 0.0f);
+    EXPECT_EQ(summary.mean, 0.0);
+    EXPECT_EQ(summary.median, 0.0);
+}
+
+TEST(GenerationSummary, CsvLines)
+{
+    EXPECT_EQ(modules::csvHeader(), "generation,best_fitness,mean_fitness,median_fitness,steps,wall_seconds\n");
+    GenerationSummary summary;
+    summary.generation = 12;
+    summary.best = 25.0f;
+    summary.mean = 9.65;
+    summary.median = 8.5;
+    summary.steps = 600;
+    summary.wallSeconds = 0.0265;
+    EXPECT_EQ(modules::csvRow(summary), "12,25.000000,9.650000,8.500000,600,0.026500\n");
+}
