@@ -6,14 +6,15 @@ set -euo pipefail
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 build=${BUILD_DIR:-$root/build}
 mkdir -p "$build"
+configure_log="$build/configure.log"
 log="$build/build.log"
 
-if ! cmake -S "$root" -B "$build" >"$log" 2>&1; then
-    cat "$log" >&2
-    echo "Error: CMake configuration failed (log: $log)" >&2
+if ! cmake -S "$root" -B "$build" >"$configure_log" 2>&1; then
+    cat "$configure_log" >&2
+    echo "Error: CMake configuration failed (log: $configure_log)" >&2
     exit 1
 fi
-if ! cmake --build "$build" --parallel "$(nproc)" >>"$log" 2>&1; then
+if ! cmake --build "$build" --parallel "$(nproc)" >"$log" 2>&1; then
     # Leave out the progress lines; what remains are the diagnostics.
     grep -Ev '^\[ *[0-9]+%\] |^g?make(\[[0-9]+\])?: (Entering|Leaving) directory' "$log" >&2 || true
     echo "Error: build failed (log: $log)" >&2

@@ -23,6 +23,6 @@ xt_log "error line: $line"
 [[ $line == *walls.b3d* ]] || xt_fail "the error line does not name walls.b3d"
 [[ $line == *media* ]] || xt_fail "the error line does not say where walls.b3d was looked for (the media folder)"
 [[ $XT_APP_STATUS != 0 ]] || xt_fail "kinetarium exited with status 0 although walls.b3d is missing"
-((XT_APP_STATUS < 128)) || xt_fail "kinetarium was ended by SIG$(xt_signal_name "$XT_APP_STATUS") instead of exiting"
+((XT_APP_STATUS < 128)) || xt_fail "kinetarium did not exit by itself: $(xt_describe_status "$XT_APP_STATUS")"
 
 xt_pass "one error line naming walls.b3d, exit status $XT_APP_STATUS"

@@ -240,13 +240,20 @@ xt_wait_app_exit() {
     fi
     XT_APP_STATUS=$XT_STATUS
     XT_APP_PID=""
-    xt_log "kinetarium exited with status $XT_APP_STATUS"
+    xt_log "kinetarium exited with $(xt_describe_status "$XT_APP_STATUS")"
 }
 
 # Name of the signal behind a status above 128, or empty.
 xt_signal_name() {
     local status=$1
     ((status > 128)) && kill -l $((status - 128)) 2>/dev/null
+}
+
+# "status N", with the signal's name when a signal ended the process.
+xt_describe_status() {
+    local sig
+    sig=$(xt_signal_name "$1")
+    echo "status $1${sig:+ (killed by SIG$sig)}"
 }
 
 # Fails if the program left a core file in its working directory or died of a crash signal.
@@ -260,7 +267,7 @@ xt_check_no_crash() {
     sig=$(xt_signal_name "$XT_APP_STATUS")
     case $sig in
         SEGV | ABRT | BUS | FPE | ILL | TRAP | SYS | XCPU | XFSZ | QUIT)
-            xt_fail "kinetarium crashed: status $XT_APP_STATUS (SIG$sig)" ;;
+            xt_fail "kinetarium crashed: $(xt_describe_status "$XT_APP_STATUS")" ;;
     esac
     return 0
 }
@@ -280,7 +287,7 @@ xt_wait_window() {
         fi
         if [[ -n $XT_APP_PID ]] && ! xt_alive "$XT_APP_PID"; then
             xt_wait_app_exit 1
-            xt_fail "kinetarium ended (status $XT_APP_STATUS) before a window named '$name' appeared"
+            xt_fail "kinetarium ended ($(xt_describe_status "$XT_APP_STATUS")) before a window named '$name' appeared"
         fi
         ((SECONDS >= deadline)) && return 1
         sleep 0.2
@@ -307,41 +314,49 @@ xt_screenshot() {
     echo "$out"
 }
 
-# xt_image_stats <file>: prints "MEAN STDDEV COLOURS" (mean and standard deviation of
-# all channels in 0..1, number of distinct colours).
+# xt_image_stats <file> [crop]: prints "MEAN STDDEV COLOURS" (mean and standard
+# deviation of all channels in 0..1, number of distinct colours) of the picture, or of
+# the part of it that an ImageMagick crop geometry selects (e.g. 25%x100%+0+0).
 xt_image_stats() {
-    timeout 60 convert "$1" -format '%[fx:mean] %[fx:standard_deviation] %k' info: 2>/dev/null
+    local crop=()
+    [[ -n ${2:-} ]] && crop=(-crop "$2" +repage)
+    timeout 60 convert "$1" "${crop[@]}" -format '%[fx:mean] %[fx:standard_deviation] %k' info: 2>/dev/null
 }
 
-# xt_check_picture <file> <min mean> <min stddev> <min colours>
-# Returns 0 if the picture is neither black nor a single flat colour by these bounds;
-# otherwise prints why and returns 1. Always prints the measured values.
+# xt_check_picture <file> <min mean> <min stddev> <min colours> [crop]
+# Returns 0 if the picture (or the cropped part) is neither black nor a single flat
+# colour by these bounds; otherwise says why and returns 1. Always logs the values.
 xt_check_picture() {
-    local file=$1 min_mean=$2 min_sd=$3 min_colours=$4 stats mean sd colours
-    stats=$(xt_image_stats "$file") || { xt_log "cannot read $file"; return 1; }
+    local file=$1 min_mean=$2 min_sd=$3 min_colours=$4 crop=${5:-} stats mean sd colours what
+    what=$(basename "$file")${crop:+ (part $crop)}
+    stats=$(xt_image_stats "$file" "$crop") || { xt_log "cannot read $file"; return 1; }
     read -r mean sd colours <<<"$stats"
-    xt_log "$(basename "$file"): mean $mean, standard deviation $sd, $colours colours"
+    xt_log "$what: mean $mean, standard deviation $sd, $colours colours"
     if ! awk -v m="$mean" -v s="$sd" -v c="$colours" -v mm="$min_mean" -v ms="$min_sd" -v mc="$min_colours" \
         'BEGIN { exit !(m >= mm && s >= ms && c >= mc) }'; then
-        xt_log "$(basename "$file") looks blank: wanted mean >= $min_mean, standard deviation >= $min_sd, colours >= $min_colours"
+        xt_log "$what looks blank: wanted mean >= $min_mean, standard deviation >= $min_sd, colours >= $min_colours"
         return 1
     fi
     return 0
 }
 
-# xt_screenshot_until_picture <file name> <tries> <min mean> <min stddev> <min colours>
-# Takes screenshots two seconds apart until one passes xt_check_picture (the first
-# frames may not be drawn yet); the last one stays in the artifact dir.
-xt_screenshot_until_picture() {
+# xt_screenshot_until_arena <file name> <tries>
+# Takes screenshots two seconds apart until one shows the arena (the first frames may
+# not be drawn yet); the last one stays in the artifact dir. The lit arena gives many
+# colours and clear contrast over the whole screen, and the 3D scene must also show in
+# the left quarter, away from the centred panel: ground and walls there, not black.
+xt_screenshot_until_arena() {
     local name=$1 tries=$2 i shot
     for ((i = 1; i <= tries; i++)); do
         sleep 2
         if [[ -n $XT_APP_PID ]] && ! xt_alive "$XT_APP_PID"; then
             xt_wait_app_exit 1
-            xt_fail "kinetarium ended (status $XT_APP_STATUS) while its window was expected on screen"
+            xt_fail "kinetarium ended ($(xt_describe_status "$XT_APP_STATUS")) while its window was expected on screen"
         fi
         shot=$(xt_screenshot "$name") || { xt_log "screenshot $i failed"; continue; }
-        xt_check_picture "$shot" "$3" "$4" "$5" && return 0
+        xt_check_picture "$shot" 0.03 0.03 32 &&
+            xt_check_picture "$shot" 0.03 0.02 3 25%x100%+0+0 &&
+            return 0
     done
     return 1
 }

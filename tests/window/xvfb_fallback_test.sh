@@ -16,7 +16,7 @@ xt_log "window $XT_WINDOW: ${w:-?}x${h:-?} at ${x:-?},${y:-?}"
 [[ ${w:-} == "$WIDTH" && ${h:-} == "$HEIGHT" ]] ||
     xt_fail "window is ${w:-?}x${h:-?}, expected the X screen size ${WIDTH}x${HEIGHT}"
 
-xt_screenshot_until_picture arena-xvfb.png 10 0.03 0.03 32 ||
+xt_screenshot_until_arena arena-xvfb.png 10 ||
     xt_fail "screenshot $XT_ARTIFACT_DIR/arena-xvfb.png does not show the arena (black or one colour)"
 xt_log "screenshot: $XT_ARTIFACT_DIR/arena-xvfb.png"
 
@@ -24,6 +24,6 @@ kill -TERM "$XT_APP_PID"
 xt_wait_app_exit
 xt_check_no_crash
 [[ $XT_APP_STATUS == 0 ]] ||
-    xt_fail "kinetarium did not shut down cleanly on SIGTERM: status $XT_APP_STATUS${XT_APP_STATUS:+ $(xt_signal_name "$XT_APP_STATUS")}"
+    xt_fail "kinetarium did not shut down cleanly on SIGTERM: $(xt_describe_status "$XT_APP_STATUS")"
 
 xt_pass "window ${w}x${h} opened under Xvfb, arena drawn, clean exit"
