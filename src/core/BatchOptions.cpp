@@ -206,14 +206,16 @@ std::string batchUsage(const std::string& program)
          << "\n"
          << "Evolution parameters (default in brackets; values as the panel accepts them: digits\n"
          << "and '.', integers truncated, a number too large for a float becomes infinity):\n";
+    // In the panel's order: the selector comes after the elite count.
     for (const NumericOption& option : NUMERIC_OPTIONS) {
+        if (option.floatField == &EvolutionParams::crossoverRate)
+            text << "  --selector roulette|tournament\n"
+                 << "                          how parents are selected [roulette]\n";
         std::string left = std::string("  ") + option.name + " X";
         left.resize(26, ' ');
         text << left << option.help << " [" << defaultText(option) << "]\n";
     }
-    text << "  --selector roulette|tournament\n"
-         << "                          how parents are selected [roulette]\n"
-         << "\n"
+    text << "\n"
          << "Run:\n"
          << "  --generations N         generations to run, 0 until interrupted [" << defaults.generations << "]\n"
          << "  --seed S                seed of the random generator, 0 to 4294967295 [the current\n"
