@@ -1,0 +1,66 @@
+#pragma once
+
+// Brings the global engine up on the null device with the real media files and starts an
+// evolution, as kinetarium-batch does. Benchmarks run from the build directory.
+
+#include "core/BatchRunner.h"
+#include "core/Engine.h"
+#include "evolution/Evolver.h"
+#include "world/World.h"
+
+#include <benchmark/benchmark.h>
+
+#include <cstdio>
+#include <string>
+
+#include <fcntl.h>
+#include <unistd.h>
+
+namespace bench_support {
+
+class EngineRun {
+public:
+    EngineRun(const modules::EvolutionParams& params, unsigned seed, benchmark::State& state)
+    {
+        std::string error;
+        // The engine prints its version banner when the device is made; once per benchmark
+        // run would bury the table.
+        std::fflush(stdout);
+        const int savedStdout = dup(STDOUT_FILENO);
+        const int devNull = open("/dev/null", O_WRONLY);
+        if (savedStdout >= 0 && devNull >= 0)
+            dup2(devNull, STDOUT_FILENO);
+        const bool opened = modules::engine.openDevice(irr::video::EDT_NULL, irr::core::dimension2du(640, 480),
+                                                       false, error);
+        std::fflush(stdout);
+        if (savedStdout >= 0 && devNull >= 0)
+            dup2(savedStdout, STDOUT_FILENO);
+        if (devNull >= 0)
+            close(devNull);
+        if (savedStdout >= 0)
+            close(savedStdout);
+        if (opened)
+            modules::engine.device->getLogger()->setLogLevel(irr::ELL_WARNING);
+        if (!opened || !modules::engine.createScene(seed, false, error)) {
+            state.SkipWithError(error.c_str());
+            return;
+        }
+        modules::startEvolution(params, *modules::engine.world);
+        ok = true;
+    }
+    ~EngineRun() { modules::engine.shutdown(); }
+    EngineRun(const EngineRun&) = delete;
+    EngineRun& operator=(const EngineRun&) = delete;
+
+    // One step as kinetarium-batch and the window's undrawn fast-mode steps make it.
+    void step()
+    {
+        modules::engine.simulationStep();
+        modules::engine.animateScene(modules::BatchRunner::animationTime(++steps));
+    }
+
+    bool ok = false;
+    unsigned long long steps = 0;
+};
+
+} // namespace bench_support
