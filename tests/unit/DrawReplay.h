@@ -11,8 +11,8 @@ namespace testing_support {
 
 class DrawReplay {
 public:
-    // Reseeds the generator with `seed`, records its first `count` numbers and leaves the
-    // generator in an unspecified state: reseed before running the code under test.
+    // Reseeds the generator with `seed` and records its first `count` numbers; the code under
+    // test must be run after seeding again with the same seed.
     DrawReplay(unsigned seed, std::size_t count)
     {
         std::srand(seed);
