@@ -206,6 +206,58 @@ TEST_F(GenerationCycle, AllZeroFitnessKeepsTheOrderAndTheWheelPicksTheFirstNetwo
         EXPECT_EQ(child, before[0]);
 }
 
+// With every score 0 the wheel always gives the first network, a tournament any of them;
+// a selector type that is not the tournament's gets the wheel.
+TEST_F(GenerationCycle, SelectorTypeOtherThanTournamentUsesTheWheel)
+{
+    startEngine(22);
+    for (int selector : {0, 1, 2, -1}) {
+        EvolutionParams p = params(8, 0, selector);
+        p.crossoverRate = 0.0f;
+        p.mutationRate = 0.0f;
+        start(p);
+        const std::vector<Genome> before = genomes();
+        modules::runGenerationCycle(world());
+        size_t copiesOfFirst = 0;
+        for (const Genome& child : genomes())
+            copiesOfFirst += child == before[0] ? 1 : 0;
+        if (selector == 1) {
+            EXPECT_LT(copiesOfFirst, 8u);
+        } else {
+            EXPECT_EQ(copiesOfFirst, 8u) << "selector " << selector;
+        }
+        modules::stopEvolution(world());
+    }
+}
+
+// Values that make little sense are stored and run as they are.
+TEST_F(GenerationCycle, DegenerateParametersStillRunGenerations)
+{
+    startEngine(23);
+    struct Case {
+        int hiddenNeurons;
+        int itemCount;
+        int eliteCount;
+        float generationTime;
+        size_t genes;
+    };
+    for (const Case& c : {Case{0, 0, -2, 0.1f, 6}, Case{-3, -1, 0, -1.0f, 6}, Case{1, 1, 1, 0.2f, 13}}) {
+        EvolutionParams p = params(3, c.eliteCount);
+        p.hiddenNeurons = c.hiddenNeurons;
+        p.itemCount = c.itemCount;
+        p.generationTime = c.generationTime;
+        p.crossoverRate = 1.0f;
+        start(p);
+        EXPECT_EQ(evolver().population[0].getData().size(), c.genes);
+        for (int i = 0; i < 30; ++i)
+            step();
+        EXPECT_GE(evolver().generation, 3) << "hidden " << c.hiddenNeurons;
+        EXPECT_EQ(evolver().population.size(), 3u);
+        EXPECT_EQ(world().vehicles.size(), 3u);
+        modules::stopEvolution(world());
+    }
+}
+
 // Breeding one pair from two parents of equal fitness (1 and 1: a spin up to 0.5 picks the
 // first, above it the second). The generator's numbers are taken per pair in this order:
 // selection of A, selection of B, the crossover test, the cut (only when crossing), the
