@@ -141,6 +141,13 @@ void Engine::drawFrame()
     cameraController->updateCamera(SIMULATION_STEP);
 
     driver->beginScene(true, true, video::SColor(0));
+    // The sensor lines are drawn before the scene, whose camera would only then hand the
+    // driver this frame's view: while the camera glided, the lines were drawn with the last
+    // frame's view, off their place and hidden under the floor.
+    if (scene::ICameraSceneNode* camera = sceneManager->getActiveCamera()) {
+        camera->updateAbsolutePosition();
+        camera->render();
+    }
     // The sensor lines are drawn in world space, unlit.
     video::SMaterial lineMaterial;
     lineMaterial.Lighting = false;
