@@ -7,9 +7,11 @@
 #include "gui/ScreenLog.h"
 #include "vehicle/Vehicle.h"
 #include "vehicle/VehicleSensor.h"
+#include "world/MeshFileCheck.h"
 #include "world/World.h"
 
 #include <csignal>
+#include <cstring>
 #include <cstdio>
 #include <ctime>
 #include <filesystem>
@@ -79,8 +81,18 @@ bool Engine::openDevice(video::E_DRIVER_TYPE driverType, const core::dimension2d
 bool Engine::createScene(unsigned seed, bool withGui, std::string& error)
 {
     // Checked before anything is built on them: the arena's collision and every vehicle
-    // depend on these two meshes.
-    for (const char* name : {"walls.b3d", "vehicle.b3d"}) {
+    // depend on the walls and the vehicle. The ground may be missing (no floor is drawn),
+    // but a damaged one is refused like the others: the engine's loader trusts the file.
+    for (const char* name : {"ground.b3d", "walls.b3d", "vehicle.b3d"}) {
+        const bool optional = std::strcmp(name, "ground.b3d") == 0;
+        bool found = false;
+        const std::string damage = checkB3DMeshFile(fileSystem, name, found);
+        if (!found && optional)
+            continue;
+        if (found && !damage.empty()) {
+            error = std::string("Error: the mesh \"") + name + "\" in " + mediaPath() + " is damaged: " + damage + ".";
+            return false;
+        }
         if (!meshLoads(sceneManager, name)) {
             error = std::string("Error: cannot load the mesh \"") + name + "\" from " + mediaPath() + ".";
             return false;

@@ -2,6 +2,7 @@
 
 #include "core/Engine.h"
 #include "gui/GUIElementIDs.h"
+#include "gui/XmlFileCheck.h"
 
 #include <filesystem>
 
@@ -39,6 +40,14 @@ GUI::GUI(World* world, CameraController* cameraController)
     engine.device->setEventReceiver(this);
     engine.cursorControl->setVisible(true);
 
+    // The engine's readers trust these files; a damaged one is refused before they see it.
+    bool found = false;
+    std::string damage = checkFontFile(engine.fileSystem, FONT_FILE, found);
+    if (found && !damage.empty()) {
+        error = std::string("Error: the font \"") + FONT_FILE + "\" (" + inMedia("font1/font.xml") + ") is damaged: "
+            + damage + ".";
+        return;
+    }
     gui::IGUIFont* font = engine.guiEnvironment->getFont(FONT_FILE);
     if (!font) {
         error = std::string("Error: cannot load the font \"") + FONT_FILE + "\" (looked for "
@@ -54,6 +63,12 @@ GUI::GUI(World* world, CameraController* cameraController)
         skin->setColor(static_cast<gui::EGUI_DEFAULT_COLOR>(i), colour);
     }
 
+    damage = checkLayoutFile(engine.fileSystem, LAYOUT_FILE, found);
+    if (found && !damage.empty()) {
+        error = std::string("Error: the panel layout \"") + LAYOUT_FILE + "\" in " + inMedia("") + " is damaged: "
+            + damage + ".";
+        return;
+    }
     if (!engine.guiEnvironment->loadGUI(LAYOUT_FILE, nullptr)) {
         error = std::string("Error: cannot load the panel layout \"") + LAYOUT_FILE + "\" from "
             + inMedia("") + ".";
