@@ -13,8 +13,8 @@ PACKAGES=(
     clang libclang-rt-14-dev
     # running: OpenGL through Mesa, the GUI font's source
     libgl1-mesa-dri mesa-utils fonts-dejavu-core
-    # real-window tests: X servers, window control, screenshots
-    xserver-xorg-core xserver-xorg-video-dummy xvfb xdotool imagemagick x11-utils
+    # real-window tests: X servers, window control, screenshots, reading text on them
+    xserver-xorg-core xserver-xorg-video-dummy xvfb xdotool imagemagick x11-utils tesseract-ocr
 )
 
 missing=()
