@@ -1,5 +1,7 @@
 #include "evolution/InputCheck.h"
 
+#include "gui/GUI.h"
+
 #include <climits>
 #include <cmath>
 #include <cwchar>
@@ -34,6 +36,10 @@ float textToFloat(const irr::core::stringw& text)
 
 std::wstring checkRunLimits(const EvolutionParams& params)
 {
+    if (!(params.generationTime <= MAX_GENERATION_TIME))
+        return L"Cannot start: a generation time of " + std::wstring(GUI::numberToString(params.generationTime).c_str())
+            + L" s never ends (the generation clock stops at " + std::to_wstring(static_cast<long>(MAX_GENERATION_TIME))
+            + L" s).";
     if (params.populationSize > MAX_POPULATION_SIZE)
         return L"Cannot start: a population of " + std::to_wstring(params.populationSize) + L" is above the limit of "
             + std::to_wstring(MAX_POPULATION_SIZE) + L".";
