@@ -65,7 +65,7 @@ GUI::GUI(World* world, CameraController* cameraController)
 
     damage = checkLayoutFile(engine.fileSystem, LAYOUT_FILE, found);
     if (found && !damage.empty()) {
-        error = std::string("Error: the panel layout \"") + LAYOUT_FILE + "\" in " + inMedia("") + " is damaged: "
+        error = std::string("Error: the panel layout \"") + LAYOUT_FILE + "\" (" + inMedia(LAYOUT_FILE) + ") is damaged: "
             + damage + ".";
         return;
     }
