@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Configures and builds everything (program, data files, tests, benchmarks) into ./build.
-# Quiet: prints only compiler diagnostics and errors. BUILD_DIR overrides the directory.
+# Quiet: prints only compiler diagnostics and errors. BUILD_DIR overrides the directory;
+# arguments are passed to CMake's configure step (e.g. -DKINETARIUM_SANITIZE=ON).
 set -euo pipefail
 
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
@@ -9,7 +10,7 @@ mkdir -p "$build"
 configure_log="$build/configure.log"
 log="$build/build.log"
 
-if ! cmake -S "$root" -B "$build" >"$configure_log" 2>&1; then
+if ! cmake -S "$root" -B "$build" "$@" >"$configure_log" 2>&1; then
     cat "$configure_log" >&2
     echo "Error: CMake configuration failed (log: $configure_log)" >&2
     exit 1
