@@ -4,6 +4,7 @@
 // is refused with one clear line on the screen log; none crashes or hangs (each run is
 // bounded in steps).
 
+#include "SyntheticEvents.h"
 #include "TestEngine.h"
 
 #include "evolution/Evolver.h"
@@ -23,20 +24,11 @@
 using modules::engine;
 using modules::GUIElementIDs;
 using namespace irr;
+using testing_support::guiEvent;
 
 namespace {
 
 const wchar_t* const FORTY_DIGITS = L"1111111111222222222233333333334444444444";
-
-SEvent guiEvent(gui::EGUI_EVENT_TYPE type, gui::IGUIElement* caller)
-{
-    SEvent event{};
-    event.EventType = EET_GUI_EVENT;
-    event.GUIEvent.EventType = type;
-    event.GUIEvent.Caller = caller;
-    event.GUIEvent.Element = nullptr;
-    return event;
-}
 
 int countNodes(const scene::ISceneNode* node)
 {

@@ -3,6 +3,7 @@
 // Events are handed to the handler directly, or posted to the device where the GUI
 // environment has to turn them into widget events first, as it does for a user.
 
+#include "SyntheticEvents.h"
 #include "TestEngine.h"
 
 #include "evolution/Evolver.h"
@@ -20,39 +21,11 @@ using modules::engine;
 using modules::GUI;
 using modules::GUIElementIDs;
 using namespace irr;
+using testing_support::guiEvent;
+using testing_support::keyEvent;
+using testing_support::mouseEvent;
 
 namespace {
-
-SEvent guiEvent(gui::EGUI_EVENT_TYPE type, gui::IGUIElement* caller)
-{
-    SEvent event{};
-    event.EventType = EET_GUI_EVENT;
-    event.GUIEvent.EventType = type;
-    event.GUIEvent.Caller = caller;
-    event.GUIEvent.Element = nullptr;
-    return event;
-}
-
-SEvent keyEvent(EKEY_CODE key, bool pressed, wchar_t character = 0)
-{
-    SEvent event{};
-    event.EventType = EET_KEY_INPUT_EVENT;
-    event.KeyInput.Key = key;
-    event.KeyInput.PressedDown = pressed;
-    event.KeyInput.Char = character;
-    return event;
-}
-
-SEvent mouseEvent(EMOUSE_INPUT_EVENT type, const core::position2di& at)
-{
-    SEvent event{};
-    event.EventType = EET_MOUSE_INPUT_EVENT;
-    event.MouseInput.Event = type;
-    event.MouseInput.X = at.X;
-    event.MouseInput.Y = at.Y;
-    event.MouseInput.ButtonStates = type == EMIE_LMOUSE_PRESSED_DOWN ? EMBSM_LEFT : 0;
-    return event;
-}
 
 std::wstring logLine(int i)
 {

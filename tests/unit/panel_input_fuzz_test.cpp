@@ -9,6 +9,7 @@
 // The run is reproducible: it prints its seed; KINETARIUM_FUZZ_SEED=<n> repeats it (or
 // tries another), KINETARIUM_FUZZ_ROUNDS=<n> makes it longer.
 
+#include "SyntheticEvents.h"
 #include "TestEngine.h"
 
 #include "evolution/InputCheck.h"
@@ -33,6 +34,9 @@ using modules::engine;
 using modules::EvolutionParams;
 using modules::GUI;
 using namespace irr;
+using testing_support::guiEvent;
+using testing_support::keyEvent;
+using testing_support::mouseEvent;
 
 #ifndef KINETARIUM_FUZZ_CORPUS_DIR
 #error "KINETARIUM_FUZZ_CORPUS_DIR must name tests/fuzz/corpus"
@@ -230,37 +234,6 @@ std::string narrow(const std::wstring& text)
         }
     }
     return text.size() > 120 ? out + "... (" + std::to_string(text.size()) + " characters)" : out;
-}
-
-SEvent guiEvent(gui::EGUI_EVENT_TYPE type, gui::IGUIElement* caller)
-{
-    SEvent event{};
-    event.EventType = EET_GUI_EVENT;
-    event.GUIEvent.EventType = type;
-    event.GUIEvent.Caller = caller;
-    event.GUIEvent.Element = nullptr;
-    return event;
-}
-
-SEvent keyEvent(EKEY_CODE key, bool pressed, wchar_t character)
-{
-    SEvent event{};
-    event.EventType = EET_KEY_INPUT_EVENT;
-    event.KeyInput.Key = key;
-    event.KeyInput.PressedDown = pressed;
-    event.KeyInput.Char = character;
-    return event;
-}
-
-SEvent mouseEvent(EMOUSE_INPUT_EVENT type, const core::position2di& at)
-{
-    SEvent event{};
-    event.EventType = EET_MOUSE_INPUT_EVENT;
-    event.MouseInput.Event = type;
-    event.MouseInput.X = at.X;
-    event.MouseInput.Y = at.Y;
-    event.MouseInput.ButtonStates = type == EMIE_LMOUSE_PRESSED_DOWN ? EMBSM_LEFT : 0;
-    return event;
 }
 
 class PanelInputFuzz : public testing_support::NullEngineTest {
