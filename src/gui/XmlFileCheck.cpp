@@ -398,7 +398,10 @@ std::string checkLayoutDocument(const std::vector<XmlElement>& elements)
     return std::string();
 }
 
-std::string checkFontFile(irr::io::IFileSystem* fileSystem, const char* name, bool& found)
+namespace {
+
+std::string checkXmlFile(irr::io::IFileSystem* fileSystem, const char* name, bool& found,
+                         std::string (*checkDocument)(const std::vector<XmlElement>&))
 {
     std::vector<unsigned char> bytes;
     std::string error = readFile(fileSystem, name, found, bytes);
@@ -406,20 +409,20 @@ std::string checkFontFile(irr::io::IFileSystem* fileSystem, const char* name, bo
     if (error.empty())
         error = parseXml(bytes.data(), bytes.size(), elements);
     if (error.empty())
-        error = checkFontDocument(elements);
+        error = checkDocument(elements);
     return error;
+}
+
+} // namespace
+
+std::string checkFontFile(irr::io::IFileSystem* fileSystem, const char* name, bool& found)
+{
+    return checkXmlFile(fileSystem, name, found, checkFontDocument);
 }
 
 std::string checkLayoutFile(irr::io::IFileSystem* fileSystem, const char* name, bool& found)
 {
-    std::vector<unsigned char> bytes;
-    std::string error = readFile(fileSystem, name, found, bytes);
-    std::vector<XmlElement> elements;
-    if (error.empty())
-        error = parseXml(bytes.data(), bytes.size(), elements);
-    if (error.empty())
-        error = checkLayoutDocument(elements);
-    return error;
+    return checkXmlFile(fileSystem, name, found, checkLayoutDocument);
 }
 
 } // namespace modules
