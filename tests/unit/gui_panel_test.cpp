@@ -9,7 +9,12 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <string>
+
+#include <unistd.h>
 
 using modules::engine;
 using modules::GUI;
@@ -193,6 +198,73 @@ TEST_F(ElementLookup, MissingIdentifierGivesNull)
     // An id of the panel is not found below a window that does not hold it.
     EXPECT_EQ(GUIElementIDs::getElementFromID(GUIElementIDs::STOP_BUTTON, engine.gui->setupWindow), nullptr);
     EXPECT_NE(GUIElementIDs::getElementFromID(GUIElementIDs::STOP_BUTTON, engine.gui->runWindow), nullptr);
+}
+
+} // namespace
+
+// A layout or font that the panel cannot be built from ends the start-up with one message
+// naming what is missing; no element is looked up that isn't there.
+namespace {
+
+class IncompletePanelMedia : public testing_support::NullEngineTest {
+protected:
+    void SetUp() override
+    {
+        original = std::filesystem::current_path();
+        scratch = std::filesystem::temp_directory_path() / ("kinetarium-panel-" + std::to_string(::getpid()));
+        std::filesystem::remove_all(scratch);
+        std::filesystem::create_directories(scratch);
+        std::filesystem::copy(original / "media", scratch / "media", std::filesystem::copy_options::recursive);
+        std::filesystem::current_path(scratch);
+    }
+    void TearDown() override
+    {
+        NullEngineTest::TearDown();
+        std::filesystem::current_path(original);
+        std::filesystem::remove_all(scratch);
+    }
+
+    std::string startUpError()
+    {
+        std::string error;
+        EXPECT_TRUE(engine.openDevice(video::EDT_NULL, core::dimension2du(1024, 768), false, error)) << error;
+        EXPECT_FALSE(engine.createScene(1, true, error));
+        return error;
+    }
+
+    std::filesystem::path original;
+    std::filesystem::path scratch;
+};
+
+TEST_F(IncompletePanelMedia, ALayoutWithoutTheSelectorIsRefusedByName)
+{
+    const std::filesystem::path layout = scratch / "media" / "gui.xml";
+    std::ifstream in(layout);
+    std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    in.close();
+    const std::string id = "name=\"Id\" value=\"106\"";
+    const size_t at = text.find(id);
+    ASSERT_NE(at, std::string::npos);
+    text.replace(at, id.size(), "name=\"Id\" value=\"996\"");
+    std::ofstream(layout) << text;
+
+    const std::string error = startUpError();
+    EXPECT_EQ(error.rfind("Error: ", 0), 0u) << error;
+    EXPECT_NE(error.find("combo box with id 106"), std::string::npos) << error;
+}
+
+TEST_F(IncompletePanelMedia, AMissingLayoutOrFontIsNamed)
+{
+    std::filesystem::remove(scratch / "media" / "gui.xml");
+    std::string error = startUpError();
+    EXPECT_EQ(error.rfind("Error: ", 0), 0u) << error;
+    EXPECT_NE(error.find("gui.xml"), std::string::npos) << error;
+    engine.shutdown();
+
+    std::filesystem::remove_all(scratch / "media" / "font1");
+    error = startUpError();
+    EXPECT_EQ(error.rfind("Error: ", 0), 0u) << error;
+    EXPECT_NE(error.find("font"), std::string::npos) << error;
 }
 
 } // namespace
