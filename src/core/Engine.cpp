@@ -153,9 +153,8 @@ void Engine::drawFrame()
     cameraController->updateCamera(SIMULATION_STEP);
 
     driver->beginScene(true, true, video::SColor(0));
-    // The sensor lines are drawn before the scene, whose camera would only then hand the
-    // driver this frame's view: while the camera glided, the lines were drawn with the last
-    // frame's view, off their place and hidden under the floor.
+    // The lines come before the scene, whose camera would only then give the driver this
+    // frame's view; with the last frame's view a gliding camera drew them off their place.
     if (scene::ICameraSceneNode* camera = sceneManager->getActiveCamera()) {
         camera->updateAbsolutePosition();
         camera->render();
