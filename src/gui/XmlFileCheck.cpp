@@ -1,5 +1,7 @@
 #include "gui/XmlFileCheck.h"
 
+#include "core/MediaFile.h"
+
 #include <cstdint>
 #include <cstring>
 
@@ -302,22 +304,6 @@ bool rectangle(const std::string& text)
     return numbers == 4;
 }
 
-std::string readFile(irr::io::IFileSystem* fileSystem, const char* name, bool& found,
-                     std::vector<unsigned char>& bytes)
-{
-    irr::io::IReadFile* file = fileSystem->createAndOpenFile(name);
-    found = file != nullptr;
-    if (!file)
-        return "cannot open the file";
-    const long length = file->getSize();
-    bytes.assign(length > 0 ? static_cast<std::size_t>(length) : 0, 0);
-    const irr::s32 read = bytes.empty() ? 0 : file->read(bytes.data(), static_cast<irr::u32>(bytes.size()));
-    file->drop();
-    if (read < 0 || static_cast<std::size_t>(read) != bytes.size())
-        return "cannot read the file";
-    return std::string();
-}
-
 } // namespace
 
 std::string parseXml(const unsigned char* data, std::size_t size, std::vector<XmlElement>& elements)
@@ -404,7 +390,7 @@ std::string checkXmlFile(irr::io::IFileSystem* fileSystem, const char* name, boo
                          std::string (*checkDocument)(const std::vector<XmlElement>&))
 {
     std::vector<unsigned char> bytes;
-    std::string error = readFile(fileSystem, name, found, bytes);
+    std::string error = readMediaFile(fileSystem, name, found, bytes);
     std::vector<XmlElement> elements;
     if (error.empty())
         error = parseXml(bytes.data(), bytes.size(), elements);

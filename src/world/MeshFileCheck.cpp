@@ -1,5 +1,7 @@
 #include "world/MeshFileCheck.h"
 
+#include "core/MediaFile.h"
+
 #include <cmath>
 #include <cstdint>
 #include <cstring>
@@ -294,17 +296,9 @@ std::string checkB3DMesh(const unsigned char* data, std::size_t size)
 
 std::string checkB3DMeshFile(irr::io::IFileSystem* fileSystem, const char* name, bool& found)
 {
-    irr::io::IReadFile* file = fileSystem->createAndOpenFile(name);
-    found = file != nullptr;
-    if (!file)
-        return "cannot open the file";
-    const long length = file->getSize();
-    std::vector<unsigned char> bytes(length > 0 ? static_cast<std::size_t>(length) : 0);
-    const irr::s32 read = bytes.empty() ? 0 : file->read(bytes.data(), static_cast<irr::u32>(bytes.size()));
-    file->drop();
-    if (read < 0 || static_cast<std::size_t>(read) != bytes.size())
-        return "cannot read the file";
-    return checkB3DMesh(bytes.data(), bytes.size());
+    std::vector<unsigned char> bytes;
+    const std::string error = readMediaFile(fileSystem, name, found, bytes);
+    return error.empty() ? checkB3DMesh(bytes.data(), bytes.size()) : error;
 }
 
 } // namespace modules
