@@ -11,6 +11,15 @@
 
 namespace testing_support {
 
+// Every scene node below and including `node`.
+inline int countNodes(const irr::scene::ISceneNode* node)
+{
+    int count = 1;
+    for (const irr::scene::ISceneNode* child : node->getChildren())
+        count += countNodes(child);
+    return count;
+}
+
 class NullEngineTest : public ::testing::Test {
 protected:
     // withGui: also build the panel from "gui.xml" and the font.

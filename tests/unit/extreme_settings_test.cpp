@@ -24,19 +24,12 @@
 using modules::engine;
 using modules::GUIElementIDs;
 using namespace irr;
+using testing_support::countNodes;
 using testing_support::guiEvent;
 
 namespace {
 
 const wchar_t* const FORTY_DIGITS = L"1111111111222222222233333333334444444444";
-
-int countNodes(const scene::ISceneNode* node)
-{
-    int count = 1;
-    for (const scene::ISceneNode* child : node->getChildren())
-        count += countNodes(child);
-    return count;
-}
 
 struct Setting {
     s32 id;

@@ -22,6 +22,7 @@
 
 using modules::engine;
 using namespace irr;
+using testing_support::countNodes;
 
 namespace {
 
@@ -36,14 +37,6 @@ constexpr bool ADDRESS_SANITIZER = false;
 #else
 constexpr bool ADDRESS_SANITIZER = false;
 #endif
-
-int countNodes(const scene::ISceneNode* node)
-{
-    int count = 1;
-    for (const scene::ISceneNode* child : node->getChildren())
-        count += countNodes(child);
-    return count;
-}
 
 int countElements(const gui::IGUIElement* element)
 {
