@@ -55,8 +55,7 @@ public:
     // One step as kinetarium-batch and the window's undrawn fast-mode steps make it.
     void step()
     {
-        modules::engine.simulationStep();
-        modules::engine.animateScene(modules::BatchRunner::animationTime(++steps));
+        modules::engine.undrawnStep(modules::BatchRunner::animationTime(++steps));
     }
 
     bool ok = false;

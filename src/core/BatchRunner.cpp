@@ -219,9 +219,7 @@ int BatchRunner::run(std::FILE* out, std::FILE* err, bool showProgress)
         }
 
         generationEnding = false;
-        engine.simulationStep();
-        ++steps;
-        engine.animateScene(animationTime(steps));
+        engine.undrawnStep(animationTime(++steps));
         ++stepsInGeneration;
 
         if (generationEnding) {

@@ -148,6 +148,12 @@ void Engine::animateScene(u32 timeMs)
     sceneManager->getRootSceneNode()->OnAnimate(timeMs);
 }
 
+void Engine::undrawnStep(u32 timeMs)
+{
+    simulationStep();
+    animateScene(timeMs);
+}
+
 void Engine::drawFrame()
 {
     cameraController->updateCamera(SIMULATION_STEP);
@@ -187,11 +193,11 @@ void Engine::runLoop()
             device->yield();
             continue;
         }
-        simulationStep();
         if (!due) {
-            animateScene(timer->getTime());
+            undrawnStep(timer->getTime());
             continue;
         }
+        simulationStep();
         drawFrame();
     }
 }

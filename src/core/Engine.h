@@ -32,6 +32,10 @@ public:
     void simulationStep();
     // The scene graph's animation pass without drawing (collision response, transforms).
     void animateScene(irr::u32 timeMs);
+    // A step that is not drawn, as fast mode, the batch runner and the tests make it:
+    // the simulation step, then the animation pass at `timeMs` (never 0: the collision
+    // response takes time 0 for a reset).
+    void undrawnStep(irr::u32 timeMs);
     // Camera step, sensor lines, highlight, scene and GUI.
     void drawFrame();
     // Releases everything in the reverse order of creation.

@@ -36,9 +36,8 @@ protected:
     // One step as the fast mode's undrawn steps make it: simulation, then the animation pass.
     void step()
     {
-        modules::engine.simulationStep();
         animationTime += 33;
-        modules::engine.animateScene(animationTime);
+        modules::engine.undrawnStep(animationTime);
     }
 
     irr::u32 animationTime = 1;
