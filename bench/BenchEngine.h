@@ -3,7 +3,7 @@
 // Brings the global engine up on the null device with the real media files and starts an
 // evolution, as kinetarium-batch does. Benchmarks run from the build directory.
 
-#include "core/BatchRunner.h"
+#include "batch/BatchRunner.h"
 #include "core/Engine.h"
 #include "evolution/Evolver.h"
 #include "world/World.h"

@@ -123,7 +123,7 @@ void Engine::simulationStep()
         vehicle->update(SIMULATION_STEP);
     if (world->generationClock >= world->generationTime) {
         if (beforeGenerationCycle)
-            beforeGenerationCycle(*world, beforeGenerationCycleContext);
+            beforeGenerationCycle(*world);
         try {
             runGenerationCycle(*world);
         } catch (const EmptyPopulationError& e) {

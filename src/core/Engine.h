@@ -2,6 +2,7 @@
 
 #include <irrlicht.h>
 
+#include <functional>
 #include <string>
 
 namespace modules {
@@ -50,9 +51,8 @@ public:
     void abortRun(const char* message);
 
     // Called inside a simulation step right before the generation cycle runs, when every
-    // vehicle's fitness is final; the window leaves it empty. `context` is passed through.
-    void (*beforeGenerationCycle)(const World& world, void* context) = nullptr;
-    void* beforeGenerationCycleContext = nullptr;
+    // vehicle's fitness is final; the window leaves it empty.
+    std::function<void(const World& world)> beforeGenerationCycle;
 
     irr::IrrlichtDevice* device = nullptr;
     irr::video::IVideoDriver* driver = nullptr;

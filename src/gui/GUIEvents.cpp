@@ -2,7 +2,7 @@
 
 #include "core/Engine.h"
 #include "evolution/Evolver.h"
-#include "evolution/InputCheck.h"
+#include "evolution/RunLimits.h"
 #include "gui/CameraController.h"
 #include "gui/GUIElementIDs.h"
 #include "gui/ScreenLog.h"

@@ -1,7 +1,7 @@
 // kinetarium-batch's command line: the ten parameters by the panel's rules, the run
 // options, and one clear "Error: " line for everything it refuses.
 
-#include "core/BatchOptions.h"
+#include "batch/BatchOptions.h"
 
 #include <gtest/gtest.h>
 

@@ -3,7 +3,7 @@
 
 #include "TestEngine.h"
 
-#include "core/BatchRunner.h"
+#include "batch/BatchRunner.h"
 #include "evolution/Evolver.h"
 #include "gui/ScreenLog.h"
 #include "world/World.h"
@@ -86,7 +86,7 @@ TEST_F(BatchRunnerTest, ReportsTheSameGenerationsAsTheEnginesOwnLoop)
     ASSERT_TRUE(out && err);
     EXPECT_EQ(BatchRunner(options).run(out, err, false), BatchRunner::EXIT_DONE);
     EXPECT_EQ(engine.device, nullptr) << "the runner shuts the engine down";
-    EXPECT_EQ(engine.beforeGenerationCycle, nullptr) << "the runner removes its hook";
+    EXPECT_FALSE(engine.beforeGenerationCycle) << "the runner removes its hook";
 
     std::vector<std::string> reports;
     for (const std::string& line : linesOf(out))

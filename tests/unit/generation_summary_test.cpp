@@ -1,6 +1,6 @@
 // The per-generation figures that kinetarium-batch writes to its CSV file.
 
-#include "core/GenerationSummary.h"
+#include "batch/GenerationSummary.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "core/GenerationSummary.h"
+#include "batch/GenerationSummary.h"
 
 #include <algorithm>
 #include <cstdio>

@@ -1,4 +1,4 @@
-#include "core/BatchOptions.h"
+#include "batch/BatchOptions.h"
 
 #include "evolution/InputCheck.h"
 

@@ -1,4 +1,4 @@
-#include "core/BatchRunner.h"
+#include "batch/BatchRunner.h"
 
 // kinetarium-batch: an evolution without a window. See --help.
 int main(int argc, char** argv)

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "core/BatchOptions.h"
-#include "core/GenerationSummary.h"
+#include "batch/BatchOptions.h"
+#include "batch/GenerationSummary.h"
 
 #include <chrono>
 #include <cstdio>
@@ -34,7 +34,7 @@ public:
     static unsigned animationTime(unsigned long long step);
 
 private:
-    static void beforeGenerationCycle(const World& world, void* context);
+    void beforeGenerationCycle(const World& world);
     void drawProgress(std::FILE* err, long long finished, long long stepsDone, bool force);
     void clearProgress(std::FILE* err);
 

@@ -1,8 +1,8 @@
-#include "core/BatchRunner.h"
+#include "batch/BatchRunner.h"
 
 #include "core/Engine.h"
 #include "evolution/Evolver.h"
-#include "evolution/InputCheck.h"
+#include "evolution/RunLimits.h"
 #include "gui/ScreenLog.h"
 #include "vehicle/Vehicle.h"
 #include "world/World.h"
@@ -71,7 +71,6 @@ public:
     ~RunResources()
     {
         engine.beforeGenerationCycle = nullptr;
-        engine.beforeGenerationCycleContext = nullptr;
         engine.shutdown();
         if (csv)
             std::fclose(csv);
@@ -102,13 +101,12 @@ unsigned BatchRunner::animationTime(unsigned long long step)
     return time == 0 ? 1 : time;
 }
 
-void BatchRunner::beforeGenerationCycle(const World& world, void* context)
+void BatchRunner::beforeGenerationCycle(const World& world)
 {
-    BatchRunner* runner = static_cast<BatchRunner*>(context);
-    runner->lastFitness.clear();
+    lastFitness.clear();
     for (const Vehicle* vehicle : world.vehicles)
-        runner->lastFitness.push_back(vehicle->fitness);
-    runner->generationEnding = true;
+        lastFitness.push_back(vehicle->fitness);
+    generationEnding = true;
 }
 
 void BatchRunner::drawProgress(std::FILE* err, long long finished, long long stepsDone, bool force)
@@ -197,8 +195,7 @@ int BatchRunner::run(std::FILE* out, std::FILE* err, bool showProgress)
     }
 
     StopSignals stopSignals;
-    engine.beforeGenerationCycle = &BatchRunner::beforeGenerationCycle;
-    engine.beforeGenerationCycleContext = this;
+    engine.beforeGenerationCycle = [this](const World& world) { beforeGenerationCycle(world); };
 
     startEvolution(options.params, *engine.world);
     std::fprintf(out, "%s\n", narrow(engine.screenLog->lines[0]->getText()).c_str());
