@@ -101,14 +101,6 @@ unsigned BatchRunner::animationTime(unsigned long long step)
     return time == 0 ? 1 : time;
 }
 
-void BatchRunner::beforeGenerationCycle(const World& world)
-{
-    lastFitness.clear();
-    for (const Vehicle* vehicle : world.vehicles)
-        lastFitness.push_back(vehicle->fitness);
-    generationEnding = true;
-}
-
 void BatchRunner::drawProgress(std::FILE* err, long long finished, long long stepsDone, bool force)
 {
     const auto now = std::chrono::steady_clock::now();
@@ -195,7 +187,7 @@ int BatchRunner::run(std::FILE* out, std::FILE* err, bool showProgress)
     }
 
     StopSignals stopSignals;
-    engine.beforeGenerationCycle = [this](const World& world) { beforeGenerationCycle(world); };
+    engine.beforeGenerationCycle = [this](const World&) { generationEnding = true; };
 
     startEvolution(options.params, *engine.world);
     std::fprintf(out, "%s\n", narrow(engine.screenLog->lines[0]->getText()).c_str());
@@ -226,9 +218,12 @@ int BatchRunner::run(std::FILE* out, std::FILE* err, bool showProgress)
                 std::fflush(out);
                 return EXIT_FAILED;
             }
+            const Evolver& evolver = *engine.world->evolver;
             GenerationSummary summary;
-            summary.generation = engine.world->evolver->generation;
-            summarizeFitness(lastFitness, summary);
+            summary.generation = evolver.generation;
+            summary.best = evolver.history.back().best;
+            summary.mean = evolver.history.back().mean;
+            summary.median = evolver.history.back().median;
             summary.steps = stepsInGeneration;
             summary.wallSeconds = secondsSince(generationStart);
             generationStart = std::chrono::steady_clock::now();

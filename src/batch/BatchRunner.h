@@ -5,11 +5,8 @@
 
 #include <chrono>
 #include <cstdio>
-#include <vector>
 
 namespace modules {
-
-class World;
 
 // Runs an evolution on the global engine's null device, with the same step as the
 // window's fast mode makes when it does not draw: Engine::simulationStep, then the scene's
@@ -34,12 +31,10 @@ public:
     static unsigned animationTime(unsigned long long step);
 
 private:
-    void beforeGenerationCycle(const World& world);
     void drawProgress(std::FILE* err, long long finished, long long stepsDone, bool force);
     void clearProgress(std::FILE* err);
 
     BatchOptions options;
-    std::vector<float> lastFitness;
     bool generationEnding = false;
     bool progressShown = false;
     std::chrono::steady_clock::time_point runStart;

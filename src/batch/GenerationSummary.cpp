@@ -1,29 +1,8 @@
 #include "batch/GenerationSummary.h"
 
-#include <algorithm>
 #include <cstdio>
 
 namespace modules {
-
-void summarizeFitness(const std::vector<float>& fitness, GenerationSummary& summary)
-{
-    summary.best = 0.0f;
-    summary.mean = 0.0;
-    summary.median = 0.0;
-    if (fitness.empty())
-        return;
-    std::vector<float> sorted = fitness;
-    std::sort(sorted.begin(), sorted.end());
-    double sum = 0.0;
-    for (float value : sorted)
-        sum += static_cast<double>(value);
-    const size_t n = sorted.size();
-    summary.best = sorted.back();
-    summary.mean = sum / static_cast<double>(n);
-    summary.median = n % 2 == 1
-        ? static_cast<double>(sorted[n / 2])
-        : (static_cast<double>(sorted[n / 2 - 1]) + static_cast<double>(sorted[n / 2])) / 2.0;
-}
 
 std::string csvHeader()
 {

@@ -1,7 +1,6 @@
 #pragma once
 
 #include <string>
-#include <vector>
 
 namespace modules {
 
@@ -14,9 +13,6 @@ struct GenerationSummary {
     long long steps = 0;    // simulation steps the generation took
     double wallSeconds = 0; // wall-clock time it took, the generation cycle included
 };
-
-// Best, mean and median of a generation's fitness values (all 0 for none).
-void summarizeFitness(const std::vector<float>& fitness, GenerationSummary& summary);
 
 // The CSV header line and one row, each ending in a newline. The fitness columns are
 // printed with fixed decimals so that equal runs give byte-identical text.

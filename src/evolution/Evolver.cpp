@@ -115,6 +115,11 @@ void runGenerationCycle(World& world)
     for (size_t i = 0; i < world.vehicles.size() && i < population.size(); ++i)
         population[i].fitness = world.vehicles[i]->fitness;
     const float bestFitness = NeuralNetwork::getFittest(population).fitness;
+    std::vector<float> fitness;
+    fitness.reserve(world.vehicles.size());
+    for (const Vehicle* vehicle : world.vehicles)
+        fitness.push_back(vehicle->fitness);
+    evolver.history.push_back(summarizeFitness(fitness));
 
     world.destroyVehicles();
     rankByFitness(population);

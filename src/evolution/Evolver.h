@@ -2,6 +2,7 @@
 
 #include "brain/NeuralNetwork.h"
 #include "evolution/EvolutionParams.h"
+#include "evolution/FitnessHistory.h"
 
 #include <vector>
 
@@ -28,6 +29,8 @@ public:
     float mutationRate;
     float maxPerturbation;
     int generation = 0;
+    // One entry per finished generation, oldest first: what charts and saved runs show.
+    std::vector<GenerationFitness> history;
 };
 
 // Starts a run from the parameters: the World's share, the log line, the first generation.

@@ -1,6 +1,7 @@
 // The per-generation figures that kinetarium-batch writes to its CSV file.
 
 #include "batch/GenerationSummary.h"
+#include "evolution/FitnessHistory.h"
 
 #include <gtest/gtest.h>
 
@@ -8,8 +9,7 @@ using modules::GenerationSummary;
 
 TEST(GenerationSummary, BestMeanAndMedianOfAnOddCount)
 {
-    GenerationSummary summary;
-    modules::summarizeFitness({3.0f, 0.0f, 7.0f, 1.0f, 1.0f}, summary);
+    const modules::GenerationFitness summary = modules::summarizeFitness({3.0f, 0.0f, 7.0f, 1.0f, 1.0f});
     EXPECT_EQ(summary.best, 7.0f);
     EXPECT_DOUBLE_EQ(summary.mean, 2.4);
     EXPECT_DOUBLE_EQ(summary.median, 1.0);
@@ -17,8 +17,7 @@ TEST(GenerationSummary, BestMeanAndMedianOfAnOddCount)
 
 TEST(GenerationSummary, MedianOfAnEvenCountIsTheMeanOfTheMiddleTwo)
 {
-    GenerationSummary summary;
-    modules::summarizeFitness({4.0f, 0.0f, 1.0f, 9.0f}, summary);
+    const modules::GenerationFitness summary = modules::summarizeFitness({4.0f, 0.0f, 1.0f, 9.0f});
     EXPECT_EQ(summary.best, 9.0f);
     EXPECT_DOUBLE_EQ(summary.mean, 3.5);
     EXPECT_DOUBLE_EQ(summary.median, 2.5);
@@ -26,9 +25,7 @@ TEST(GenerationSummary, MedianOfAnEvenCountIsTheMeanOfTheMiddleTwo)
 
 TEST(GenerationSummary, NoVehiclesGiveZeros)
 {
-    GenerationSummary summary;
-    summary.best = 5.0f;
-    modules::summarizeFitness({}, summary);
+    const modules::GenerationFitness summary = modules::summarizeFitness({});
     EXPECT_EQ(summary.best, 0.0f);
     EXPECT_EQ(summary.mean, 0.0);
     EXPECT_EQ(summary.median, 0.0);
