@@ -4,9 +4,13 @@
 
 #include <irrlicht.h>
 
+#include <CLI/CLI.hpp>
+
 #include <climits>
-#include <cstring>
+#include <map>
+#include <memory>
 #include <sstream>
+#include <vector>
 
 namespace modules {
 
@@ -126,110 +130,155 @@ bool readSelector(const std::string& value, int& selectorType, std::string& erro
     return false;
 }
 
+const char* const RUN_OPTIONS[] = {"--selector", "--generations", "--seed", "--csv"};
+
+// Every option but --help takes a value.
+bool takesValue(const std::string& name)
+{
+    for (const NumericOption& option : NUMERIC_OPTIONS)
+        if (name == option.name)
+            return true;
+    for (const char* option : RUN_OPTIONS)
+        if (name == option)
+            return true;
+    return false;
+}
+
+bool isOptionWord(const std::string& argument)
+{
+    if (argument == "--help" || argument == "-h")
+        return true;
+    return argument.compare(0, 2, "--") == 0 && takesValue(argument.substr(0, argument.find('=')));
+}
+
+// The parser's description of every option; the values land in `values` as given, to be
+// read by the panel's rules afterwards. `values` must outlive the returned parser.
+std::unique_ptr<CLI::App> makeParser(const std::string& program, std::map<std::string, std::string>& values)
+{
+    const BatchOptions defaults;
+    auto app = std::make_unique<CLI::App>(
+        "Runs an evolution of Kinetarium without a window, on the same simulation as the\n"
+        "program's fast mode, and prints each generation's report as the screen log shows it.\n"
+        "Run it where the media/ folder is (the build directory).\n"
+        "\n"
+        "Defaults are in brackets. Evolution parameters take values as the panel accepts them:\n"
+        "digits and '.', integers truncated, a number too large for a float becomes infinity.",
+        program);
+    app->get_formatter()->column_width(26);
+    app->get_formatter()->label("REQUIRED", "");
+    app->allow_extras();
+    // Added last, so that it is listed after the run options.
+    app->set_help_flag();
+
+    const std::string parameters = "Evolution parameters";
+    auto add = [&](const std::string& name, const std::string& type, const std::string& help,
+                   const std::string& group) {
+        app->add_option(name, values[name], help)
+            ->type_name(type)
+            ->expected(0, 1) // an empty value ("--csv=") gets our own message below
+            ->multi_option_policy(CLI::MultiOptionPolicy::TakeLast)
+            ->group(group);
+    };
+    // In the panel's order: the selector comes after the elite count.
+    for (const NumericOption& option : NUMERIC_OPTIONS) {
+        if (option.floatField == &EvolutionParams::crossoverRate)
+            add("--selector", "roulette|tournament", "how parents are selected [roulette]", parameters);
+        add(option.name, "X", std::string(option.help) + " [" + defaultText(option) + "]", parameters);
+    }
+    add("--generations", "N", "generations to run, 0 until interrupted [" + std::to_string(defaults.generations) + "]",
+        "Run");
+    add("--seed", "S",
+        "seed of the random generator, 0 to 4294967295 [the current\n"
+        "time]; printed at the start, so any run can be repeated",
+        "Run");
+    add("--csv", "FILE",
+        "write one row per finished generation: generation,\n"
+        "best_fitness, mean_fitness, median_fitness, steps,\n"
+        "wall_seconds (same seed and options: same fitness columns)",
+        "Run");
+    app->add_flag("-h,--help", "show this text")->group("Run");
+    app->footer("Options take their value as the next argument or after '=' (--seed=7).\n"
+                "Ctrl-C stops after the current simulation step; the CSV then holds every finished\n"
+                "generation. Exit status: 0 done, 1 the run failed or was refused, 2 bad options,\n"
+                "130 interrupted.");
+    return app;
+}
+
 } // namespace
 
 bool parseBatchOptions(int argc, const char* const* argv, BatchOptions& options, std::string& error)
 {
+    // "--name value" becomes "--name=value" before the parser sees it: the parser would take
+    // any word that starts with a dash for an option, while a value may start with one (a
+    // file "--x.csv", or "-5", which deserves its own message). Only a known option is not
+    // taken for a value: "--seed --csv x" lacks the seed.
+    std::vector<std::string> arguments;
     for (int i = 1; i < argc; ++i) {
         const std::string argument = argv[i];
-        if (argument == "--help" || argument == "-h") {
-            options.help = true;
-            return true;
-        }
-        if (argument.size() < 3 || argument.compare(0, 2, "--") != 0) {
-            error = "Error: unexpected argument '" + argument + "'; --help lists the options";
+        if (argument == "--") {
+            error = "Error: unexpected argument '--'; --help lists the options";
             return false;
         }
-
-        // --name value or --name=value
-        std::string name = argument;
-        std::string value;
-        bool hasValue = false;
-        const size_t equals = argument.find('=');
-        if (equals != std::string::npos) {
-            name = argument.substr(0, equals);
-            value = argument.substr(equals + 1);
-            hasValue = true;
-        }
-
-        const NumericOption* numeric = nullptr;
-        for (const NumericOption& option : NUMERIC_OPTIONS)
-            if (name == option.name)
-                numeric = &option;
-        const bool known = numeric || name == "--selector" || name == "--generations" || name == "--seed"
-            || name == "--csv";
-        if (!known) {
-            error = "Error: unknown option '" + name + "'; --help lists the options";
-            return false;
-        }
-        if (!hasValue) {
-            // A following option is not taken for a value: "--seed --csv x" lacks the seed.
-            if (i + 1 >= argc || std::strncmp(argv[i + 1], "--", 2) == 0) {
-                error = "Error: " + name + " needs a value";
+        if (argument.compare(0, 2, "--") == 0 && argument.find('=') == std::string::npos && takesValue(argument)) {
+            if (i + 1 >= argc || isOptionWord(argv[i + 1])) {
+                error = "Error: " + argument + " needs a value";
                 return false;
             }
-            value = argv[++i];
+            arguments.push_back(argument + "=" + argv[++i]);
+        } else {
+            arguments.push_back(argument);
         }
+    }
 
-        bool ok = true;
-        if (numeric)
-            ok = readNumeric(*numeric, value, options.params, error);
-        else if (name == "--selector")
-            ok = readSelector(value, options.params.selectorType, error);
-        else if (name == "--generations")
-            ok = readGenerations(value, options.generations, error);
-        else if (name == "--seed") {
-            ok = readSeed(value, options.seed, error);
-            options.seedGiven = ok;
-        } else { // --csv
-            if (value.empty()) {
-                error = "Error: --csv needs a file name";
-                ok = false;
-            }
-            options.csvPath = value;
-        }
-        if (!ok)
+    std::map<std::string, std::string> values;
+    const std::unique_ptr<CLI::App> app = makeParser(argc > 0 && argv[0] ? argv[0] : "kinetarium-batch", values);
+    std::vector<std::string> reversed(arguments.rbegin(), arguments.rend());
+    try {
+        app->parse(reversed);
+    } catch (const CLI::ParseError& e) {
+        error = std::string("Error: ") + e.what();
+        return false;
+    }
+    if (app->count("--help")) {
+        options.help = true;
+        return true;
+    }
+    const std::vector<std::string> extras = app->remaining();
+    if (!extras.empty()) {
+        const std::string& first = extras.front();
+        if (first.compare(0, 2, "--") == 0 && first.size() > 2)
+            error = "Error: unknown option '" + first.substr(0, first.find('=')) + "'; --help lists the options";
+        else
+            error = "Error: unexpected argument '" + first + "'; --help lists the options";
+        return false;
+    }
+
+    for (const NumericOption& option : NUMERIC_OPTIONS)
+        if (app->count(option.name) && !readNumeric(option, values[option.name], options.params, error))
             return false;
+    if (app->count("--selector") && !readSelector(values["--selector"], options.params.selectorType, error))
+        return false;
+    if (app->count("--generations") && !readGenerations(values["--generations"], options.generations, error))
+        return false;
+    if (app->count("--seed")) {
+        if (!readSeed(values["--seed"], options.seed, error))
+            return false;
+        options.seedGiven = true;
+    }
+    if (app->count("--csv")) {
+        options.csvPath = values["--csv"];
+        if (options.csvPath.empty()) {
+            error = "Error: --csv needs a file name";
+            return false;
+        }
     }
     return true;
 }
 
 std::string batchUsage(const std::string& program)
 {
-    const BatchOptions defaults;
-    std::ostringstream text;
-    text << "Usage: " << program << " [options]\n"
-         << "\n"
-         << "Runs an evolution of Kinetarium without a window, on the same simulation as the\n"
-         << "program's fast mode, and prints each generation's report as the screen log shows it.\n"
-         << "Run it where the media/ folder is (the build directory).\n"
-         << "\n"
-         << "Evolution parameters (default in brackets; values as the panel accepts them: digits\n"
-         << "and '.', integers truncated, a number too large for a float becomes infinity):\n";
-    // In the panel's order: the selector comes after the elite count.
-    for (const NumericOption& option : NUMERIC_OPTIONS) {
-        if (option.floatField == &EvolutionParams::crossoverRate)
-            text << "  --selector roulette|tournament\n"
-                 << "                          how parents are selected [roulette]\n";
-        std::string left = std::string("  ") + option.name + " X";
-        left.resize(26, ' ');
-        text << left << option.help << " [" << defaultText(option) << "]\n";
-    }
-    text << "\n"
-         << "Run:\n"
-         << "  --generations N         generations to run, 0 until interrupted [" << defaults.generations << "]\n"
-         << "  --seed S                seed of the random generator, 0 to 4294967295 [the current\n"
-         << "                          time]; printed at the start, so any run can be repeated\n"
-         << "  --csv FILE              write one row per finished generation: generation,\n"
-         << "                          best_fitness, mean_fitness, median_fitness, steps,\n"
-         << "                          wall_seconds (same seed and options: same fitness columns)\n"
-         << "  --help                  show this text\n"
-         << "\n"
-         << "Options take their value as the next argument or after '=' (--seed=7).\n"
-         << "Ctrl-C stops after the current simulation step; the CSV then holds every finished\n"
-         << "generation. Exit status: 0 done, 1 the run failed or was refused, 2 bad options,\n"
-         << "130 interrupted.\n";
-    return text.str();
+    std::map<std::string, std::string> values;
+    return makeParser(program, values)->help();
 }
 
 } // namespace modules

@@ -147,6 +147,16 @@ TEST(BatchOptions, UnknownOptionsAndMissingValuesAreRefused)
     expectRefused({"--seed"}, "--seed needs a value");
     expectRefused({"--seed", "--generations", "2"}, "--seed needs a value");
     expectRefused({"--generations", "2", "--csv"}, "--csv needs a value");
+    expectRefused({"--"}, "unexpected argument '--'");
+}
+
+TEST(BatchOptions, AValueMayStartWithDashesUnlessItIsAnOption)
+{
+    const Parsed parsed = parse({"--csv", "--run.csv", "--seed", "3"});
+    ASSERT_TRUE(parsed.ok) << parsed.error;
+    EXPECT_EQ(parsed.options.csvPath, "--run.csv");
+    EXPECT_EQ(parsed.options.seed, 3u);
+    expectRefused({"--seed", "--csv=x"}, "--seed needs a value");
 }
 
 TEST(BatchOptions, HelpWinsOverWhatFollows)
