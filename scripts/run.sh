@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds, and starts kinetarium full screen on the current
-# X display. The program runs from the build directory, where the build puts media/.
+# X display; its arguments go to the program (./scripts/run.sh --window). The program runs
+# from the build directory, where the build puts media/.
 set -euo pipefail
 
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
@@ -22,4 +23,4 @@ if [[ -z ${DISPLAY:-} ]] || ! xdpyinfo >/dev/null 2>&1; then
 fi
 
 cd "$build"
-exec ./kinetarium
+exec ./kinetarium "$@"

@@ -8,9 +8,7 @@ using namespace irr;
 
 namespace modules {
 
-namespace {
-
-bool xScreenSize(core::dimension2du& size, std::string& error)
+bool findXScreenSize(core::dimension2du& size, std::string& error)
 {
     Display* display = XOpenDisplay(nullptr);
     if (!display) {
@@ -27,13 +25,11 @@ bool xScreenSize(core::dimension2du& size, std::string& error)
     return true;
 }
 
-} // namespace
-
 bool findDesktopResolution(core::dimension2du& size, std::string& error)
 {
     // Checked first: without a display the probe below would quietly read 0x0.
     core::dimension2du screenSize;
-    if (!xScreenSize(screenSize, error))
+    if (!findXScreenSize(screenSize, error))
         return false;
 
     size.set(0, 0);

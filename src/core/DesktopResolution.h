@@ -11,4 +11,7 @@ namespace modules {
 // the X screen's own size. False with a one-line message when no X display can be opened.
 bool findDesktopResolution(irr::core::dimension2du& size, std::string& error);
 
+// The X screen's size; false with the same one-line message when no X display can be opened.
+bool findXScreenSize(irr::core::dimension2du& size, std::string& error);
+
 } // namespace modules

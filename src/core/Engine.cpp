@@ -1,9 +1,12 @@
 #include "core/Engine.h"
 
+#include "core/AppOptions.h"
 #include "core/DesktopResolution.h"
+#include "core/X11Window.h"
 #include "evolution/Evolver.h"
 #include "gui/CameraController.h"
 #include "gui/GUI.h"
+#include "gui/ScreenLayout.h"
 #include "gui/ScreenLog.h"
 #include "vehicle/Vehicle.h"
 #include "vehicle/VehicleSensor.h"
@@ -78,6 +81,23 @@ bool Engine::openDevice(video::E_DRIVER_TYPE driverType, const core::dimension2d
     return true;
 }
 
+bool Engine::openWindow(const AppOptions& options, std::string& error)
+{
+    windowed = options.windowed;
+    if (!windowed) {
+        core::dimension2du resolution;
+        return findDesktopResolution(resolution, error) && openDevice(video::EDT_OPENGL, resolution, true, error);
+    }
+    // A window needs no video mode, only a display to open it on.
+    core::dimension2du screenSize;
+    if (!findXScreenSize(screenSize, error) || !openDevice(video::EDT_OPENGL, options.windowSize, false, error))
+        return false;
+    device->setResizable(true);
+    acceptCloseMessage(driver);
+    setMinimumWindowSize(driver, core::dimension2du(ScreenLayout::MINIMUM_WIDTH, ScreenLayout::MINIMUM_HEIGHT));
+    return true;
+}
+
 bool Engine::createScene(unsigned seed, bool withGui, std::string& error)
 {
     // Checked before anything is built on them: the arena's collision and every vehicle
@@ -110,8 +130,32 @@ bool Engine::createScene(unsigned seed, bool withGui, std::string& error)
             return false;
         }
     }
+    layout(driver->getScreenSize());
     last = timer->getTime();
     return true;
+}
+
+void Engine::layout(const core::dimension2du& size)
+{
+    laidOutSize = size;
+    if (size.Width == 0 || size.Height == 0)
+        return;
+    cameraController->camera->setAspectRatio(static_cast<f32>(size.Width) / static_cast<f32>(size.Height));
+    screenLog->layout(size);
+    if (gui)
+        gui->layout(size);
+}
+
+void Engine::followScreenSize()
+{
+    const core::dimension2du size = driver->getScreenSize();
+    if (size == laidOutSize)
+        return;
+    // Without a window manager nothing holds the window to its minimum size.
+    if (windowed && (size.Width < ScreenLayout::MINIMUM_WIDTH || size.Height < ScreenLayout::MINIMUM_HEIGHT))
+        resizeWindow(driver, core::dimension2du(core::max_(size.Width, ScreenLayout::MINIMUM_WIDTH),
+                                                core::max_(size.Height, ScreenLayout::MINIMUM_HEIGHT)));
+    layout(size);
 }
 
 void Engine::simulationStep()
@@ -187,6 +231,7 @@ void Engine::runLoop()
             device->closeDevice();
             continue;
         }
+        followScreenSize();
         const u32 now = timer->getTime();
         const bool due = frameDue(now, last);
         if (!due && !fastMode) {
@@ -225,12 +270,10 @@ void Engine::shutdown()
     fileSystem = nullptr;
 }
 
-int Engine::main()
+int Engine::main(const AppOptions& options)
 {
     std::string error;
-    core::dimension2du resolution;
-    bool ok = findDesktopResolution(resolution, error)
-        && openDevice(video::EDT_OPENGL, resolution, true, error)
+    bool ok = openWindow(options, error)
         && createScene(static_cast<unsigned>(std::time(nullptr)), true, error);
     if (!ok) {
         std::puts(error.c_str());

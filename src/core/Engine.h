@@ -7,6 +7,7 @@
 
 namespace modules {
 
+struct AppOptions;
 class GUI;
 class World;
 class CameraController;
@@ -20,12 +21,16 @@ public:
     static constexpr float SIMULATION_STEP = 0.033333335f;
 
     // Runs the windowed program; returns the process exit status.
-    int main();
+    int main(const AppOptions& options);
 
     // Opens the device, fetches its interfaces, mounts the media folder and sets the caption.
     // On failure returns false with a one-line message starting "Error: " in `error`.
     bool openDevice(irr::video::E_DRIVER_TYPE driverType, const irr::core::dimension2du& size,
                     bool fullScreen, std::string& error);
+    // The program's window: full screen at the desktop resolution, or, with --window, an
+    // ordinary resizable window of the asked size that may not be made smaller than the
+    // smallest usable size. False with a one-line message in `error`.
+    bool openWindow(const AppOptions& options, std::string& error);
     // Builds the screen log, the camera, seeds rand() with `seed`, the World and, when
     // `withGui`, the GUI.
     bool createScene(unsigned seed, bool withGui, std::string& error);
@@ -37,6 +42,13 @@ public:
     // the simulation step, then the animation pass at `timeMs` (never 0: the collision
     // response takes time 0 for a reset).
     void undrawnStep(irr::u32 timeMs);
+    // The one place where a screen size takes effect: the camera's aspect ratio, the screen
+    // log at the bottom left and the GUI's windows (GUI::layout). Runs once the scene is
+    // built and again whenever the screen size changes.
+    void layout(const irr::core::dimension2du& size);
+    // Once per loop iteration: lays out again when the device has reported another window
+    // size; a resizable window made smaller than the smallest usable size is sized back up.
+    void followScreenSize();
     // Camera step, sensor lines, highlight, scene and GUI.
     void drawFrame();
     // Releases everything in the reverse order of creation.
@@ -66,10 +78,13 @@ public:
     CameraController* cameraController = nullptr;
     ScreenLog* screenLog = nullptr;
     bool fastMode = false;
+    // An ordinary resizable window (--window) rather than full screen.
+    bool windowed = false;
 
 private:
     void runLoop();
     irr::u32 last = 0;
+    irr::core::dimension2du laidOutSize;
 };
 
 extern Engine engine;

@@ -1,6 +1,12 @@
+#include "core/AppOptions.h"
 #include "core/Engine.h"
 
-int main()
+// kinetarium: the windowed program. See --help.
+int main(int argc, char** argv)
 {
-    return modules::engine.main();
+    modules::AppOptions options;
+    const int status = modules::readAppOptions(argc, argv, options);
+    if (status >= 0)
+        return status;
+    return modules::engine.main(options);
 }

@@ -77,7 +77,7 @@ GUI::GUI(World* world, CameraController* cameraController)
     if (!lookUpElements())
         return;
 
-    centreSetupWindow();
+    layout(engine.driver->getScreenSize());
     for (gui::IGUIWindow* window : {setupWindow, cameraWindow, fastModeWindow, runWindow})
         window->getCloseButton()->setVisible(false);
     cameraWindow->setVisible(false);
@@ -113,11 +113,10 @@ bool GUI::lookUpElements()
         && (weightRangeEdit = edit(IDs::WEIGHT_RANGE_EDIT));
 }
 
-void GUI::centreSetupWindow()
+void GUI::layout(const core::dimension2du& screenSize)
 {
-    const core::rect<s32> viewport = engine.driver->getViewPort();
-    const s32 viewWidth = viewport.getWidth();
-    const s32 viewHeight = viewport.getHeight();
+    const s32 viewWidth = static_cast<s32>(screenSize.Width);
+    const s32 viewHeight = static_cast<s32>(screenSize.Height);
 
     core::rect<s32> area = setupWindow->getRelativePosition();
     const s32 width = area.getWidth();

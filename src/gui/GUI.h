@@ -33,6 +33,12 @@ public:
     // otherwise a one-line "Error: ..." message and the GUI must not be used.
     const std::string& loadError() const { return error; }
 
+    // Places the windows for a screen of this size: the parameter dialog centred; the
+    // camera, fast mode and run windows keep their places at the top left. Engine::layout
+    // calls it on every change of the screen size; a panel placed by the screen's size
+    // belongs here.
+    void layout(const irr::core::dimension2du& screenSize);
+
     // The three panel states.
     void showSetupPanel();
     void showRunningPanel();
@@ -58,7 +64,6 @@ public:
 
 private:
     bool lookUpElements();
-    void centreSetupWindow();
     void onButtonClicked(irr::s32 id);
     std::string error;
 };

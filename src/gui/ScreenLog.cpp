@@ -1,6 +1,7 @@
 #include "gui/ScreenLog.h"
 
 #include "core/Engine.h"
+#include "gui/ScreenLayout.h"
 
 using namespace irr;
 
@@ -8,14 +9,23 @@ namespace modules {
 
 ScreenLog::ScreenLog()
 {
-    const core::rect<s32> viewport = engine.driver->getViewPort();
-    const s32 top = viewport.getHeight() - 90;
     for (int i = 0; i < LINE_COUNT; ++i) {
-        const core::rect<s32> area(10, top + 16 * i, 510, top + 16 * i + 16);
-        lines[i] = engine.guiEnvironment->addStaticText(L"", area, false, false, nullptr, -1, false);
+        lines[i] = engine.guiEnvironment->addStaticText(L"", core::rect<s32>(), false, false, nullptr, -1, false);
         // Translucent black text over the light floor reads better than a dark band
         // behind the skin's dark text.
         lines[i]->setOverrideColor(video::SColor(TEXT_COLOR));
+    }
+    layout(engine.driver->getScreenSize());
+}
+
+void ScreenLog::layout(const core::dimension2du& screenSize)
+{
+    using namespace ScreenLayout;
+    const s32 top = static_cast<s32>(screenSize.Height) - LOG_BAND;
+    for (int i = 0; i < LINE_COUNT; ++i) {
+        const s32 lineTop = top + LOG_LINE_HEIGHT * i;
+        lines[i]->setRelativePosition(
+            core::rect<s32>(LOG_LEFT, lineTop, LOG_LEFT + LOG_WIDTH, lineTop + LOG_LINE_HEIGHT));
     }
 }
 

@@ -12,6 +12,8 @@ public:
     static constexpr irr::u32 TEXT_COLOR = 0xA0000000;
 
     ScreenLog();
+    // Puts the lines at the bottom left of a screen of this size.
+    void layout(const irr::core::dimension2du& screenSize);
     void writeLine(const wchar_t* text);
     void clear();
 

@@ -1,0 +1,122 @@
+#include "core/AppOptions.h"
+
+#include "gui/ScreenLayout.h"
+
+#include <CLI/CLI.hpp>
+
+#include <cstdio>
+
+namespace modules {
+
+namespace {
+
+std::string sizeText(irr::u32 width, irr::u32 height)
+{
+    return std::to_string(width) + "x" + std::to_string(height);
+}
+
+// Digits only, at most five of them: no sign, no spaces, nothing that overflows.
+bool readSide(const std::string& text, irr::u32& side)
+{
+    if (text.empty() || text.size() > 5)
+        return false;
+    for (char c : text)
+        if (c < '0' || c > '9')
+            return false;
+    side = static_cast<irr::u32>(std::stoul(text));
+    return true;
+}
+
+// CLI11 may put a line break into its messages; the user gets one line.
+std::string oneLine(std::string text)
+{
+    for (char& c : text)
+        if (c == '\n' || c == '\r')
+            c = ' ';
+    while (!text.empty() && text.back() == ' ')
+        text.pop_back();
+    return text;
+}
+
+} // namespace
+
+std::string parseWindowSize(const std::string& text, irr::core::dimension2du& size)
+{
+    const size_t x = text.find('x');
+    irr::u32 width = 0;
+    irr::u32 height = 0;
+    if (x == std::string::npos || !readSide(text.substr(0, x), width) || !readSide(text.substr(x + 1), height))
+        return "needs a size WIDTHxHEIGHT such as " + sizeText(AppOptions::DEFAULT_WINDOW_WIDTH,
+                                                               AppOptions::DEFAULT_WINDOW_HEIGHT)
+            + ", got '" + text + "'";
+    if (width < ScreenLayout::MINIMUM_WIDTH || height < ScreenLayout::MINIMUM_HEIGHT)
+        return "size " + text + " is below the smallest usable window, "
+            + sizeText(ScreenLayout::MINIMUM_WIDTH, ScreenLayout::MINIMUM_HEIGHT);
+    if (width > AppOptions::MAXIMUM_WINDOW_SIDE || height > AppOptions::MAXIMUM_WINDOW_SIDE)
+        return "size " + text + " is above the largest window, "
+            + sizeText(AppOptions::MAXIMUM_WINDOW_SIDE, AppOptions::MAXIMUM_WINDOW_SIDE);
+    size.set(width, height);
+    return "";
+}
+
+AppOptionsOutcome parseAppOptions(int argc, const char* const* argv, AppOptions& options, std::string& text)
+{
+    CLI::App app{"Kinetarium: vehicles steered by small neural networks learn to collect items in a\n"
+                 "walled arena. Without options it runs full screen at the desktop resolution.\n"
+                 "Run it where the media/ folder is (the build directory).\n",
+                 "kinetarium"};
+    app.get_formatter()->column_width(28);
+
+    // Each option of the program is declared here; its value is checked after parsing.
+    std::string windowSize;
+    CLI::Option* window = app.add_option("--window", windowSize,
+                                         "an ordinary resizable window instead of full screen:\n"
+                                         + sizeText(AppOptions::DEFAULT_WINDOW_WIDTH, AppOptions::DEFAULT_WINDOW_HEIGHT)
+                                         + " unless a size is given, at least "
+                                         + sizeText(ScreenLayout::MINIMUM_WIDTH, ScreenLayout::MINIMUM_HEIGHT))
+                                ->expected(0, 1)
+                                ->multi_option_policy(CLI::MultiOptionPolicy::TakeLast)
+                                ->type_name("[WxH]");
+    app.footer("Escape, the panel's Quit or closing the window ends the program.\n"
+               "Exit status: 0 ended by the user, 1 start-up failed, 2 bad options.");
+
+    try {
+        app.parse(argc, argv);
+    } catch (const CLI::CallForHelp&) {
+        text = app.help();
+        return AppOptionsOutcome::HELP;
+    } catch (const CLI::ParseError& e) {
+        text = "Error: " + oneLine(e.what()) + "; --help lists the options";
+        return AppOptionsOutcome::BAD;
+    }
+
+    if (window->count() > 0) {
+        options.windowed = true;
+        if (!windowSize.empty()) {
+            const std::string why = parseWindowSize(windowSize, options.windowSize);
+            if (!why.empty()) {
+                text = "Error: --window " + why;
+                return AppOptionsOutcome::BAD;
+            }
+        }
+    }
+    return AppOptionsOutcome::RUN;
+}
+
+int readAppOptions(int argc, const char* const* argv, AppOptions& options)
+{
+    std::string text;
+    switch (parseAppOptions(argc, argv, options, text)) {
+    case AppOptionsOutcome::HELP:
+        std::fputs(text.c_str(), stdout);
+        return 0;
+    case AppOptionsOutcome::BAD:
+        std::fprintf(stderr, "%s\n", text.c_str());
+        return 2;
+    case AppOptionsOutcome::RUN:
+        break;
+    }
+    return -1;
+}
+
+} // namespace modules

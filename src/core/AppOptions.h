@@ -1,0 +1,41 @@
+#pragma once
+
+#include <irrlicht.h>
+
+#include <string>
+
+namespace modules {
+
+// What the command line of the windowed program asks for. Without options: full screen at
+// the desktop resolution.
+struct AppOptions {
+    static constexpr irr::u32 DEFAULT_WINDOW_WIDTH = 1280;
+    static constexpr irr::u32 DEFAULT_WINDOW_HEIGHT = 720;
+    // Larger than any monitor in use; keeps an absurd size from reaching the driver.
+    static constexpr irr::u32 MAXIMUM_WINDOW_SIDE = 8192;
+
+    // An ordinary resizable window of windowSize instead of full screen.
+    bool windowed = false;
+    irr::core::dimension2du windowSize{DEFAULT_WINDOW_WIDTH, DEFAULT_WINDOW_HEIGHT};
+};
+
+// How reading the command line ended.
+enum class AppOptionsOutcome {
+    RUN,  // options read: start the program
+    HELP, // `text` holds the help: print it, exit 0
+    BAD,  // `text` holds one line "Error: ...": exit 2
+};
+
+// Reads the command line (argv[0] is the program). Every option is declared in one place,
+// in AppOptions.cpp.
+AppOptionsOutcome parseAppOptions(int argc, const char* const* argv, AppOptions& options, std::string& text);
+
+// Parses, prints the help (standard output) or the error (standard error) and gives the
+// exit status when the program should end at once; -1 when it should run.
+int readAppOptions(int argc, const char* const* argv, AppOptions& options);
+
+// "WIDTHxHEIGHT" with each side from the smallest usable window to MAXIMUM_WINDOW_SIDE.
+// Empty when it is good; otherwise why not (no "Error: " prefix).
+std::string parseWindowSize(const std::string& text, irr::core::dimension2du& size);
+
+} // namespace modules

@@ -1,0 +1,27 @@
+#pragma once
+
+#include <irrlicht.h>
+
+namespace modules {
+
+// Where the parts of the screen sit as the window's size changes: the parameter dialog
+// centred, the camera, fast mode and run windows at the top left (as gui.xml places them),
+// the screen log at the bottom left. Engine::layout applies it.
+namespace ScreenLayout {
+
+// The screen log: five lines of 16 pixels, 500 wide, 10 from the left; the band from its
+// first line to the bottom of the screen is 90 pixels.
+constexpr irr::s32 LOG_LEFT = 10;
+constexpr irr::s32 LOG_WIDTH = 500;
+constexpr irr::s32 LOG_LINE_HEIGHT = 16;
+constexpr irr::s32 LOG_BAND = 90;
+
+// The smallest usable window: the log with its margin on both sides in width; in height the
+// parameter dialog (366 high in gui.xml), centred, clear of a band as high as the log's at
+// the bottom and, by symmetry, at the top. Smaller windows are not laid out.
+constexpr irr::u32 MINIMUM_WIDTH = LOG_LEFT + LOG_WIDTH + LOG_LEFT;
+constexpr irr::u32 MINIMUM_HEIGHT = 366 + 2 * LOG_BAND;
+
+} // namespace ScreenLayout
+
+} // namespace modules
