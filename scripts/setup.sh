@@ -9,6 +9,8 @@ PACKAGES=(
     build-essential cmake pkg-config
     libirrlicht-dev libx11-dev libfreetype-dev libpng-dev libcli11-dev
     googletest libgtest-dev libbenchmark-dev
+    # the Debian package: dpkg-shlibdeps for its dependencies; the install tests
+    dpkg-dev file
     # sanitizer and fuzzing builds
     clang libclang-rt-14-dev
     # running: OpenGL through Mesa, the GUI font's source

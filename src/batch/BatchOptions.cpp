@@ -159,7 +159,8 @@ std::unique_ptr<CLI::App> makeParser(const std::string& program, std::map<std::s
     auto app = std::make_unique<CLI::App>(
         "Runs an evolution of Kinetarium without a window, on the same simulation as the\n"
         "program's fast mode, and prints each generation's report as the screen log shows it.\n"
-        "Run it where the media/ folder is (the build directory).\n"
+        "Data files come from media/ in the working directory, else from the installed\n"
+        "share/kinetarium/media beside bin/; KINETARIUM_MEDIA=DIR names another folder.\n"
         "\n"
         "Defaults are in brackets. Evolution parameters take values as the panel accepts them:\n"
         "digits and '.', integers truncated, a number too large for a float becomes infinity.",

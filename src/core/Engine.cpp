@@ -8,6 +8,7 @@
 #include "gui/GUI.h"
 #include "gui/ScreenLayout.h"
 #include "gui/ScreenLog.h"
+#include "media/MediaLocation.h"
 #include "vehicle/Vehicle.h"
 #include "vehicle/VehicleSensor.h"
 #include "world/MeshFileCheck.h"
@@ -17,7 +18,6 @@
 #include <cstring>
 #include <cstdio>
 #include <ctime>
-#include <filesystem>
 
 using namespace irr;
 
@@ -32,12 +32,6 @@ volatile std::sig_atomic_t terminationRequested = 0;
 void onTerminate(int)
 {
     terminationRequested = 1;
-}
-
-std::string mediaPath()
-{
-    std::error_code ec;
-    return (std::filesystem::current_path(ec) / "media").string();
 }
 
 // A mesh that loads but holds no geometry is as unusable as a missing one.
@@ -70,10 +64,14 @@ bool Engine::openDevice(video::E_DRIVER_TYPE driverType, const core::dimension2d
     cursorControl = device->getCursorControl();
     fileSystem = device->getFileSystem();
 
-    const std::string media = mediaPath();
-    if (!std::filesystem::is_directory(media)
-        || !fileSystem->addFileArchive("media", true, true, io::EFAT_FOLDER)) {
-        error = "Error: cannot open the media folder " + media + ".";
+    const MediaLocation media = findMediaFolder();
+    if (!media.found()) {
+        error = "Error: cannot open the media folder " + media.triedList() + ".";
+        return false;
+    }
+    mediaFolder = media.folder.string();
+    if (!fileSystem->addFileArchive(mediaFolder.c_str(), true, true, io::EFAT_FOLDER)) {
+        error = "Error: cannot open the media folder " + mediaFolder + ".";
         return false;
     }
     device->setWindowCaption(L"Kinetarium");
@@ -110,11 +108,11 @@ bool Engine::createScene(unsigned seed, bool withGui, std::string& error)
         if (!found && optional)
             continue;
         if (found && !damage.empty()) {
-            error = std::string("Error: the mesh \"") + name + "\" in " + mediaPath() + " is damaged: " + damage + ".";
+            error = std::string("Error: the mesh \"") + name + "\" in " + mediaFolder + " is damaged: " + damage + ".";
             return false;
         }
         if (!meshLoads(sceneManager, name)) {
-            error = std::string("Error: cannot load the mesh \"") + name + "\" from " + mediaPath() + ".";
+            error = std::string("Error: cannot load the mesh \"") + name + "\" from " + mediaFolder + ".";
             return false;
         }
     }
@@ -268,6 +266,7 @@ void Engine::shutdown()
     timer = nullptr;
     cursorControl = nullptr;
     fileSystem = nullptr;
+    mediaFolder.clear();
 }
 
 int Engine::main(const AppOptions& options)

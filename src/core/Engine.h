@@ -23,7 +23,8 @@ public:
     // Runs the windowed program; returns the process exit status.
     int main(const AppOptions& options);
 
-    // Opens the device, fetches its interfaces, mounts the media folder and sets the caption.
+    // Opens the device, fetches its interfaces, mounts the media folder (the first found by
+    // findMediaFolder) and sets the caption.
     // On failure returns false with a one-line message starting "Error: " in `error`.
     bool openDevice(irr::video::E_DRIVER_TYPE driverType, const irr::core::dimension2du& size,
                     bool fullScreen, std::string& error);
@@ -73,6 +74,8 @@ public:
     irr::ITimer* timer = nullptr;
     irr::gui::ICursorControl* cursorControl = nullptr;
     irr::io::IFileSystem* fileSystem = nullptr;
+    // The data folder that openDevice mounted (see MediaLocation), for messages.
+    std::string mediaFolder;
     GUI* gui = nullptr;
     World* world = nullptr;
     CameraController* cameraController = nullptr;

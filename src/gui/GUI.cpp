@@ -24,10 +24,10 @@ T* lookUp(s32 id, gui::EGUI_ELEMENT_TYPE type, const char* kind, std::string& er
     return static_cast<T*>(element);
 }
 
+// Where a data file was looked for: in the folder the engine mounted.
 std::string inMedia(const char* name)
 {
-    std::error_code ec;
-    return (std::filesystem::current_path(ec) / "media" / name).string();
+    return (std::filesystem::path(engine.mediaFolder) / name).string();
 }
 
 } // namespace
@@ -40,18 +40,23 @@ GUI::GUI(World* world, CameraController* cameraController)
     engine.device->setEventReceiver(this);
     engine.cursorControl->setVisible(true);
 
+    // Both files are opened by their path in the mounted folder: the archive still finds
+    // them by bare name, and a file missing there is not looked for in the working directory.
+    const std::string fontPath = inMedia("font1/font.xml");
+    const std::string layoutPath = inMedia(LAYOUT_FILE);
+
     // The engine's readers trust these files; a damaged one is refused before they see it.
     bool found = false;
-    std::string damage = checkFontFile(engine.fileSystem, FONT_FILE, found);
+    std::string damage = checkFontFile(engine.fileSystem, fontPath.c_str(), found);
     if (found && !damage.empty()) {
-        error = std::string("Error: the font \"") + FONT_FILE + "\" (" + inMedia("font1/font.xml") + ") is damaged: "
+        error = std::string("Error: the font \"") + FONT_FILE + "\" (" + fontPath + ") is damaged: "
             + damage + ".";
         return;
     }
-    gui::IGUIFont* font = engine.guiEnvironment->getFont(FONT_FILE);
+    gui::IGUIFont* font = engine.guiEnvironment->getFont(fontPath.c_str());
     if (!font) {
         error = std::string("Error: cannot load the font \"") + FONT_FILE + "\" (looked for "
-            + inMedia("font1/font.xml") + ").";
+            + fontPath + ").";
         return;
     }
     gui::IGUISkin* skin = engine.guiEnvironment->getSkin();
@@ -63,13 +68,13 @@ GUI::GUI(World* world, CameraController* cameraController)
         skin->setColor(static_cast<gui::EGUI_DEFAULT_COLOR>(i), colour);
     }
 
-    damage = checkLayoutFile(engine.fileSystem, LAYOUT_FILE, found);
+    damage = checkLayoutFile(engine.fileSystem, layoutPath.c_str(), found);
     if (found && !damage.empty()) {
-        error = std::string("Error: the panel layout \"") + LAYOUT_FILE + "\" (" + inMedia(LAYOUT_FILE) + ") is damaged: "
+        error = std::string("Error: the panel layout \"") + LAYOUT_FILE + "\" (" + layoutPath + ") is damaged: "
             + damage + ".";
         return;
     }
-    if (!engine.guiEnvironment->loadGUI(LAYOUT_FILE, nullptr)) {
+    if (!engine.guiEnvironment->loadGUI(layoutPath.c_str(), nullptr)) {
         error = std::string("Error: cannot load the panel layout \"") + LAYOUT_FILE + "\" from "
             + inMedia("") + ".";
         return;
