@@ -1,5 +1,6 @@
 #include "evolution/InputCheck.h"
 
+#include <cfloat>
 #include <climits>
 #include <cmath>
 #include <cwchar>
@@ -23,6 +24,16 @@ bool textToInt(const irr::core::stringw& text, int& value)
     if (!(truncated >= static_cast<double>(INT_MIN) && truncated <= static_cast<double>(INT_MAX)))
         return false;
     value = static_cast<int>(truncated);
+    return true;
+}
+
+bool textToFloat(const irr::core::stringw& text, float& value)
+{
+    const double number = std::wcstod(text.c_str(), nullptr);
+    // Beyond the largest float it would be stored as infinity, which no run limit accepts.
+    if (!(std::fabs(number) <= static_cast<double>(FLT_MAX)))
+        return false;
+    value = static_cast<float>(number);
     return true;
 }
 
