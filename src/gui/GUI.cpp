@@ -132,12 +132,21 @@ void GUI::centreSetupWindow()
                                                      top + height));
 }
 
+bool GUI::isUsable(const gui::IGUIElement* element)
+{
+    for (; element; element = element->getParent())
+        if (!element->isVisible() || !element->isEnabled())
+            return false;
+    return true;
+}
+
 void GUI::showSetupPanel()
 {
     setupWindow->setVisible(true);
     cameraWindow->setVisible(false);
     runWindow->setVisible(false);
     fastModeWindow->setVisible(false);
+    engine.guiEnvironment->setFocus(setupWindow);
 }
 
 void GUI::showRunningPanel()
@@ -146,6 +155,7 @@ void GUI::showRunningPanel()
     cameraWindow->setVisible(true);
     runWindow->setVisible(true);
     fastModeWindow->setVisible(false);
+    engine.guiEnvironment->setFocus(runWindow);
 }
 
 void GUI::showFastPanel()
@@ -153,6 +163,7 @@ void GUI::showFastPanel()
     cameraWindow->setVisible(false);
     runWindow->setVisible(false);
     fastModeWindow->setVisible(true);
+    engine.guiEnvironment->setFocus(fastModeWindow);
 }
 
 } // namespace modules
