@@ -335,6 +335,11 @@ TEST_F(GuiEvents, SpaceAndEnterNeverPressAHiddenButton)
             engine.device->postEventFromUser(keyEvent(key, false, character));
         }
     };
+    // The keyboard went with the panel shown.
+    const auto focusIsShown = [] {
+        gui::IGUIElement* focus = engine.guiEnvironment->getFocus();
+        return focus && GUI::isUsable(focus);
+    };
 
     // A fast run that ends with the population-0 error.
     gui().params.populationSize = 0;
@@ -347,6 +352,7 @@ TEST_F(GuiEvents, SpaceAndEnterNeverPressAHiddenButton)
         step();
     ASSERT_EQ(world().evolver, nullptr);
     ASSERT_EQ(panelState(), SETUP);
+    EXPECT_TRUE(focusIsShown());
     pressSpaceAndEnter();
     EXPECT_EQ(panelState(), SETUP);
     EXPECT_FALSE(engine.fastMode);
@@ -358,6 +364,7 @@ TEST_F(GuiEvents, SpaceAndEnterNeverPressAHiddenButton)
     ASSERT_EQ(panelState(), RUNNING);
     clickWithMouse(GUIElementIDs::STOP_BUTTON);
     ASSERT_EQ(panelState(), SETUP);
+    EXPECT_TRUE(focusIsShown());
     engine.screenLog->writeLine(L"still here");
     pressSpaceAndEnter();
     EXPECT_EQ(logLine(0), L"still here");
