@@ -84,7 +84,10 @@ bool readNumeric(const NumericOption& option, const std::string& value, Evolutio
         return false;
     }
     if (option.floatField) {
-        params.*option.floatField = textToFloat(wide);
+        if (!textToFloat(wide, params.*option.floatField)) {
+            error = std::string("Error: ") + option.name + " value '" + value + "' is too large for a float";
+            return false;
+        }
         return true;
     }
     if (!textToInt(wide, params.*option.intField)) {
@@ -163,7 +166,7 @@ std::unique_ptr<CLI::App> makeParser(const std::string& program, std::map<std::s
         "share/kinetarium/media beside bin/; KINETARIUM_MEDIA=DIR names another folder.\n"
         "\n"
         "Defaults are in brackets. Evolution parameters take values as the panel accepts them:\n"
-        "digits and '.', integers truncated, a number too large for a float becomes infinity.",
+        "digits and '.', integers truncated; a number beyond the 32-bit range of its field is refused.",
         program);
     app->get_formatter()->column_width(26);
     app->get_formatter()->label("REQUIRED", "");

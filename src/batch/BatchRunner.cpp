@@ -75,8 +75,27 @@ public:
         if (csv)
             std::fclose(csv);
     }
+    // False when the last buffered bytes cannot be written out.
+    bool closeCsv()
+    {
+        std::FILE* file = csv;
+        csv = nullptr;
+        return std::fclose(file) == 0;
+    }
     std::FILE* csv = nullptr;
 };
+
+// Each piece goes to the disk at once, so an interrupted run leaves every finished
+// generation in the file; false when the system refuses it (a full disk, a pipe closed).
+bool writeCsv(std::FILE* csv, const std::string& text)
+{
+    return std::fputs(text.c_str(), csv) >= 0 && std::fflush(csv) == 0;
+}
+
+void reportCsvError(std::FILE* err, const std::string& path)
+{
+    std::fprintf(err, "Error: cannot write the CSV file '%s': %s\n", path.c_str(), std::strerror(errno));
+}
 
 double secondsSince(std::chrono::steady_clock::time_point start)
 {
@@ -166,8 +185,10 @@ int BatchRunner::run(std::FILE* out, std::FILE* err, bool showProgress)
                          std::strerror(errno));
             return EXIT_FAILED;
         }
-        std::fputs(csvHeader().c_str(), resources.csv);
-        std::fflush(resources.csv);
+        if (!writeCsv(resources.csv, csvHeader())) {
+            reportCsvError(err, options.csvPath);
+            return EXIT_FAILED;
+        }
     }
 
     std::fprintf(out, "Seed: %u\n", seed);
@@ -201,8 +222,13 @@ int BatchRunner::run(std::FILE* out, std::FILE* err, bool showProgress)
     while (options.generations == 0 || finished < options.generations) {
         if (stopRequested) {
             clearProgress(err);
+            if (resources.csv && !resources.closeCsv()) {
+                reportCsvError(err, options.csvPath);
+                std::fflush(out);
+                return EXIT_FAILED;
+            }
             std::fprintf(err, "Interrupted: %lld generation%s finished%s.\n", finished, finished == 1 ? "" : "s",
-                         resources.csv ? ", all of them in the CSV" : "");
+                         options.csvPath.empty() ? "" : ", all of them in the CSV");
             std::fflush(out);
             return EXIT_INTERRUPTED;
         }
@@ -233,9 +259,9 @@ int BatchRunner::run(std::FILE* out, std::FILE* err, bool showProgress)
             clearProgress(err);
             std::fprintf(out, "%s\n", narrow(engine.screenLog->lines[0]->getText()).c_str());
             std::fflush(out);
-            if (resources.csv) {
-                std::fputs(csvRow(summary).c_str(), resources.csv);
-                std::fflush(resources.csv);
+            if (resources.csv && !writeCsv(resources.csv, csvRow(summary))) {
+                reportCsvError(err, options.csvPath);
+                return EXIT_FAILED;
             }
         }
         const bool more = options.generations == 0 || finished < options.generations;
@@ -244,6 +270,10 @@ int BatchRunner::run(std::FILE* out, std::FILE* err, bool showProgress)
     }
     clearProgress(err);
     std::fflush(out);
+    if (resources.csv && !resources.closeCsv()) {
+        reportCsvError(err, options.csvPath);
+        return EXIT_FAILED;
+    }
     return EXIT_DONE;
 }
 

@@ -48,6 +48,14 @@ bool Engine::frameDue(u32 now, u32 last)
     return static_cast<float>(now - last) > 1000.0f * SIMULATION_STEP;
 }
 
+u32 Engine::msUntilFrameDue(u32 now, u32 last)
+{
+    // The first whole millisecond past the simulation step.
+    const u32 frame = static_cast<u32>(1000.0f * SIMULATION_STEP) + 1;
+    const u32 elapsed = now - last;
+    return elapsed >= frame ? 0 : frame - elapsed;
+}
+
 bool Engine::openDevice(video::E_DRIVER_TYPE driverType, const core::dimension2du& size,
                         bool fullScreen, std::string& error)
 {
@@ -213,8 +221,14 @@ void Engine::drawFrame()
     driver->setMaterial(lineMaterial);
     driver->setTransform(video::ETS_WORLD, core::IdentityMatrix);
     for (Vehicle* vehicle : world->vehicles)
-        for (VehicleSensor* sensor : vehicle->sensors)
+        for (VehicleSensor* sensor : vehicle->sensors) {
+            // A vehicle born in this step's generation change has had no update yet, and no
+            // animation pass in the window either; its lines go where it was put. Its update
+            // places them anew before reading them.
+            if (!sensor->isPlaced())
+                sensor->placeAsPosed();
             driver->draw3DLine(sensor->worldLine.start, sensor->worldLine.end, video::SColor(0xFFFF0000));
+        }
     world->updateHighlight();
     sceneManager->drawAll();
     guiEnvironment->drawAll();
@@ -233,7 +247,9 @@ void Engine::runLoop()
         const u32 now = timer->getTime();
         const bool due = frameDue(now, last);
         if (!due && !fastMode) {
-            device->yield();
+            // Asleep until the frame is due: a mere yield woke the idle loop thousands of
+            // times a second. Events wait for at most one frame, as they do while drawing.
+            device->sleep(msUntilFrameDue(now, last));
             continue;
         }
         if (!due) {
@@ -271,6 +287,12 @@ void Engine::shutdown()
 
 int Engine::main(const AppOptions& options)
 {
+    // A terminated program still restores the desktop's video mode on its way out; the
+    // handlers come first, as start-up already switches the mode. A signal during start-up
+    // ends the program at the loop's first pass.
+    std::signal(SIGTERM, onTerminate);
+    std::signal(SIGINT, onTerminate);
+
     std::string error;
     bool ok = openWindow(options, error)
         && createScene(static_cast<unsigned>(std::time(nullptr)), true, error);
@@ -280,9 +302,6 @@ int Engine::main(const AppOptions& options)
         return 1;
     }
 
-    // A terminated program still restores the desktop's video mode on its way out.
-    std::signal(SIGTERM, onTerminate);
-    std::signal(SIGINT, onTerminate);
     runLoop();
     shutdown();
     return 0;

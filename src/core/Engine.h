@@ -58,6 +58,8 @@ public:
     // More than 1000 * SIMULATION_STEP ms of timer time since the last frame (unsigned,
     // so it survives the timer's wrap).
     static bool frameDue(irr::u32 now, irr::u32 last);
+    // The whole milliseconds from `now` until frameDue holds; 0 when it already does.
+    static irr::u32 msUntilFrameDue(irr::u32 now, irr::u32 last);
 
     // Ends a run that cannot go on: message to standard output and the screen log,
     // back to the parameter dialog.

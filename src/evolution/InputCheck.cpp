@@ -1,5 +1,6 @@
 #include "evolution/InputCheck.h"
 
+#include <cfloat>
 #include <climits>
 #include <cmath>
 #include <cwchar>
@@ -26,9 +27,14 @@ bool textToInt(const irr::core::stringw& text, int& value)
     return true;
 }
 
-float textToFloat(const irr::core::stringw& text)
+bool textToFloat(const irr::core::stringw& text, float& value)
 {
-    return static_cast<float>(std::wcstod(text.c_str(), nullptr));
+    const double number = std::wcstod(text.c_str(), nullptr);
+    // Beyond the largest float it would be stored as infinity, which no run limit accepts.
+    if (!(std::fabs(number) <= static_cast<double>(FLT_MAX)))
+        return false;
+    value = static_cast<float>(number);
+    return true;
 }
 
 } // namespace modules

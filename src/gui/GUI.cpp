@@ -136,12 +136,21 @@ void GUI::layout(const core::dimension2du& screenSize)
                                                      top + height));
 }
 
+bool GUI::isUsable(const gui::IGUIElement* element)
+{
+    for (; element; element = element->getParent())
+        if (!element->isVisible() || !element->isEnabled())
+            return false;
+    return true;
+}
+
 void GUI::showSetupPanel()
 {
     setupWindow->setVisible(true);
     cameraWindow->setVisible(false);
     runWindow->setVisible(false);
     fastModeWindow->setVisible(false);
+    engine.guiEnvironment->setFocus(setupWindow);
 }
 
 void GUI::showRunningPanel()
@@ -150,6 +159,7 @@ void GUI::showRunningPanel()
     cameraWindow->setVisible(true);
     runWindow->setVisible(true);
     fastModeWindow->setVisible(false);
+    engine.guiEnvironment->setFocus(runWindow);
 }
 
 void GUI::showFastPanel()
@@ -157,6 +167,7 @@ void GUI::showFastPanel()
     cameraWindow->setVisible(false);
     runWindow->setVisible(false);
     fastModeWindow->setVisible(true);
+    engine.guiEnvironment->setFocus(fastModeWindow);
 }
 
 } // namespace modules

@@ -28,6 +28,8 @@ public:
     void evolutionParamsChanged();
     // Six decimals, trailing zeros removed down to one decimal.
     static irr::core::stringw numberToString(float value);
+    // Visible and enabled, and so are all its parents: only such an element may act.
+    static bool isUsable(const irr::gui::IGUIElement* element);
 
     // Empty when construction found the font, the layout and every element it needs;
     // otherwise a one-line "Error: ..." message and the GUI must not be used.
@@ -39,7 +41,8 @@ public:
     // belongs here.
     void layout(const irr::core::dimension2du& screenSize);
 
-    // The three panel states.
+    // The three panel states. The keyboard focus moves to the panel shown: a hidden button
+    // that kept it would still be pressed by Space or Enter.
     void showSetupPanel();
     void showRunningPanel();
     void showFastPanel();

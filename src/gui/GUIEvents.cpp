@@ -19,6 +19,13 @@ bool GUI::OnEvent(const SEvent& event)
         engine.device->closeDevice();
         return true;
     }
+    // The GUI environment hands keys to the focused element whether it is shown or not.
+    if (event.EventType == EET_KEY_INPUT_EVENT) {
+        gui::IGUIElement* focus = engine.guiEnvironment->getFocus();
+        if (focus && !isUsable(focus))
+            engine.guiEnvironment->removeFocus(focus);
+        return false;
+    }
     if (event.EventType != EET_GUI_EVENT)
         return false;
 
@@ -35,7 +42,7 @@ bool GUI::OnEvent(const SEvent& event)
             caller->setText(L"");
         break;
     case gui::EGET_BUTTON_CLICKED:
-        if (caller)
+        if (caller && isUsable(caller))
             onButtonClicked(caller->getID());
         break;
     default:
@@ -55,8 +62,9 @@ void GUI::onButtonClicked(s32 id)
             engine.screenLog->writeLine(refusal.c_str());
             break;
         }
-        showRunningPanel();
+        // Started first: moving the focus to the new panel runs the input check again.
         startEvolution(params, *world);
+        showRunningPanel();
         break;
     }
     case GUIElementIDs::QUIT_BUTTON:

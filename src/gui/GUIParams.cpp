@@ -30,20 +30,20 @@ void GUI::evolutionParamsChanged()
 
     // Built aside and stored whole, so a value that cannot be stored rolls back every field.
     EvolutionParams read;
-    read.generationTime = textToFloat(textOf(generationTimeEdit));
-    const bool integersFit = textToInt(textOf(itemCountEdit), read.itemCount)
+    read.selectorType = selectorCombo->getSelected();
+    const bool valuesFit = textToFloat(textOf(generationTimeEdit), read.generationTime)
+        && textToInt(textOf(itemCountEdit), read.itemCount)
         && textToInt(textOf(populationSizeEdit), read.populationSize)
         && textToInt(textOf(eliteCountEdit), read.eliteCount)
-        && textToInt(textOf(hiddenNeuronsEdit), read.hiddenNeurons);
-    if (!integersFit) {
+        && textToInt(textOf(hiddenNeuronsEdit), read.hiddenNeurons)
+        && textToFloat(textOf(crossoverRateEdit), read.crossoverRate)
+        && textToFloat(textOf(mutationRateEdit), read.mutationRate)
+        && textToFloat(textOf(maxPerturbationEdit), read.maxPerturbation)
+        && textToFloat(textOf(weightRangeEdit), read.weightRange);
+    if (!valuesFit) {
         updateGuiContents();
         return;
     }
-    read.selectorType = selectorCombo->getSelected();
-    read.crossoverRate = textToFloat(textOf(crossoverRateEdit));
-    read.mutationRate = textToFloat(textOf(mutationRateEdit));
-    read.maxPerturbation = textToFloat(textOf(maxPerturbationEdit));
-    read.weightRange = textToFloat(textOf(weightRangeEdit));
     params = read;
 }
 

@@ -19,12 +19,22 @@ VehicleSensor::VehicleSensor(scene::ISceneNode* node, const core::vector3df& sta
 
 void VehicleSensor::place()
 {
-    const core::matrix4& transform = node->getAbsoluteTransformation();
+    placeWith(node->getAbsoluteTransformation());
+}
+
+void VehicleSensor::placeAsPosed()
+{
+    placeWith(node->getRelativeTransformation());
+}
+
+void VehicleSensor::placeWith(const core::matrix4& transform)
+{
     core::vector3df start = localLine.start;
     core::vector3df end = localLine.end;
     transform.transformVect(start);
     transform.transformVect(end);
     worldLine.setLine(start, end);
+    placed = true;
 }
 
 float VehicleSensor::getWallProximity(scene::ITriangleSelector* wallSelector) const
@@ -42,6 +52,8 @@ float VehicleSensor::getWallProximity(scene::ITriangleSelector* wallSelector) co
 
 float VehicleSensor::getItemProximity(const ItemManager* itemManager) const
 {
+    if (!itemManager)
+        return 0.0f;
     const core::vector3df& start = worldLine.start;
     const core::vector3df& end = worldLine.end;
     const float length = worldLine.getLength();

@@ -17,12 +17,21 @@ public:
 
     // Recomputes worldLine from the node's last computed absolute transformation.
     void place();
+    // Recomputes worldLine from the pose the node was last given, for a node the animation
+    // pass has not seen yet (one at the scene's root, as a vehicle's).
+    void placeAsPosed();
+    // False until the first place(): worldLine is then a placeholder, not where the sensor is.
+    bool isPlaced() const { return placed; }
     float getWallProximity(irr::scene::ITriangleSelector* wallSelector) const;
     float getItemProximity(const ItemManager* itemManager) const;
 
     irr::scene::ISceneNode* node;
     irr::core::line3df localLine;
     irr::core::line3df worldLine;
+
+private:
+    void placeWith(const irr::core::matrix4& transform);
+    bool placed = false;
 };
 
 } // namespace modules

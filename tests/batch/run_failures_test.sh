@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Runs that cannot go on end with a clear line and a non-zero status; values the panel
-# accepts, infinity included, run to the end.
+# accepts, the largest float included, run to the end.
 set -uo pipefail
 source "$(dirname "${BASH_SOURCE[0]}")/common.sh"
 
@@ -25,18 +25,41 @@ status=0
 ((status == 1)) || fail "no media: exit status $status, expected 1"
 grep -q "^Error: cannot open the media folder" "$tmp/nomedia.err" || fail "no media: message: $(cat "$tmp/nomedia.err")"
 
+# A media folder that is a symlink loop is refused like a missing one, with one line.
+mkdir -p "$tmp/loop"
+ln -s media "$tmp/loop/media"
+status=0
+(cd "$tmp/loop" && timeout 120 "$batch" --generations 1 --seed 1) >"$tmp/loop.out" 2>"$tmp/loop.err" || status=$?
+((status == 1)) || fail "media symlink loop: exit status $status, expected 1"
+[[ $(wc -l <"$tmp/loop.err") == 1 ]] && grep -q "^Error: cannot open the media folder" "$tmp/loop.err" ||
+    fail "media symlink loop: message: $(cat "$tmp/loop.err")"
+
 # A CSV file that cannot be written.
 run_batch badcsv --generations 1 --csv "$tmp/missing-dir/run.csv"
 ((status == 1)) || fail "unwritable CSV: exit status $status, expected 1"
 grep -q "^Error: cannot write the CSV file" "$tmp/badcsv.err" || fail "unwritable CSV: message: $(cat "$tmp/badcsv.err")"
 
-# 40 digits become infinity: genes become infinite or NaN, the run still finishes.
-forty=1111111111222222222233333333334444444444
-run_batch inf_perturbation --max-perturbation "$forty" --generation-time 1 --generations 4 --seed 2 --csv "$tmp/inf.csv"
+# A CSV file the system refuses to take: on the header (a full device) or on a later row (a
+# file size limit) the run ends with one line naming the file, never a success.
+run_batch fullcsv --generations 2 --generation-time 1 --seed 1 --csv /dev/full
+((status == 1)) || fail "CSV on a full device: exit status $status, expected 1"
+[[ $(cat "$tmp/fullcsv.err") == "Error: cannot write the CSV file '/dev/full': No space left on device" ]] ||
+    fail "CSV on a full device: message: $(cat "$tmp/fullcsv.err")"
+status=0
+(ulimit -f 1 && trap '' XFSZ && exec timeout 120 "$batch" --generations 200 --generation-time 0.1 --seed 1 \
+    --csv "$tmp/limited.csv") >"$tmp/limited.out" 2>"$tmp/limited.err" </dev/null || status=$?
+((status == 1)) || fail "CSV over the size limit: exit status $status, expected 1"
+[[ $(cat "$tmp/limited.err") == "Error: cannot write the CSV file '$tmp/limited.csv': File too large" ]] ||
+    fail "CSV over the size limit: message: $(cat "$tmp/limited.err")"
+grep -q "^Generation 2\." "$tmp/limited.out" || fail "CSV over the size limit: stopped before any row was written"
+
+# From the largest float genes become infinite or NaN; the run still finishes.
+largest=340282346638528859811704183484516925440
+run_batch inf_perturbation --max-perturbation "$largest" --generation-time 1 --generations 4 --seed 2 --csv "$tmp/inf.csv"
 ((status == 0)) || fail "infinite perturbation: exit status $status: $(cat "$tmp/inf_perturbation.err")"
 (($(grep -c "^Generation " "$tmp/inf_perturbation.out") == 4)) || fail "infinite perturbation: not 4 reports"
 (($(wc -l <"$tmp/inf.csv") == 5)) || fail "infinite perturbation: CSV has not 4 rows"
-run_batch inf_weights --weight-range "$forty" --generation-time 1 --generations 2 --seed 2
+run_batch inf_weights --weight-range "$largest" --generation-time 1 --generations 2 --seed 2
 ((status == 0)) || fail "infinite weight range: exit status $status: $(cat "$tmp/inf_weights.err")"
 grep -qx "Generation 2. Best vehicle fitness in last generation was .*" "$tmp/inf_weights.out" ||
     fail "infinite weight range: no second report"

@@ -61,6 +61,8 @@ expect_refusal() {
 }
 
 forty=1111111111222222222233333333334444444444
+# The largest float: genes and network sums still overflow to infinity and NaN from it.
+largest=340282346638528859811704183484516925440
 
 # Populations.
 expect_refusal population_0 1 "Error: NeuralNetwork::getFittest: population of zero size" \
@@ -87,19 +89,19 @@ steps=$(cut -d, -f5 "$tmp/generation_time_0.csv" | grep -v steps | sort -u)
 expect_run everything_0 3 --population-size 1 --elite-count 0 --hidden-neurons 0 --item-count 0 \
     --generation-time 0 --crossover-rate 0 --mutation-rate 0 --max-perturbation 0 --weight-range 0
 
-# Infinity in each float parameter. A generation of infinite length would never end.
-expect_refusal inf_generation_time 1 \
-    "Cannot start: a generation time of inf s never ends (the generation clock stops at 1048576 s)." \
-    --generation-time "$forty"
+# The largest float in each float parameter. A generation of that length would never end.
+expect_refusal largest_generation_time 1 \
+    "Cannot start: a generation time of $largest.0 s never ends (the generation clock stops at 1048576 s)." \
+    --generation-time "$largest"
 expect_refusal generation_time_too_long 1 \
     "Cannot start: a generation time of 1048577.0 s never ends (the generation clock stops at 1048576 s)." \
     --generation-time 1048577
-expect_run inf_crossover_rate 3 --crossover-rate "$forty" --generation-time 1
-expect_run inf_mutation_rate 3 --mutation-rate "$forty" --generation-time 1
-expect_run inf_max_perturbation 3 --max-perturbation "$forty" --generation-time 1
-expect_run inf_weight_range 3 --weight-range "$forty" --generation-time 1
-expect_run inf_all_rates 3 --crossover-rate "$forty" --mutation-rate "$forty" --max-perturbation "$forty" \
-    --weight-range "$forty" --generation-time 1
+expect_run largest_crossover_rate 3 --crossover-rate "$largest" --generation-time 1
+expect_run largest_mutation_rate 3 --mutation-rate "$largest" --generation-time 1
+expect_run largest_max_perturbation 3 --max-perturbation "$largest" --generation-time 1
+expect_run largest_weight_range 3 --weight-range "$largest" --generation-time 1
+expect_run largest_all_rates 3 --crossover-rate "$largest" --mutation-rate "$largest" --max-perturbation "$largest" \
+    --weight-range "$largest" --generation-time 1
 
 # The largest values the limits let through, and the first ones they refuse.
 expect_run largest_population 1 --population-size 10000 --generation-time 0
@@ -121,6 +123,8 @@ expect_refusal population_beyond_int 2 \
     --population-size 2147483648
 expect_refusal population_forty_digits 2 \
     "Error: --population-size value '$forty' is outside the 32-bit integer range" --population-size "$forty"
+expect_refusal perturbation_forty_digits 2 \
+    "Error: --max-perturbation value '$forty' is too large for a float" --max-perturbation "$forty"
 
 echo "$cases extreme settings"
 finish

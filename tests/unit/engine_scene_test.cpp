@@ -10,6 +10,7 @@
 #include "gui/CameraController.h"
 #include "gui/ScreenLog.h"
 #include "vehicle/Vehicle.h"
+#include "vehicle/VehicleSensor.h"
 #include "world/ItemManager.h"
 #include "world/World.h"
 
@@ -179,6 +180,38 @@ TEST_F(EngineScene, FirstFrameOfAGenerationHighlightsAfterTheCameraStep)
 
     engine.drawFrame();
     EXPECT_VEC_EQ(controller().desiredTarget, world.vehicles[0]->node->getPosition());
+}
+
+// The window draws the first frame of a generation before the new vehicles have had an
+// update or an animation pass (drawing the scene makes that pass). Their lines belong where
+// the vehicles were put, not on the placeholder near the arena's centre.
+TEST_F(EngineScene, FirstFrameOfAGenerationDrawsTheSensorLinesAtTheNewVehicles)
+{
+    modules::EvolutionParams params;
+    params.populationSize = 4;
+    params.generationTime = 0.5f;
+    modules::startEvolution(params, *engine.world);
+    const modules::Evolver& evolver = *engine.world->evolver;
+    // As the window's loop does it: a simulation step, then the frame.
+    for (int i = 0; i < 100 && evolver.generation == 0; ++i) {
+        engine.simulationStep();
+        if (evolver.generation == 0)
+            engine.drawFrame();
+    }
+    ASSERT_EQ(evolver.generation, 1);
+    std::vector<vector3df> positions;
+    for (const modules::Vehicle* vehicle : engine.world->vehicles)
+        positions.push_back(vehicle->node->getPosition());
+
+    engine.drawFrame();
+    ASSERT_EQ(engine.world->vehicles.size(), 4u);
+    for (size_t i = 0; i < 4; ++i) {
+        for (const modules::VehicleSensor* sensor : engine.world->vehicles[i]->sensors) {
+            // New vehicles are not turned yet.
+            EXPECT_VEC_NEAR(sensor->worldLine.start, positions[i], 1e-6f) << "vehicle " << i;
+            EXPECT_VEC_NEAR(sensor->worldLine.end, positions[i] + sensor->localLine.end, 1e-6f) << "vehicle " << i;
+        }
+    }
 }
 
 TEST_F(EngineScene, ScreenLogShowsTheNewestOfFiveLinesOnTop)

@@ -324,4 +324,57 @@ TEST_F(GuiEvents, EnterInAnEditBoxStoresTheTypedValue)
     EXPECT_EQ(std::wstring(gui().mutationRateEdit->getText()), L"0.25");
 }
 
+// As it was seen: the focus stayed on a button whose window had been hidden, and Space or
+// Enter pressed it; fast mode came back over the parameter dialog, or Stop ran again.
+TEST_F(GuiEvents, SpaceAndEnterNeverPressAHiddenButton)
+{
+    const auto pressSpaceAndEnter = [] {
+        for (EKEY_CODE key : {KEY_SPACE, KEY_RETURN}) {
+            const wchar_t character = key == KEY_SPACE ? L' ' : L'\r';
+            engine.device->postEventFromUser(keyEvent(key, true, character));
+            engine.device->postEventFromUser(keyEvent(key, false, character));
+        }
+    };
+    // The keyboard went with the panel shown.
+    const auto focusIsShown = [] {
+        gui::IGUIElement* focus = engine.guiEnvironment->getFocus();
+        return focus && GUI::isUsable(focus);
+    };
+
+    // A fast run that ends with the population-0 error.
+    gui().params.populationSize = 0;
+    gui().params.generationTime = 1.0f;
+    gui().updateGuiContents();
+    clickWithMouse(GUIElementIDs::START_BUTTON);
+    clickWithMouse(GUIElementIDs::FAST_MODE_BUTTON);
+    ASSERT_TRUE(engine.fastMode);
+    for (int i = 0; i < 100 && world().evolver; ++i)
+        step();
+    ASSERT_EQ(world().evolver, nullptr);
+    ASSERT_EQ(panelState(), SETUP);
+    EXPECT_TRUE(focusIsShown());
+    pressSpaceAndEnter();
+    EXPECT_EQ(panelState(), SETUP);
+    EXPECT_FALSE(engine.fastMode);
+
+    // Stop, then a line on the log that a second stop would clear.
+    gui().params.populationSize = 3;
+    gui().updateGuiContents();
+    clickWithMouse(GUIElementIDs::START_BUTTON);
+    ASSERT_EQ(panelState(), RUNNING);
+    clickWithMouse(GUIElementIDs::STOP_BUTTON);
+    ASSERT_EQ(panelState(), SETUP);
+    EXPECT_TRUE(focusIsShown());
+    engine.screenLog->writeLine(L"still here");
+    pressSpaceAndEnter();
+    EXPECT_EQ(logLine(0), L"still here");
+    EXPECT_EQ(panelState(), SETUP);
+
+    // Within the panel shown the keyboard still works: Space presses a focused, visible Start.
+    engine.guiEnvironment->setFocus(element(GUIElementIDs::START_BUTTON));
+    pressSpaceAndEnter();
+    EXPECT_EQ(panelState(), RUNNING);
+    EXPECT_NE(world().evolver, nullptr);
+}
+
 } // namespace

@@ -8,6 +8,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cfloat>
 #include <climits>
 #include <cmath>
 #include <string>
@@ -187,20 +188,30 @@ TEST_F(ParamsInput, ComboChangeAloneStoresTheNewIndex)
     EXPECT_EQ(gui().params.selectorType, 0);
 }
 
-TEST_F(ParamsInput, FortyDigitsInAFloatFieldStoreInfinity)
+// Stored, such a value would be infinity, which the run limits refuse and the panel shows as
+// "inf"; every later edit of another box would then be rolled back until it was retyped.
+TEST_F(ParamsInput, FloatBeyondTheLargestFloatRollsEverythingBack)
 {
-    const std::wstring forty(40, L'9');
-    commit(gui().maxPerturbationEdit, forty.c_str());
-    EXPECT_TRUE(std::isinf(gui().params.maxPerturbation));
-    EXPECT_GT(gui().params.maxPerturbation, 0.0f);
-    commit(gui().generationTimeEdit, (L"1" + std::wstring(39, L'0')).c_str());
-    EXPECT_TRUE(std::isinf(gui().params.generationTime));
+    const EvolutionParams before = gui().params;
+    for (const std::wstring& text : {std::wstring(40, L'9'), L"1" + std::wstring(39, L'0'),
+                                     std::wstring(L"340282400000000000000000000000000000000")}) {
+        for (gui::IGUIEditBox* box : {gui().generationTimeEdit, gui().crossoverRateEdit, gui().mutationRateEdit,
+                                      gui().maxPerturbationEdit, gui().weightRangeEdit}) {
+            gui().itemCountEdit->setText(L"7");
+            gui().selectorCombo->setSelected(1);
+            box->setText(text.c_str());
+            gui().evolutionParamsChanged();
+            EXPECT_TRUE(sameParams(gui().params, before)) << "box " << box->getID();
+            expectDefaultsShown();
+        }
+    }
 
-    // Shown as the formatting gives it once the controls are rewritten.
-    gui().eliteCountEdit->setText(L"x");
-    gui().evolutionParamsChanged();
-    EXPECT_EQ(textOf(gui().maxPerturbationEdit), L"inf");
-    EXPECT_EQ(textOf(gui().generationTimeEdit), L"inf");
+    // The largest float itself is stored, and the next edit of another box goes through.
+    commit(gui().maxPerturbationEdit, L"340282346638528859811704183484516925440");
+    EXPECT_EQ(gui().params.maxPerturbation, FLT_MAX);
+    commit(gui().itemCountEdit, L"7");
+    EXPECT_EQ(gui().params.itemCount, 7);
+    EXPECT_EQ(gui().params.maxPerturbation, FLT_MAX);
 }
 
 TEST_F(ParamsInput, IntegerOutsideThirtyTwoBitsRollsEverythingBack)

@@ -291,3 +291,17 @@ TEST_F(ItemsAndSensors, VehicleSensorsPointForwardToEitherSideFromTheLastCompute
     }
     EXPECT_NEAR(at.getDistanceFrom(vector3df(1.0f, 0.0f, 2.0f)), 0.0f, 1e-5f);
 }
+
+// A vehicle may be built without items (the vehicle's own step already allows it); its
+// sensors then read no item instead of following a null pointer.
+TEST_F(ItemsAndSensors, VehicleWithoutItemsSensesNone)
+{
+    NeuralNetwork network;
+    network.addLayer(4);
+    network.addLayer(2);
+    Vehicle vehicle(network, world().wallSelector, nullptr, vector3df(1.0f, 0.0f, 2.0f));
+    engine.animateScene(33);
+    vehicle.update(DT);
+    EXPECT_EQ(vehicle.sensors[0]->getItemProximity(nullptr), 0.0f);
+    EXPECT_EQ(vehicle.fitness, 0.0f);
+}

@@ -26,6 +26,7 @@
 #include <cwchar>
 #include <dirent.h>
 #include <fstream>
+#include <limits>
 #include <random>
 #include <string>
 #include <vector>
@@ -281,15 +282,19 @@ protected:
             out = static_cast<int>(v);
             return true;
         };
-        p.generationTime = static_cast<float>(real(t[0]));
-        if (!whole(t[1], p.itemCount) || !whole(t[2], p.populationSize) || !whole(t[3], p.eliteCount)
-            || !whole(t[7], p.hiddenNeurons))
+        // Beyond the largest float the value would be infinity: refused.
+        const auto single = [&](const std::wstring& s, float& out) {
+            const double v = real(s);
+            if (!(std::fabs(v) <= static_cast<double>(std::numeric_limits<float>::max())))
+                return false;
+            out = static_cast<float>(v);
+            return true;
+        };
+        if (!single(t[0], p.generationTime) || !whole(t[1], p.itemCount) || !whole(t[2], p.populationSize)
+            || !whole(t[3], p.eliteCount) || !whole(t[7], p.hiddenNeurons) || !single(t[4], p.crossoverRate)
+            || !single(t[5], p.mutationRate) || !single(t[6], p.maxPerturbation) || !single(t[8], p.weightRange))
             return false;
         p.selectorType = selected;
-        p.crossoverRate = static_cast<float>(real(t[4]));
-        p.mutationRate = static_cast<float>(real(t[5]));
-        p.maxPerturbation = static_cast<float>(real(t[6]));
-        p.weightRange = static_cast<float>(real(t[8]));
         return true;
     }
 
