@@ -3,7 +3,9 @@
 #include "core/DesktopResolution.h"
 #include "evolution/Evolver.h"
 #include "gui/CameraController.h"
+#include "gui/FitnessChart.h"
 #include "gui/GUI.h"
+#include "gui/NetworkView.h"
 #include "gui/ScreenLog.h"
 #include "vehicle/Vehicle.h"
 #include "vehicle/VehicleSensor.h"
@@ -109,6 +111,8 @@ bool Engine::createScene(unsigned seed, bool withGui, std::string& error)
             error = gui->loadError();
             return false;
         }
+        fitnessChart = new FitnessChart();
+        networkView = new NetworkView();
     }
     last = timer->getTime();
     return true;
@@ -175,9 +179,27 @@ void Engine::drawFrame()
             driver->draw3DLine(sensor->worldLine.start, sensor->worldLine.end, video::SColor(0xFFFF0000));
     world->updateHighlight();
     sceneManager->drawAll();
+    drawPanels();
     guiEnvironment->drawAll();
     driver->endScene();
     last = timer->getTime();
+}
+
+void Engine::drawPanels()
+{
+    if (!gui || !fitnessChart || !networkView)
+        return;
+    // Read at every drawn frame, in fast mode too, so no generation is missed; hidden
+    // panels stay up to date. After Stop the chart keeps the last run.
+    if (world->evolver)
+        fitnessChart->sync(world->evolver, world->evolver->history);
+    if (!gui->chartsShown)
+        return;
+    gui::IGUIFont* font = guiEnvironment->getSkin()->getFont();
+    const core::dimension2du screen = driver->getScreenSize();
+    fitnessChart->draw(driver, font, screen);
+    if (cameraController->cameraType == ECT_FOLLOW_BEST && cameraController->followedVehicle)
+        networkView->draw(driver, font, screen, cameraController->followedVehicle->brain);
 }
 
 void Engine::runLoop()
@@ -206,6 +228,10 @@ void Engine::shutdown()
 {
     if (device)
         device->setEventReceiver(nullptr);
+    delete networkView;
+    networkView = nullptr;
+    delete fitnessChart;
+    fitnessChart = nullptr;
     delete gui;
     gui = nullptr;
     delete world;

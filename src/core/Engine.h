@@ -11,6 +11,8 @@ class GUI;
 class World;
 class CameraController;
 class ScreenLog;
+class FitnessChart;
+class NetworkView;
 
 // The one global object: the device and what it hands out, and the objects that live for
 // the whole run. Tests and the batch runner drive the same pieces the window does.
@@ -37,7 +39,7 @@ public:
     // the simulation step, then the animation pass at `timeMs` (never 0: the collision
     // response takes time 0 for a reset).
     void undrawnStep(irr::u32 timeMs);
-    // Camera step, sensor lines, highlight, scene and GUI.
+    // Camera step, sensor lines, highlight, scene, the chart and network panels, and GUI.
     void drawFrame();
     // Releases everything in the reverse order of creation.
     void shutdown();
@@ -65,10 +67,14 @@ public:
     World* world = nullptr;
     CameraController* cameraController = nullptr;
     ScreenLog* screenLog = nullptr;
+    // The window's panels over the scene; built with the GUI, whose font they use.
+    FitnessChart* fitnessChart = nullptr;
+    NetworkView* networkView = nullptr;
     bool fastMode = false;
 
 private:
     void runLoop();
+    void drawPanels();
     irr::u32 last = 0;
 };
 

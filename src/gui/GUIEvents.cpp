@@ -19,6 +19,11 @@ bool GUI::OnEvent(const SEvent& event)
         engine.device->closeDevice();
         return true;
     }
+    if (event.EventType == EET_KEY_INPUT_EVENT && event.KeyInput.Key == KEY_F2) {
+        if (event.KeyInput.PressedDown)
+            toggleCharts();
+        return true;
+    }
     if (event.EventType != EET_GUI_EVENT)
         return false;
 
@@ -77,6 +82,9 @@ void GUI::onButtonClicked(s32 id)
     case GUIElementIDs::FAST_MODE_BUTTON:
         showFastPanel();
         engine.fastMode = true;
+        break;
+    case GUIElementIDs::CHART_BUTTON:
+        toggleCharts();
         break;
     case GUIElementIDs::STOP_BUTTON:
         showSetupPanel();
