@@ -14,7 +14,7 @@ namespace modules {
 // history, so it still shows a run after Stop has deleted the Evolver.
 class FitnessChart {
 public:
-    static constexpr irr::u32 BACKGROUND_COLOR = 0x96000000; // translucent black
+    static constexpr irr::u32 BACKGROUND_COLOR = 0xB4000000; // translucent black
     static constexpr irr::u32 TEXT_COLOR = 0xFFFFFFFF;
     static constexpr irr::u32 AXIS_COLOR = 0xFFC8C8C8;
     static constexpr irr::u32 GRID_COLOR = 0xFF505050;

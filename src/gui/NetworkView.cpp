@@ -26,7 +26,7 @@ video::SColor weightColour(float weight, float strongest)
 {
     const video::SColor base(weight >= 0.0f ? NetworkView::POSITIVE_COLOR : NetworkView::NEGATIVE_COLOR);
     const float share = strongest > 0.0f && std::isfinite(weight) ? std::min(std::fabs(weight) / strongest, 1.0f) : 1.0f;
-    const float k = 0.2f + 0.8f * share;
+    const float k = 0.3f + 0.7f * share;
     return video::SColor(255, static_cast<u32>(base.getRed() * k), static_cast<u32>(base.getGreen() * k),
                          static_cast<u32>(base.getBlue() * k));
 }

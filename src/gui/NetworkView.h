@@ -12,7 +12,7 @@ class NeuralNetwork;
 // step left in it. It only reads the network.
 class NetworkView {
 public:
-    static constexpr irr::u32 BACKGROUND_COLOR = 0x96000000;   // translucent black, as the chart
+    static constexpr irr::u32 BACKGROUND_COLOR = 0xB4000000;   // translucent black, as the chart
     static constexpr irr::u32 TEXT_COLOR = 0xFFFFFFFF;
     static constexpr irr::u32 POSITIVE_COLOR = 0xFF3CDC5A;     // green
     static constexpr irr::u32 NEGATIVE_COLOR = 0xFFE63CE6;     // magenta

@@ -11,6 +11,7 @@
 #include "gui/FitnessColumns.h"
 #include "gui/GUI.h"
 #include "gui/GUIElementIDs.h"
+#include "gui/NetworkView.h"
 #include "vehicle/Vehicle.h"
 #include "world/World.h"
 
@@ -309,6 +310,35 @@ TEST_F(ChartPanels, DrawingThePanelsLeavesTheRunUnchanged)
     }
     EXPECT_EQ(outcomes[0], outcomes[1]);
     EXPECT_EQ(nextRandom[0], nextRandom[1]);
+}
+
+// From 800x600 up, both panels fit the screen beside the windows of the top-left corner
+// and the log of the bottom-left one (500x80, 10 pixels from the edges), and the chart's
+// plot keeps room inside its panel.
+TEST_F(ChartPanels, PanelsFitBesideTheWindowsAndTheLog)
+{
+    gui::IGUIFont* font = engine.guiEnvironment->getSkin()->getFont();
+    for (const core::dimension2du screen : {core::dimension2du(800, 600), core::dimension2du(1024, 768),
+                                            core::dimension2du(1280, 720), core::dimension2du(2560, 1440)}) {
+        const core::recti whole(0, 0, static_cast<s32>(screen.Width), static_cast<s32>(screen.Height));
+        const core::recti log(10, whole.getHeight() - 90, 510, whole.getHeight() - 10);
+        const core::recti chart = modules::FitnessChart::panelArea(screen);
+        const core::recti network = modules::NetworkView::panelArea(screen);
+        for (const core::recti& panel : {chart, network}) {
+            EXPECT_TRUE(whole.isRectCollided(panel) && panel.UpperLeftCorner.X >= 0 && panel.UpperLeftCorner.Y >= 0
+                        && panel.LowerRightCorner.X <= whole.LowerRightCorner.X
+                        && panel.LowerRightCorner.Y <= whole.LowerRightCorner.Y)
+                << screen.Width << "x" << screen.Height;
+            EXPECT_FALSE(panel.isRectCollided(log)) << screen.Width << "x" << screen.Height;
+            for (gui::IGUIWindow* window : {engine.gui->cameraWindow, engine.gui->runWindow, engine.gui->fastModeWindow})
+                EXPECT_FALSE(panel.isRectCollided(window->getAbsolutePosition())) << screen.Width << "x" << screen.Height;
+        }
+        EXPECT_FALSE(chart.isRectCollided(network)) << screen.Width << "x" << screen.Height;
+        const core::recti plot = modules::FitnessChart::plotArea(chart, font, modules::chartScale(0.0f, 1234.5f), 123456);
+        EXPECT_TRUE(chart.isPointInside(plot.UpperLeftCorner) && chart.isPointInside(plot.LowerRightCorner));
+        EXPECT_GE(plot.getWidth(), 120);
+        EXPECT_GE(plot.getHeight(), 60);
+    }
 }
 
 } // namespace
