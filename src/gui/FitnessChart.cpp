@@ -59,7 +59,7 @@ bool legendBelowTitle(const core::recti& panel, gui::IGUIFont* font)
 int tickCount(const ChartScale& scale)
 {
     const double intervals = (static_cast<double>(scale.high) - scale.low) / scale.step;
-    return std::isfinite(intervals) ? std::clamp(static_cast<int>(std::lround(intervals)), 1, 10) + 1 : 2;
+    return std::isfinite(intervals) ? static_cast<int>(std::lround(std::clamp(intervals, 1.0, 10.0))) + 1 : 2;
 }
 
 float valueOf(const ValueRange& range, int which)
