@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # The fitness chart and the network panel in a real window (dummy Xorg, 1280x720), driven
-# with xdotool: a run of half-second generations; once the log reports generation 20 the
+# with xdotool: a run of one-second generations; once the log reports generation 20 the
 # chart's title and legend are read back and its best and mean lines are found in their
 # colours (chart-20.png); in fast mode the chart's last generation follows the log's
 # (chart-fast.png); Follow best shows the network panel with its sensor and output labels
@@ -102,10 +102,10 @@ dialog_shown() { pic_at_least "$(pic_share "$1" "$DIALOG" "$PIC_GREY")" 0.9; }
 xt_poll_screenshot chart-start.png 120 dialog_shown || xt_fail "no parameter dialog (chart-start.png)"
 chart_gone "$XT_ARTIFACT_DIR/chart-start.png" || xt_fail "a chart before any run: $CHART_FIGURES"
 
-# Generations of half a second, then Start.
+# Generations of one second, then Start.
 xt_click $((LEFT + FIELD_X + FIELD_W / 2)) $((TOP + ROW_TOP + ROW_H / 2))
 sleep 0.5
-xdotool type --delay 100 0.5 && xdotool key Return || xt_fail "xdotool cannot type"
+xdotool type --delay 100 1 && xdotool key Return || xt_fail "xdotool cannot type"
 sleep 0.5
 xt_click $((LEFT + START_X + START_W / 2)) $((TOP + START_Y + START_H / 2))
 
