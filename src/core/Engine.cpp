@@ -5,7 +5,9 @@
 #include "core/X11Window.h"
 #include "evolution/Evolver.h"
 #include "gui/CameraController.h"
+#include "gui/FitnessChart.h"
 #include "gui/GUI.h"
+#include "gui/NetworkView.h"
 #include "gui/ScreenLayout.h"
 #include "gui/ScreenLog.h"
 #include "media/MediaLocation.h"
@@ -135,6 +137,8 @@ bool Engine::createScene(unsigned seed, bool withGui, std::string& error)
             error = gui->loadError();
             return false;
         }
+        fitnessChart = new FitnessChart();
+        networkView = new NetworkView();
     }
     layout(driver->getScreenSize());
     last = timer->getTime();
@@ -231,9 +235,27 @@ void Engine::drawFrame()
         }
     world->updateHighlight();
     sceneManager->drawAll();
+    drawPanels();
     guiEnvironment->drawAll();
     driver->endScene();
     last = timer->getTime();
+}
+
+void Engine::drawPanels()
+{
+    if (!gui || !fitnessChart || !networkView)
+        return;
+    // Read at every drawn frame, in fast mode too, so no generation is missed; hidden
+    // panels stay up to date. After Stop the chart keeps the last run.
+    if (world->evolver)
+        fitnessChart->sync(world->evolver, world->evolver->history);
+    if (!gui->chartsShown)
+        return;
+    gui::IGUIFont* font = guiEnvironment->getSkin()->getFont();
+    const core::dimension2du screen = driver->getScreenSize();
+    fitnessChart->draw(driver, font, screen);
+    if (cameraController->cameraType == ECT_FOLLOW_BEST && cameraController->followedVehicle)
+        networkView->draw(driver, font, screen, cameraController->followedVehicle->brain);
 }
 
 void Engine::runLoop()
@@ -265,6 +287,10 @@ void Engine::shutdown()
 {
     if (device)
         device->setEventReceiver(nullptr);
+    delete networkView;
+    networkView = nullptr;
+    delete fitnessChart;
+    fitnessChart = nullptr;
     delete gui;
     gui = nullptr;
     delete world;

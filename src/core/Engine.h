@@ -12,6 +12,8 @@ class GUI;
 class World;
 class CameraController;
 class ScreenLog;
+class FitnessChart;
+class NetworkView;
 
 // The one global object: the device and what it hands out, and the objects that live for
 // the whole run. Tests and the batch runner drive the same pieces the window does.
@@ -50,7 +52,7 @@ public:
     // Once per loop iteration: lays out again when the device has reported another window
     // size; a resizable window made smaller than the smallest usable size is sized back up.
     void followScreenSize();
-    // Camera step, sensor lines, highlight, scene and GUI.
+    // Camera step, sensor lines, highlight, scene, the chart and network panels, and GUI.
     void drawFrame();
     // Releases everything in the reverse order of creation.
     void shutdown();
@@ -82,12 +84,16 @@ public:
     World* world = nullptr;
     CameraController* cameraController = nullptr;
     ScreenLog* screenLog = nullptr;
+    // The window's panels over the scene; built with the GUI, whose font they use.
+    FitnessChart* fitnessChart = nullptr;
+    NetworkView* networkView = nullptr;
     bool fastMode = false;
     // An ordinary resizable window (--window) rather than full screen.
     bool windowed = false;
 
 private:
     void runLoop();
+    void drawPanels();
     irr::u32 last = 0;
     irr::core::dimension2du laidOutSize;
 };

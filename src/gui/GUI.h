@@ -47,8 +47,12 @@ public:
     void showRunningPanel();
     void showFastPanel();
 
+    // Flips whether the fitness chart and the network panel are drawn (Chart button, F2).
+    void toggleCharts() { chartsShown = !chartsShown; }
+
     World* world;
     CameraController* cameraController;
+    bool chartsShown = true;
     EvolutionParams params;
     irr::gui::IGUIWindow* setupWindow = nullptr;
     irr::gui::IGUIWindow* cameraWindow = nullptr;

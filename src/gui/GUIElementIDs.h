@@ -27,7 +27,8 @@ struct GUIElementIDs {
         NORMAL_SPEED_BUTTON = 301,
         RUN_WINDOW = 400,
         FAST_MODE_BUTTON = 401,
-        STOP_BUTTON = 402
+        STOP_BUTTON = 402,
+        CHART_BUTTON = 403
     };
 
     // Depth-first, parent before children: the first element with `id` in the tree below

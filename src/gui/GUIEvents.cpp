@@ -19,6 +19,11 @@ bool GUI::OnEvent(const SEvent& event)
         engine.device->closeDevice();
         return true;
     }
+    if (event.EventType == EET_KEY_INPUT_EVENT && event.KeyInput.Key == KEY_F2) {
+        if (event.KeyInput.PressedDown)
+            toggleCharts();
+        return true;
+    }
     // The GUI environment hands keys to the focused element whether it is shown or not.
     if (event.EventType == EET_KEY_INPUT_EVENT) {
         gui::IGUIElement* focus = engine.guiEnvironment->getFocus();
@@ -85,6 +90,9 @@ void GUI::onButtonClicked(s32 id)
     case GUIElementIDs::FAST_MODE_BUTTON:
         showFastPanel();
         engine.fastMode = true;
+        break;
+    case GUIElementIDs::CHART_BUTTON:
+        toggleCharts();
         break;
     case GUIElementIDs::STOP_BUTTON:
         showSetupPanel();

@@ -22,6 +22,7 @@ const std::map<s32, gui::EGUI_ELEMENT_TYPE> kExpectedKinds = {
     {112, gui::EGUIET_BUTTON},   {200, gui::EGUIET_WINDOW},    {201, gui::EGUIET_BUTTON},
     {202, gui::EGUIET_BUTTON},   {300, gui::EGUIET_WINDOW},    {301, gui::EGUIET_BUTTON},
     {400, gui::EGUIET_WINDOW},   {401, gui::EGUIET_BUTTON},    {402, gui::EGUIET_BUTTON},
+    {403, gui::EGUIET_BUTTON},
 };
 
 // Pixels that a text must leave free in its element, over both sides together.

@@ -49,7 +49,10 @@ TIME_BOX_X=$((LEFT + FIELD_X + FIELD_W / 2)) TIME_BOX_Y=$((TOP + ROW_TOP + ROW_H
 START_CX=$((LEFT + START_X + START_W / 2)) START_CY=$((TOP + START_Y + START_H / 2))
 LOG="500x80+10+$((H - 90))"
 SCENE="$((W - 200))x$H+200+0"                                      # right of the small windows
-BESIDE="$((W - LEFT - DIALOG_W - 10))x$H+$((LEFT + DIALOG_W + 10))+0" # right of the dialog
+# Right of the dialog and below the fitness chart (30 % of the height, 10 pixels down),
+# which a running evolution draws in the top-right corner.
+CHART_BOTTOM=$((10 + H * 3 / 10 + 10))
+BESIDE="$((W - LEFT - DIALOG_W - 10))x$((H - CHART_BOTTOM))+$((LEFT + DIALOG_W + 10))+$CHART_BOTTOM"
 
 xt_start_app "$XT_BUILD_DIR" end_to_end
 xt_wait_window Kinetarium || xt_fail "no visible window named Kinetarium within ${XT_WINDOW_TIMEOUT}s"
