@@ -7,7 +7,7 @@ set -euo pipefail
 PACKAGES=(
     # build
     build-essential cmake pkg-config
-    libirrlicht-dev libx11-dev libfreetype-dev libpng-dev libcli11-dev
+    libirrlicht-dev libx11-dev libfreetype-dev libpng-dev libcli11-dev nlohmann-json3-dev
     googletest libgtest-dev libbenchmark-dev
     # sanitizer and fuzzing builds
     clang libclang-rt-14-dev

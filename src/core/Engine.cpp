@@ -1,6 +1,7 @@
 #include "core/Engine.h"
 
 #include "core/DesktopResolution.h"
+#include "core/Random.h"
 #include "evolution/Evolver.h"
 #include "gui/CameraController.h"
 #include "gui/GUI.h"
@@ -101,7 +102,8 @@ bool Engine::createScene(unsigned seed, bool withGui, std::string& error)
 
     screenLog = new ScreenLog();
     cameraController = new CameraController();
-    std::srand(seed);
+    this->seed = seed;
+    seedRandom(seed);
     world = new World();
     if (withGui) {
         gui = new GUI(world, cameraController);
@@ -225,6 +227,11 @@ void Engine::shutdown()
     fileSystem = nullptr;
 }
 
+void Engine::loadPopulationAtStart(const std::string& path)
+{
+    startupPopulation = path;
+}
+
 int Engine::main()
 {
     std::string error;
@@ -237,6 +244,9 @@ int Engine::main()
         shutdown();
         return 1;
     }
+
+    if (!startupPopulation.empty())
+        gui->loadPopulation(startupPopulation);
 
     // A terminated program still restores the desktop's video mode on its way out.
     std::signal(SIGTERM, onTerminate);

@@ -21,6 +21,9 @@ public:
 
     // Runs the windowed program; returns the process exit status.
     int main();
+    // Has main() load this population file into the panel once the panel is up, as the
+    // "Load population" button does (kinetarium --load FILE).
+    void loadPopulationAtStart(const std::string& path);
 
     // Opens the device, fetches its interfaces, mounts the media folder and sets the caption.
     // On failure returns false with a one-line message starting "Error: " in `error`.
@@ -66,10 +69,13 @@ public:
     CameraController* cameraController = nullptr;
     ScreenLog* screenLog = nullptr;
     bool fastMode = false;
+    // The seed createScene gave the generator.
+    unsigned seed = 0;
 
 private:
     void runLoop();
     irr::u32 last = 0;
+    std::string startupPopulation;
 };
 
 extern Engine engine;
