@@ -247,6 +247,11 @@ bool populationFromJson(const std::string& text, SavedRun& run, std::string& rea
         else
             reason = "not JSON (syntax error at " + lineAndColumn(text, e.byte) + ")";
         return false;
+    } catch (const json::exception& e) {
+        // A number beyond a double's range ("1e999") stops the parser with its own error.
+        const std::string what = e.what();
+        reason = "a number in it is not a finite number (" + what.substr(what.find("] ") + 2) + ")";
+        return false;
     }
     try {
         SavedRun read = readRun(root);
