@@ -28,7 +28,8 @@ core::stringw widen(const std::string& text)
     return wide;
 }
 
-void reportError(const std::string& line)
+// On the log and on standard output, where a script driving the window can read it.
+void report(const std::string& line)
 {
     std::puts(line.c_str());
     std::fflush(stdout);
@@ -54,7 +55,7 @@ bool GUI::loadPopulation(const std::string& path)
     SavedRun run;
     std::string error;
     if (!readPopulationFile(path, run, error)) {
-        reportError(error);
+        report(error);
         return false;
     }
     params = run.params;
@@ -62,7 +63,7 @@ bool GUI::loadPopulation(const std::string& path)
     const std::string line = "Loaded population of " + std::to_string(run.genomes.size()) + " vehicles from " + path
         + " (generation " + std::to_string(run.generation) + ")";
     loadedRun = std::move(run);
-    engine.screenLog->writeLine(widen(line).c_str());
+    report(line);
     return true;
 }
 
@@ -72,13 +73,13 @@ std::string GUI::savePopulation()
         return std::string();
     const std::string folder = populationFolder();
     if (folder.empty()) {
-        reportError("Error: cannot save the population: neither XDG_DATA_HOME nor HOME is set.");
+        report("Error: cannot save the population: neither XDG_DATA_HOME nor HOME is set.");
         return std::string();
     }
     std::error_code ec;
     std::filesystem::create_directories(folder, ec);
     if (ec) {
-        reportError("Error: cannot create the folder '" + folder + "' for population files: " + ec.message() + ".");
+        report("Error: cannot create the folder '" + folder + "' for population files: " + ec.message() + ".");
         return std::string();
     }
     const SavedRun run = savedRun(*world->evolver);
@@ -93,10 +94,10 @@ std::string GUI::savePopulation()
                                  .string();
     std::string error;
     if (!writePopulationFile(path, run, error)) {
-        reportError(error);
+        report(error);
         return std::string();
     }
-    engine.screenLog->writeLine(widen("Population saved to " + path).c_str());
+    report("Population saved to " + path);
     return path;
 }
 

@@ -219,7 +219,7 @@ xt_screen_size() {
     xdpyinfo 2>/dev/null | awk '/dimensions:/ { print $2; exit }'
 }
 
-# xt_start_app <working dir> <log name>: starts kinetarium in the background.
+# xt_start_app <working dir> <log name> [arguments...]: starts kinetarium in the background.
 # Its standard output and error go to <artifacts>/<log name>.stdout / .stderr.
 xt_start_app() {
     XT_APP_DIR=$1
@@ -227,7 +227,7 @@ xt_start_app() {
     XT_APP_STDERR="$XT_ARTIFACT_DIR/$2.stderr"
     XT_APP_STATUS=""
     touch "$XT_TMP/app.started"
-    (cd "$XT_APP_DIR" && exec "$XT_APP") </dev/null >"$XT_APP_STDOUT" 2>"$XT_APP_STDERR" &
+    (cd "$XT_APP_DIR" && exec "$XT_APP" "${@:3}") </dev/null >"$XT_APP_STDOUT" 2>"$XT_APP_STDERR" &
     XT_APP_PID=$!
     xt_log "started kinetarium (pid $XT_APP_PID) in $XT_APP_DIR on DISPLAY=${DISPLAY:-<unset>}"
 }
