@@ -9,8 +9,8 @@ int main(int argc, char** argv)
     for (int i = 1; i < argc; ++i) {
         const std::string argument = argv[i];
         std::string path;
-        if (argument == "--load" && i + 1 < argc)
-            path = argv[++i];
+        if (argument == "--load")
+            path = i + 1 < argc ? argv[++i] : "";
         else if (argument.rfind("--load=", 0) == 0)
             path = argument.substr(7);
         else {

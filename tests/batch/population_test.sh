@@ -50,6 +50,22 @@ run_batch int-resumed --load "$tmp/int.json" --generations 2 --csv "$tmp/int-res
 diff <(rows_from "$tmp/int-whole.csv" $((finished + 1))) <(rows_from "$tmp/int-resumed.csv" 1) >/dev/null ||
     fail "the run continued from the Ctrl-C file differs from the uninterrupted one"
 
+# Checkpoints: a run killed outright (no chance to save at the end) leaves the last one, whole.
+timeout 120 "$batch" --generations 0 --generation-time 1 --seed 6 --save "$tmp/ck.json" --checkpoint-every 2 \
+    --csv "$tmp/ck.csv" >"$tmp/ck.out" 2>"$tmp/ck.err" </dev/null &
+pid=$!
+for _ in $(seq 600); do
+    [[ -f $tmp/ck.csv ]] && (($(wc -l <"$tmp/ck.csv") >= 6)) && break
+    kill -0 "$pid" 2>/dev/null || break
+    sleep 0.1
+done
+kill -KILL "$pid"
+wait "$pid" 2>/dev/null
+ck_generation=$(sed -n 's/^ "generation": \([0-9]*\),$/\1/p' "$tmp/ck.json")
+((ck_generation >= 4 && ck_generation % 2 == 0)) || fail "checkpoint file at generation '$ck_generation', expected an even one from 4"
+run_batch ck-load --load "$tmp/ck.json" --generations 1
+((status == 0)) || fail "the checkpoint file does not load: $(cat "$tmp/ck-load.err")"
+
 # Overrides: named in one line; hidden neurons cannot change; --seed does not go with --load.
 run_batch override --load "$tmp/defaults.json" --generations 1 --mutation-rate 0.2 --item-count 60
 ((status == 0)) || fail "override run status $status: $(cat "$tmp/override.err")"
