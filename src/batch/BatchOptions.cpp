@@ -10,6 +10,7 @@
 #include <map>
 #include <memory>
 #include <sstream>
+#include <utility>
 #include <vector>
 
 namespace modules {
@@ -133,7 +134,8 @@ bool readSelector(const std::string& value, int& selectorType, std::string& erro
     return false;
 }
 
-const char* const RUN_OPTIONS[] = {"--selector", "--generations", "--seed", "--csv"};
+const char* const RUN_OPTIONS[] = {"--selector", "--generations", "--seed", "--csv", "--save", "--checkpoint-every",
+                                   "--load"};
 
 // Every option but --help takes a value.
 bool takesValue(const std::string& name)
@@ -200,6 +202,15 @@ std::unique_ptr<CLI::App> makeParser(const std::string& program, std::map<std::s
         "best_fitness, mean_fitness, median_fitness, steps,\n"
         "wall_seconds (same seed and options: same fitness columns)",
         "Run");
+    add("--save", "FILE",
+        "write the population file when the run ends (also on\n"
+        "Ctrl-C, at the last finished generation)",
+        "Run");
+    add("--checkpoint-every", "N", "with --save: also write it every N generations", "Run");
+    add("--load", "FILE",
+        "continue the run saved in FILE with its parameters;\n"
+        "parameters given here override them",
+        "Run");
     app->add_flag("-h,--help", "show this text")->group("Run");
     app->footer("Options take their value as the next argument or after '=' (--seed=7).\n"
                 "Ctrl-C stops after the current simulation step; the CSV then holds every finished\n"
@@ -257,11 +268,18 @@ bool parseBatchOptions(int argc, const char* const* argv, BatchOptions& options,
         return false;
     }
 
-    for (const NumericOption& option : NUMERIC_OPTIONS)
-        if (app->count(option.name) && !readNumeric(option, values[option.name], options.params, error))
+    for (const NumericOption& option : NUMERIC_OPTIONS) {
+        if (!app->count(option.name))
+            continue;
+        if (!readNumeric(option, values[option.name], options.params, error))
             return false;
-    if (app->count("--selector") && !readSelector(values["--selector"], options.params.selectorType, error))
-        return false;
+        options.paramsGiven.push_back(option.name);
+    }
+    if (app->count("--selector")) {
+        if (!readSelector(values["--selector"], options.params.selectorType, error))
+            return false;
+        options.paramsGiven.push_back("--selector");
+    }
     if (app->count("--generations") && !readGenerations(values["--generations"], options.generations, error))
         return false;
     if (app->count("--seed")) {
@@ -276,7 +294,59 @@ bool parseBatchOptions(int argc, const char* const* argv, BatchOptions& options,
             return false;
         }
     }
+    for (const auto& [name, path] : {std::pair{"--save", &options.savePath}, std::pair{"--load", &options.loadPath}}) {
+        if (!app->count(name))
+            continue;
+        *path = values[name];
+        if (path->empty()) {
+            error = std::string("Error: ") + name + " needs a file name";
+            return false;
+        }
+    }
+    if (app->count("--checkpoint-every")) {
+        const std::string& value = values["--checkpoint-every"];
+        if (!isWholeNumber(value) || value.size() > 18 || std::stoll(value) == 0) {
+            error = "Error: --checkpoint-every needs a whole number of generations from 1, got '" + value + "'";
+            return false;
+        }
+        options.checkpointEvery = std::stoll(value);
+        if (options.savePath.empty()) {
+            error = "Error: --checkpoint-every needs --save FILE";
+            return false;
+        }
+    }
+    if (!options.loadPath.empty() && options.seedGiven) {
+        error = "Error: --seed cannot go with --load: the file holds the generator's state";
+        return false;
+    }
     return true;
+}
+
+EvolutionParams overrideParams(const EvolutionParams& fromFile, const BatchOptions& options,
+                               std::vector<std::string>& changed)
+{
+    EvolutionParams params = fromFile;
+    for (const std::string& name : options.paramsGiven) {
+        bool differs = false;
+        if (name == "--selector") {
+            differs = params.selectorType != options.params.selectorType;
+            params.selectorType = options.params.selectorType;
+        }
+        for (const NumericOption& option : NUMERIC_OPTIONS) {
+            if (name != option.name)
+                continue;
+            if (option.floatField) {
+                differs = params.*option.floatField != options.params.*option.floatField;
+                params.*option.floatField = options.params.*option.floatField;
+            } else {
+                differs = params.*option.intField != options.params.*option.intField;
+                params.*option.intField = options.params.*option.intField;
+            }
+        }
+        if (differs)
+            changed.push_back(name);
+    }
+    return params;
 }
 
 std::string batchUsage(const std::string& program)

@@ -3,6 +3,7 @@
 #include "evolution/EvolutionParams.h"
 
 #include <string>
+#include <vector>
 
 namespace modules {
 
@@ -17,6 +18,15 @@ struct BatchOptions {
     bool seedGiven = false;
     // Where the per-generation table goes; empty for none.
     std::string csvPath;
+    // The population file written when the run ends (and every `checkpointEvery`
+    // generations when that is not 0); empty for none.
+    std::string savePath;
+    long long checkpointEvery = 0;
+    // A population file to continue; empty for a new run.
+    std::string loadPath;
+    // The parameters given on the command line, as their option names ("--item-count"):
+    // with --load they override the file's.
+    std::vector<std::string> paramsGiven;
     bool help = false;
 };
 
@@ -27,6 +37,11 @@ struct BatchOptions {
 // Otherwise false, with one line starting "Error: " in `error`, for an unknown option, a
 // missing value or a value that is refused.
 bool parseBatchOptions(int argc, const char* const* argv, BatchOptions& options, std::string& error);
+
+// A loaded run's parameters with those given on the command line put over them. `changed`
+// gets the option names of the ones that change a value.
+EvolutionParams overrideParams(const EvolutionParams& fromFile, const BatchOptions& options,
+                               std::vector<std::string>& changed);
 
 // The text that --help prints: every option with its default.
 std::string batchUsage(const std::string& program);

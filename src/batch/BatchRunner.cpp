@@ -2,6 +2,7 @@
 
 #include "core/Engine.h"
 #include "evolution/Evolver.h"
+#include "evolution/PopulationFile.h"
 #include "evolution/RunLimits.h"
 #include "gui/ScreenLog.h"
 #include "vehicle/Vehicle.h"
@@ -169,9 +170,34 @@ void BatchRunner::clearProgress(std::FILE* err)
 
 int BatchRunner::run(std::FILE* out, std::FILE* err, bool showProgress)
 {
-    const unsigned seed = options.seedGiven ? options.seed : static_cast<unsigned>(std::time(nullptr));
+    unsigned seed = options.seedGiven ? options.seed : static_cast<unsigned>(std::time(nullptr));
+    EvolutionParams params = options.params;
+    SavedRun loaded;
+    const bool resuming = !options.loadPath.empty();
+    std::string overrideLine;
+    if (resuming) {
+        std::string error;
+        if (!readPopulationFile(options.loadPath, loaded, error)) {
+            std::fprintf(err, "%s\n", error.c_str());
+            return EXIT_FAILED;
+        }
+        std::vector<std::string> changed;
+        params = overrideParams(loaded.params, options, changed);
+        // The saved genomes fix both: a network's length and their number.
+        if (params.hiddenNeurons != loaded.params.hiddenNeurons || params.populationSize != loaded.params.populationSize) {
+            const bool neurons = params.hiddenNeurons != loaded.params.hiddenNeurons;
+            std::fprintf(err, "Error: %s cannot change on a loaded population: the population file '%s' holds %d %s.\n",
+                         neurons ? "--hidden-neurons" : "--population-size", options.loadPath.c_str(),
+                         neurons ? loaded.params.hiddenNeurons : loaded.params.populationSize,
+                         neurons ? "hidden neurons" : "genomes");
+            return EXIT_FAILED;
+        }
+        for (const std::string& name : changed)
+            overrideLine += (overrideLine.empty() ? "" : ", ") + name;
+        seed = loaded.seed;
+    }
 
-    const std::wstring refusal = checkRunLimits(options.params);
+    const std::wstring refusal = checkRunLimits(params);
     if (!refusal.empty()) {
         std::fprintf(err, "%s\n", narrow(refusal.c_str()).c_str());
         return EXIT_FAILED;
@@ -192,6 +218,11 @@ int BatchRunner::run(std::FILE* out, std::FILE* err, bool showProgress)
     }
 
     std::fprintf(out, "Seed: %u\n", seed);
+    if (resuming)
+        std::fprintf(out, "Continuing from generation %d of %s\n", loaded.generation, options.loadPath.c_str());
+    if (!overrideLine.empty())
+        std::fprintf(out, "Parameters from the command line override the file's: %s (no longer an exact continuation)\n",
+                     overrideLine.c_str());
     std::fflush(out);
 
     std::string error;
@@ -210,7 +241,10 @@ int BatchRunner::run(std::FILE* out, std::FILE* err, bool showProgress)
     StopSignals stopSignals;
     engine.beforeGenerationCycle = [this](const World&) { generationEnding = true; };
 
-    startEvolution(options.params, *engine.world);
+    if (resuming)
+        resumeEvolution(loaded, params, *engine.world, animationTime(0));
+    else
+        startEvolution(params, *engine.world);
     std::fprintf(out, "%s\n", narrow(engine.screenLog->lines[0]->getText()).c_str());
     std::fflush(out);
 
@@ -229,8 +263,9 @@ int BatchRunner::run(std::FILE* out, std::FILE* err, bool showProgress)
             }
             std::fprintf(err, "Interrupted: %lld generation%s finished%s.\n", finished, finished == 1 ? "" : "s",
                          options.csvPath.empty() ? "" : ", all of them in the CSV");
+            const bool saved = savePopulation(out, err, true);
             std::fflush(out);
-            return EXIT_INTERRUPTED;
+            return saved ? EXIT_INTERRUPTED : EXIT_FAILED;
         }
 
         generationEnding = false;
@@ -263,18 +298,38 @@ int BatchRunner::run(std::FILE* out, std::FILE* err, bool showProgress)
                 reportCsvError(err, options.csvPath);
                 return EXIT_FAILED;
             }
+            const bool last = options.generations != 0 && finished == options.generations;
+            if (options.checkpointEvery > 0 && finished % options.checkpointEvery == 0 && !last
+                && !savePopulation(out, err, false))
+                return EXIT_FAILED;
         }
         const bool more = options.generations == 0 || finished < options.generations;
         if (showProgress && more && (steps % 64 == 0 || generationEnding))
             drawProgress(err, finished, static_cast<long long>(steps), false);
     }
     clearProgress(err);
+    const bool saved = savePopulation(out, err, true);
     std::fflush(out);
     if (resources.csv && !resources.closeCsv()) {
         reportCsvError(err, options.csvPath);
         return EXIT_FAILED;
     }
-    return EXIT_DONE;
+    return saved ? EXIT_DONE : EXIT_FAILED;
+}
+
+bool BatchRunner::savePopulation(std::FILE* out, std::FILE* err, bool announce)
+{
+    if (options.savePath.empty() || !engine.world || !engine.world->evolver)
+        return true;
+    std::string error;
+    if (!writePopulationFile(options.savePath, savedRun(*engine.world->evolver), error)) {
+        clearProgress(err);
+        std::fprintf(err, "%s\n", error.c_str());
+        return false;
+    }
+    if (announce)
+        std::fprintf(out, "Population saved to %s\n", options.savePath.c_str());
+    return true;
 }
 
 int runBatchProgram(int argc, const char* const* argv)

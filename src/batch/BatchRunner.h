@@ -31,6 +31,9 @@ public:
     static unsigned animationTime(unsigned long long step);
 
 private:
+    // Writes --save's file from the run's last generation boundary; true when there is
+    // nothing to write. A failed write gets its error line on `err`.
+    bool savePopulation(std::FILE* out, std::FILE* err, bool announce);
     void drawProgress(std::FILE* err, long long finished, long long stepsDone, bool force);
     void clearProgress(std::FILE* err);
 

@@ -77,6 +77,10 @@ AppOptionsOutcome parseAppOptions(int argc, const char* const* argv, AppOptions&
                                 ->expected(0, 1)
                                 ->multi_option_policy(CLI::MultiOptionPolicy::TakeLast)
                                 ->type_name("[WxH]");
+    CLI::Option* load = app.add_option("--load", options.loadPath,
+                                       "a saved population file: its parameters fill the panel and\n"
+                                       "Start continues its run")
+                            ->type_name("FILE");
     app.footer("Escape, the panel's Quit or closing the window ends the program.\n"
                "Exit status: 0 ended by the user, 1 start-up failed, 2 bad options.");
 
@@ -99,6 +103,10 @@ AppOptionsOutcome parseAppOptions(int argc, const char* const* argv, AppOptions&
                 return AppOptionsOutcome::BAD;
             }
         }
+    }
+    if (load->count() > 0 && options.loadPath.empty()) {
+        text = "Error: --load needs a file name";
+        return AppOptionsOutcome::BAD;
     }
     return AppOptionsOutcome::RUN;
 }

@@ -17,6 +17,8 @@ struct AppOptions {
     // An ordinary resizable window of windowSize instead of full screen.
     bool windowed = false;
     irr::core::dimension2du windowSize{DEFAULT_WINDOW_WIDTH, DEFAULT_WINDOW_HEIGHT};
+    // A population file to load into the panel at start-up, as "Load population" does.
+    std::string loadPath;
 };
 
 // How reading the command line ended.

@@ -3,6 +3,7 @@
 #include "core/AppOptions.h"
 #include "core/DesktopResolution.h"
 #include "core/X11Window.h"
+#include "core/Random.h"
 #include "evolution/Evolver.h"
 #include "gui/CameraController.h"
 #include "gui/FitnessChart.h"
@@ -129,7 +130,8 @@ bool Engine::createScene(unsigned seed, bool withGui, std::string& error)
 
     screenLog = new ScreenLog();
     cameraController = new CameraController();
-    std::srand(seed);
+    this->seed = seed;
+    seedRandom(seed);
     world = new World();
     if (withGui) {
         gui = new GUI(world, cameraController);
@@ -327,6 +329,9 @@ int Engine::main(const AppOptions& options)
         shutdown();
         return 1;
     }
+
+    if (!options.loadPath.empty())
+        gui->loadPopulation(options.loadPath);
 
     runLoop();
     shutdown();

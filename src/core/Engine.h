@@ -90,6 +90,8 @@ public:
     bool fastMode = false;
     // An ordinary resizable window (--window) rather than full screen.
     bool windowed = false;
+    // The seed createScene gave the generator.
+    unsigned seed = 0;
 
 private:
     void runLoop();

@@ -90,7 +90,11 @@ std::unique_ptr<Selector> makeSelector(int selectorType, const std::vector<Neura
 
 } // namespace
 
-void startEvolution(const EvolutionParams& params, World& world)
+namespace {
+
+// The World's share of the parameters, the log line and the template network (whose
+// construction draws from the generator).
+NeuralNetwork prepareRun(const EvolutionParams& params, World& world)
 {
     world.vehicleCount = params.populationSize;
     world.generationTime = params.generationTime;
@@ -101,10 +105,63 @@ void startEvolution(const EvolutionParams& params, World& world)
     templateNetwork.addLayer(4);
     templateNetwork.addLayer(params.hiddenNeurons);
     templateNetwork.addLayer(2);
+    return templateNetwork;
+}
 
+// A generation boundary: the next population is bred, nothing of it is placed yet.
+void placeGeneration(World& world)
+{
+    world.evolver->boundaryState = captureRandomState();
+    world.createVehicles(world.evolver->population);
+}
+
+} // namespace
+
+void startEvolution(const EvolutionParams& params, World& world)
+{
+    const NeuralNetwork templateNetwork = prepareRun(params, world);
     world.evolver = new Evolver(templateNetwork, params.populationSize, params.eliteCount, params.selectorType,
                                 params.crossoverRate, params.mutationRate, params.maxPerturbation);
-    world.createVehicles(world.evolver->population);
+    world.evolver->params = params;
+    world.evolver->seed = engine.seed;
+    placeGeneration(world);
+}
+
+void resumeEvolution(const SavedRun& run, const EvolutionParams& params, World& world, irr::u32 animationTimeMs)
+{
+    const NeuralNetwork templateNetwork = prepareRun(params, world);
+    // An empty population: the genomes are the saved ones, not new random ones.
+    world.evolver = new Evolver(templateNetwork, 0, params.eliteCount, params.selectorType, params.crossoverRate,
+                                params.mutationRate, params.maxPerturbation);
+    Evolver& evolver = *world.evolver;
+    evolver.populationSize = params.populationSize;
+    evolver.population.assign(run.genomes.size(), templateNetwork);
+    for (size_t i = 0; i < run.genomes.size(); ++i)
+        evolver.population[i].setData(run.genomes[i]);
+    evolver.generation = run.generation;
+    evolver.history = run.history;
+    evolver.params = params;
+    evolver.seed = run.seed;
+    restoreRandomState(run.randomState);
+    placeGeneration(world);
+    // In the uninterrupted run the step that bred this generation ends with the animation
+    // pass: it sets the new vehicles' transforms and starts their collision response from
+    // where they stand. Their first moves depend on it.
+    engine.animateScene(animationTimeMs);
+}
+
+SavedRun savedRun(const Evolver& evolver)
+{
+    SavedRun run;
+    run.params = evolver.params;
+    run.seed = evolver.seed;
+    run.generation = evolver.generation;
+    run.randomState = evolver.boundaryState;
+    run.genomes.reserve(evolver.population.size());
+    for (const NeuralNetwork& network : evolver.population)
+        run.genomes.push_back(network.getData());
+    run.history = evolver.history;
+    return run;
 }
 
 void runGenerationCycle(World& world)
@@ -145,7 +202,7 @@ void runGenerationCycle(World& world)
     }
     population = std::move(next);
     ++evolver.generation;
-    world.createVehicles(population);
+    placeGeneration(world);
 
     const irr::core::stringw report = irr::core::stringw(L"Generation ") + irr::core::stringw(evolver.generation)
         + L". Best vehicle fitness in last generation was " + GUI::numberToString(bestFitness);

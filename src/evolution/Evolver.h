@@ -1,8 +1,12 @@
 #pragma once
 
 #include "brain/NeuralNetwork.h"
+#include "core/Random.h"
 #include "evolution/EvolutionParams.h"
 #include "evolution/FitnessHistory.h"
+#include "evolution/PopulationFile.h"
+
+#include <irrlicht.h>
 
 #include <vector>
 
@@ -31,10 +35,24 @@ public:
     int generation = 0;
     // One entry per finished generation, oldest first: what charts and saved runs show.
     std::vector<GenerationFitness> history;
+    // What the run was started with: its parameters and the generator's seed.
+    EvolutionParams params;
+    unsigned seed = 0;
+    // The generator when the current generation was about to be placed in the arena. With the
+    // population (unchanged while a generation runs) and the history, it is the run at its
+    // last generation boundary.
+    RandomState boundaryState{};
 };
 
 // Starts a run from the parameters: the World's share, the log line, the first generation.
 void startEvolution(const EvolutionParams& params, World& world);
+// Continues a saved run with `params` (the run's own, or changed ones with the same
+// population size and hidden neurons): the World's share, the log line, the saved next
+// generation placed exactly as the uninterrupted run places it, and the scene's animation
+// pass at `animationTimeMs` (not 0) that follows a generation cycle in every step.
+void resumeEvolution(const SavedRun& run, const EvolutionParams& params, World& world, irr::u32 animationTimeMs);
+// The run at its last generation boundary, ready to be written to a file.
+SavedRun savedRun(const Evolver& evolver);
 // Ends a generation and breeds the next. Throws EmptyPopulationError for an empty population.
 void runGenerationCycle(World& world);
 // Ends the run: the evolver, the vehicles and items, and the screen log.

@@ -1,9 +1,11 @@
 #pragma once
 
 #include "evolution/EvolutionParams.h"
+#include "evolution/PopulationFile.h"
 
 #include <irrlicht.h>
 
+#include <optional>
 #include <string>
 
 namespace modules {
@@ -34,6 +36,16 @@ public:
     // Empty when construction found the font, the layout and every element it needs;
     // otherwise a one-line "Error: ..." message and the GUI must not be used.
     const std::string& loadError() const { return error; }
+
+    // Reads a population file into the panel: its parameters are shown and the next Start
+    // continues its run. A bad file leaves everything as it was. Either way one line on the
+    // log (and an error on standard output too). True when loaded.
+    bool loadPopulation(const std::string& path);
+    // Writes the running evolution, at its last generation boundary, to a new file in
+    // populationFolder(); one line on the log. Returns the file's path, empty on failure.
+    std::string savePopulation();
+    // $XDG_DATA_HOME/kinetarium, or ~/.local/share/kinetarium; empty when neither is known.
+    static std::string populationFolder();
 
     // Places the windows for a screen of this size: the parameter dialog centred; the
     // camera, fast mode and run windows keep their places at the top left. Engine::layout
@@ -69,8 +81,13 @@ public:
     irr::gui::IGUIEditBox* hiddenNeuronsEdit = nullptr;
     irr::gui::IGUIEditBox* weightRangeEdit = nullptr;
 
+    // A loaded run waiting for Start, and the file it came from.
+    std::optional<SavedRun> loadedRun;
+
 private:
     bool lookUpElements();
+    void openPopulationDialog();
+    void startRun();
     void onButtonClicked(irr::s32 id);
     std::string error;
 };

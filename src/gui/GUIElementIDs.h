@@ -20,6 +20,7 @@ struct GUIElementIDs {
         HIDDEN_NEURONS_EDIT = 110,
         WEIGHT_RANGE_EDIT = 111,
         QUIT_BUTTON = 112,
+        LOAD_POPULATION_BUTTON = 113,
         CAMERA_WINDOW = 200,
         TOP_DOWN_CAMERA_BUTTON = 201,
         FOLLOW_CAMERA_BUTTON = 202,
@@ -28,7 +29,8 @@ struct GUIElementIDs {
         RUN_WINDOW = 400,
         FAST_MODE_BUTTON = 401,
         STOP_BUTTON = 402,
-        CHART_BUTTON = 403
+        CHART_BUTTON = 403,
+        SAVE_POPULATION_BUTTON = 404
     };
 
     // Depth-first, parent before children: the first element with `id` in the tree below

@@ -2,7 +2,6 @@
 
 #include "core/Engine.h"
 #include "evolution/Evolver.h"
-#include "evolution/RunLimits.h"
 #include "gui/CameraController.h"
 #include "gui/GUIElementIDs.h"
 #include "gui/ScreenLog.h"
@@ -46,6 +45,15 @@ bool GUI::OnEvent(const SEvent& event)
         if (caller && caller->getType() == gui::EGUIET_EDIT_BOX)
             caller->setText(L"");
         break;
+    case gui::EGET_FILE_SELECTED:
+        if (caller && caller->getType() == gui::EGUIET_FILE_OPEN_DIALOG) {
+            const wchar_t* name = static_cast<gui::IGUIFileOpenDialog*>(caller)->getFileName();
+            std::string path;
+            for (; name && *name; ++name)
+                path += static_cast<char>(*name & 0xFF);
+            loadPopulation(path);
+        }
+        break;
     case gui::EGET_BUTTON_CLICKED:
         if (caller && isUsable(caller))
             onButtonClicked(caller->getID());
@@ -59,19 +67,15 @@ bool GUI::OnEvent(const SEvent& event)
 void GUI::onButtonClicked(s32 id)
 {
     switch (id) {
-    case GUIElementIDs::START_BUTTON: {
-        if (world->evolver)
-            break;
-        const std::wstring refusal = checkRunLimits(params);
-        if (!refusal.empty()) {
-            engine.screenLog->writeLine(refusal.c_str());
-            break;
-        }
-        // Started first: moving the focus to the new panel runs the input check again.
-        startEvolution(params, *world);
-        showRunningPanel();
+    case GUIElementIDs::START_BUTTON:
+        startRun();
         break;
-    }
+    case GUIElementIDs::LOAD_POPULATION_BUTTON:
+        openPopulationDialog();
+        break;
+    case GUIElementIDs::SAVE_POPULATION_BUTTON:
+        savePopulation();
+        break;
     case GUIElementIDs::QUIT_BUTTON:
         engine.device->closeDevice();
         break;

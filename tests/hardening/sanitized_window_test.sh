@@ -12,9 +12,9 @@ source "$(dirname "${BASH_SOURCE[0]}")/sanitized_app.sh"
 xt_init "$@"
 app_is_sanitized || xt_log "note: $XT_APP is not a sanitizer build; checking its exit only"
 
-# The parameter dialog (360x366) is centred; the run windows sit at the top left.
+# The parameter dialog (360x402) is centred; the run windows sit at the top left.
 DIALOG_LEFT=$((XT_XORG_WIDTH / 2 - 360 / 2))
-DIALOG_TOP=$((XT_XORG_HEIGHT / 2 - 366 / 2))
+DIALOG_TOP=$((XT_XORG_HEIGHT / 2 - 402 / 2))
 START_X=$((DIALOG_LEFT + 121)) START_Y=$((DIALOG_TOP + 337))
 
 click() { # click <x> <y> <what>

@@ -19,10 +19,12 @@ const std::map<s32, gui::EGUI_ELEMENT_TYPE> kExpectedKinds = {
     {103, gui::EGUIET_EDIT_BOX}, {104, gui::EGUIET_EDIT_BOX},  {105, gui::EGUIET_EDIT_BOX},
     {106, gui::EGUIET_COMBO_BOX}, {107, gui::EGUIET_EDIT_BOX}, {108, gui::EGUIET_EDIT_BOX},
     {109, gui::EGUIET_EDIT_BOX}, {110, gui::EGUIET_EDIT_BOX},  {111, gui::EGUIET_EDIT_BOX},
-    {112, gui::EGUIET_BUTTON},   {200, gui::EGUIET_WINDOW},    {201, gui::EGUIET_BUTTON},
-    {202, gui::EGUIET_BUTTON},   {300, gui::EGUIET_WINDOW},    {301, gui::EGUIET_BUTTON},
+    {112, gui::EGUIET_BUTTON},   {113, gui::EGUIET_BUTTON},    {200, gui::EGUIET_WINDOW},
+    {201, gui::EGUIET_BUTTON},   {202, gui::EGUIET_BUTTON},    {300, gui::EGUIET_WINDOW},
+    {301, gui::EGUIET_BUTTON},
     {400, gui::EGUIET_WINDOW},   {401, gui::EGUIET_BUTTON},    {402, gui::EGUIET_BUTTON},
     {403, gui::EGUIET_BUTTON},
+    {404, gui::EGUIET_BUTTON},
 };
 
 // Pixels that a text must leave free in its element, over both sides together.

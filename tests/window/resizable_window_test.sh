@@ -15,8 +15,8 @@ WM_CLOSE=$(readlink -f "${3:-}")
 [[ -x $WM_CLOSE ]] || xt_fail "wm_close helper not found: ${3:-<none>}"
 
 # The dialog's size in media/gui.xml; the smallest usable window (ScreenLayout.h).
-DIALOG_W=360 DIALOG_H=366
-MIN_W=520 MIN_H=546
+DIALOG_W=360 DIALOG_H=402
+MIN_W=520 MIN_H=582
 
 xt_start_xvfb 1280 1024
 

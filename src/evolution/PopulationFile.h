@@ -1,0 +1,40 @@
+#pragma once
+
+#include "core/Random.h"
+#include "evolution/EvolutionParams.h"
+#include "evolution/FitnessHistory.h"
+
+#include <string>
+#include <vector>
+
+namespace modules {
+
+// A run at a generation boundary: everything that decides the rest of it. Nothing else
+// carries across generations: the items, the vehicles' places and the clocks are all made
+// anew, with the generator, when a generation starts.
+struct SavedRun {
+    EvolutionParams params;
+    unsigned seed = 0;    // the seed the generator started from
+    int generation = 0;   // generations finished
+    RandomState randomState{}; // the generator right before the next generation is placed
+    std::vector<std::vector<float>> genomes; // the next generation, in population order
+    std::vector<GenerationFitness> history;  // one entry per finished generation
+};
+
+constexpr const char* POPULATION_FORMAT = "kinetarium-population";
+constexpr int POPULATION_FORMAT_VERSION = 1;
+
+// The file's text (JSON, format and version first).
+std::string populationToJson(const SavedRun& run);
+// Reads and checks a file's text. On failure returns false with a short reason and leaves
+// `run` as it was.
+bool populationFromJson(const std::string& text, SavedRun& run, std::string& reason);
+
+// Writes the file safely (see writeFileSafely). On failure: false and one line
+// "Error: ..." naming the file in `error`; an old file is kept.
+bool writePopulationFile(const std::string& path, const SavedRun& run, std::string& error);
+// Reads a file. On failure: false, one line "Error: ..." naming the file and the problem in
+// `error`, and `run` unchanged.
+bool readPopulationFile(const std::string& path, SavedRun& run, std::string& error);
+
+} // namespace modules

@@ -1,0 +1,471 @@
+// Population files: a run saved at a generation boundary continues exactly as the
+// uninterrupted run, through the batch's code path and the window's buttons; a damaged or
+// hostile file is refused whole; a failed write keeps the old file.
+
+#include "ChildProcess.h"
+#include "SyntheticEvents.h"
+#include "TestEngine.h"
+
+#include "core/Random.h"
+#include "core/SafeWrite.h"
+#include "evolution/Evolver.h"
+#include "evolution/PopulationFile.h"
+#include "gui/GUI.h"
+#include "gui/GUIElementIDs.h"
+#include "gui/ScreenLog.h"
+#include "vehicle/Vehicle.h"
+#include "world/World.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include <sys/resource.h>
+#include <sys/stat.h>
+
+using modules::engine;
+using modules::EvolutionParams;
+using modules::SavedRun;
+
+namespace fs = std::filesystem;
+
+namespace {
+
+constexpr unsigned SEED = 4711u;
+
+std::string narrow(const wchar_t* text)
+{
+    std::string result;
+    for (; text && *text; ++text)
+        result += static_cast<char>(*text);
+    return result;
+}
+
+std::string readText(const std::string& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    std::ostringstream text;
+    text << in.rdbuf();
+    return text.str();
+}
+
+void writeText(const std::string& path, const std::string& text)
+{
+    std::ofstream(path, std::ios::binary) << text;
+}
+
+// Bit for bit: fitness values are compared as the bytes they are.
+void expectSameHistory(const std::vector<modules::GenerationFitness>& a,
+                       const std::vector<modules::GenerationFitness>& b)
+{
+    ASSERT_EQ(a.size(), b.size());
+    for (size_t i = 0; i < a.size(); ++i) {
+        EXPECT_EQ(std::memcmp(&a[i].best, &b[i].best, sizeof a[i].best), 0) << "generation " << i + 1;
+        EXPECT_EQ(std::memcmp(&a[i].mean, &b[i].mean, sizeof a[i].mean), 0) << "generation " << i + 1;
+        EXPECT_EQ(std::memcmp(&a[i].median, &b[i].median, sizeof a[i].median), 0) << "generation " << i + 1;
+    }
+}
+
+std::vector<std::vector<float>> genomesOf(const modules::Evolver& evolver)
+{
+    std::vector<std::vector<float>> genomes;
+    for (const modules::NeuralNetwork& network : evolver.population)
+        genomes.push_back(network.getData());
+    return genomes;
+}
+
+class TempDir {
+public:
+    TempDir()
+    {
+        char pattern[] = "/tmp/kinetarium-population-test.XXXXXX";
+        path = mkdtemp(pattern);
+    }
+    ~TempDir()
+    {
+        std::error_code ec;
+        fs::permissions(path, fs::perms::owner_all, fs::perm_options::add, ec);
+        fs::remove_all(path, ec);
+    }
+    std::string file(const std::string& name) const { return (fs::path(path) / name).string(); }
+    std::string path;
+};
+
+class PopulationRunTest : public testing_support::NullEngineTest {
+protected:
+    // Each vehicle's position and heading, as exact float values.
+    std::vector<std::vector<float>> vehiclePlaces() const
+    {
+        std::vector<std::vector<float>> places;
+        for (const modules::Vehicle* vehicle : engine.world->vehicles) {
+            const irr::core::vector3df p = vehicle->node->getPosition();
+            places.push_back({p.X, p.Z, vehicle->node->getRotation().Y});
+        }
+        return places;
+    }
+
+    void runUntil(int generation)
+    {
+        while (engine.world->evolver && engine.world->evolver->generation < generation)
+            step();
+        ASSERT_NE(engine.world->evolver, nullptr) << "the run ended early";
+    }
+};
+
+} // namespace
+
+TEST(RandomState, OwnBufferGivesTheDefaultSequenceAndCapturedStatesReplayExactly)
+{
+    for (unsigned seed : {1u, 12345u, 4294967295u}) {
+        std::srand(seed);
+        std::vector<int> expected(2000);
+        for (int& value : expected)
+            value = std::rand();
+        modules::seedRandom(seed);
+        for (size_t i = 0; i < expected.size(); ++i)
+            ASSERT_EQ(std::rand(), expected[i]) << "seed " << seed << ", draw " << i;
+    }
+
+    // Taken from the library's own buffer and from ours, the latter put back into the buffer in use.
+    for (bool own : {false, true}) {
+        if (own)
+            modules::seedRandom(99);
+        else
+            std::srand(99);
+        for (int i = 0; i < 77; ++i)
+            std::rand();
+        const modules::RandomState state = modules::captureRandomState();
+        ASSERT_TRUE(modules::isValidRandomState(state));
+        std::vector<int> next(200);
+        for (int& value : next)
+            value = std::rand();
+        for (int i = 0; i < 13; ++i)
+            std::rand();
+        modules::restoreRandomState(state);
+        for (size_t i = 0; i < next.size(); ++i)
+            ASSERT_EQ(std::rand(), next[i]) << (own ? "own" : "default") << " buffer, draw " << i;
+    }
+}
+
+struct ResumeCase {
+    const char* name;
+    int populationSize;
+    int eliteCount;
+    int selectorType;
+    int hiddenNeurons;
+};
+
+class PopulationResume : public PopulationRunTest, public ::testing::WithParamInterface<ResumeCase> {};
+
+// 2G generations in one go equal G, the file, a new engine with another seed, G more.
+TEST_P(PopulationResume, SavedAndLoadedRunEqualsTheUninterruptedOne)
+{
+    constexpr int G = 3;
+    constexpr int STEPS_IN = 45;
+    EvolutionParams params;
+    params.generationTime = 3.0f;
+    params.itemCount = 40;
+    params.populationSize = GetParam().populationSize;
+    params.eliteCount = GetParam().eliteCount;
+    params.selectorType = GetParam().selectorType;
+    params.hiddenNeurons = GetParam().hiddenNeurons;
+
+    startEngine(SEED);
+    modules::startEvolution(params, *engine.world);
+    runUntil(G);
+    // Where the vehicles are a while into generation G + 1: every move must be the same.
+    for (int i = 0; i < STEPS_IN; ++i)
+        step();
+    const auto expectedPlaces = vehiclePlaces();
+    runUntil(2 * G);
+    const auto expectedHistory = engine.world->evolver->history;
+    const auto expectedGenomes = genomesOf(*engine.world->evolver);
+    engine.shutdown();
+
+    TempDir dir;
+    const std::string path = dir.file("run.json");
+    startEngine(SEED);
+    modules::startEvolution(params, *engine.world);
+    runUntil(G);
+    // Part way into generation G + 1: the file still holds the boundary before it.
+    for (int i = 0; i < 20; ++i)
+        step();
+    std::string error;
+    ASSERT_TRUE(modules::writePopulationFile(path, modules::savedRun(*engine.world->evolver), error)) << error;
+    engine.shutdown();
+
+    startEngine(SEED + 1000);
+    SavedRun run;
+    ASSERT_TRUE(modules::readPopulationFile(path, run, error)) << error;
+    EXPECT_EQ(run.generation, G);
+    EXPECT_EQ(run.seed, SEED);
+    modules::resumeEvolution(run, run.params, *engine.world, 1);
+    for (int i = 0; i < STEPS_IN; ++i)
+        step();
+    EXPECT_EQ(vehiclePlaces(), expectedPlaces);
+    runUntil(2 * G);
+    expectSameHistory(engine.world->evolver->history, expectedHistory);
+    EXPECT_EQ(genomesOf(*engine.world->evolver), expectedGenomes);
+}
+
+INSTANTIATE_TEST_SUITE_P(Parameters, PopulationResume,
+                         ::testing::Values(ResumeCase{"roulette_elites2", 20, 2, 0, 4},
+                                           ResumeCase{"roulette_noElites_odd", 7, 0, 0, 4},
+                                           ResumeCase{"tournament_elites3_odd", 9, 3, 1, 3},
+                                           ResumeCase{"tournament_noElites_odd", 11, 0, 1, 5}),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+namespace {
+
+class WindowPopulation : public PopulationRunTest {
+protected:
+    void SetUp() override
+    {
+        const char* old = std::getenv("XDG_DATA_HOME");
+        oldDataHome = old ? old : "";
+        hadDataHome = old != nullptr;
+        setenv("XDG_DATA_HOME", dataHome.path.c_str(), 1);
+    }
+    void TearDown() override
+    {
+        PopulationRunTest::TearDown();
+        if (hadDataHome)
+            setenv("XDG_DATA_HOME", oldDataHome.c_str(), 1);
+        else
+            unsetenv("XDG_DATA_HOME");
+    }
+    bool click(irr::s32 id)
+    {
+        return engine.gui->OnEvent(testing_support::guiEvent(
+            irr::gui::EGET_BUTTON_CLICKED, modules::GUIElementIDs::getElementFromID(id, nullptr)));
+    }
+    std::string logLine() const { return narrow(engine.screenLog->lines[0]->getText()); }
+
+    TempDir dataHome;
+    std::string oldDataHome;
+    bool hadDataHome = false;
+};
+
+} // namespace
+
+// The window's own buttons: Save population on a running evolution, Load population into a
+// new program's panel, Start: the run goes on as if never interrupted. A bad file changes nothing.
+TEST_F(WindowPopulation, SaveAndLoadThroughThePanelContinueTheRunExactly)
+{
+    constexpr int G = 2;
+    EvolutionParams params;
+    params.generationTime = 3.0f;
+    params.populationSize = 9;
+    params.eliteCount = 1;
+    params.selectorType = 1;
+
+    startEngine(SEED, true);
+    engine.gui->params = params;
+    click(modules::GUIElementIDs::START_BUTTON);
+    runUntil(2 * G);
+    const auto expectedHistory = engine.world->evolver->history;
+    engine.shutdown();
+
+    startEngine(SEED, true);
+    engine.gui->params = params;
+    click(modules::GUIElementIDs::START_BUTTON);
+    runUntil(G);
+    for (int i = 0; i < 30; ++i)
+        step();
+    click(modules::GUIElementIDs::SAVE_POPULATION_BUTTON);
+    const std::string folder = dataHome.file("kinetarium");
+    std::vector<std::string> files;
+    for (const auto& entry : fs::directory_iterator(folder))
+        files.push_back(entry.path().string());
+    ASSERT_EQ(files.size(), 1u) << "one file, no temporary left";
+    const std::string saved = files[0];
+    EXPECT_NE(saved.find("-generation-2.json"), std::string::npos) << saved;
+    EXPECT_EQ(logLine(), "Population saved to " + saved);
+    engine.shutdown();
+
+    startEngine(SEED + 7, true);
+    modules::GUI& gui = *engine.gui;
+    // A damaged file first: an error line, the panel and the next Start untouched.
+    const std::string bad = dataHome.file("bad.json");
+    writeText(bad, readText(saved).substr(0, 500));
+    EXPECT_FALSE(gui.loadPopulation(bad));
+    EXPECT_EQ(logLine().rfind("Error: cannot load the population file '" + bad + "': the file is cut short", 0), 0u)
+        << logLine();
+    EXPECT_EQ(gui.params.populationSize, EvolutionParams().populationSize);
+    EXPECT_FALSE(gui.loadedRun.has_value());
+
+    ASSERT_TRUE(gui.loadPopulation(saved));
+    EXPECT_EQ(logLine(), "Loaded population of 9 vehicles from " + saved + " (generation 2)");
+    EXPECT_EQ(narrow(gui.populationSizeEdit->getText()), "9");
+    EXPECT_EQ(gui.selectorCombo->getSelected(), 1);
+    click(modules::GUIElementIDs::START_BUTTON);
+    ASSERT_NE(engine.world->evolver, nullptr);
+    EXPECT_EQ(engine.world->evolver->generation, G);
+    runUntil(2 * G);
+    expectSameHistory(engine.world->evolver->history, expectedHistory);
+}
+
+namespace {
+
+struct BadFileCase {
+    const char* name;
+    // Turns the text of a good file into the damaged one.
+    std::string (*damage)(const std::string& good);
+    const char* problem; // part of the error line
+};
+
+std::string replaced(std::string text, const std::string& from, const std::string& to)
+{
+    const size_t at = text.find(from);
+    if (at != std::string::npos)
+        text.replace(at, from.size(), to);
+    return text;
+}
+
+// A small run at generation 2 with 3 vehicles of 1 hidden neuron (13 genes each).
+SavedRun goodRun()
+{
+    SavedRun run;
+    run.params.populationSize = 3;
+    run.params.hiddenNeurons = 1;
+    run.seed = 8;
+    run.generation = 2;
+    modules::seedRandom(8);
+    run.randomState = modules::captureRandomState();
+    for (int i = 0; i < 3; ++i)
+        run.genomes.push_back(std::vector<float>(13, 0.25f * static_cast<float>(i + 1)));
+    run.history = {{3.0f, 1.5, 1.0}, {4.0f, 2.0, 2.0}};
+    return run;
+}
+
+const BadFileCase BAD_FILES[] = {
+    {"empty", [](const std::string&) { return std::string("\n"); }, "the file is empty"},
+    {"notJson", [](const std::string&) { return std::string("generation,best\n1,2\n"); }, "not JSON"},
+    {"cutShort", [](const std::string& good) { return good.substr(0, good.size() / 2); }, "cut short"},
+    {"otherFormat", [](const std::string& good) { return replaced(good, "kinetarium-population", "other"); },
+     "not a Kinetarium population file"},
+    {"jsonArray", [](const std::string&) { return std::string("[1, 2, 3]"); }, "not a Kinetarium population file"},
+    {"newerVersion", [](const std::string& good) { return replaced(good, "\"version\": 1", "\"version\": 2"); },
+     "format version 2 is newer"},
+    {"moreHiddenNeurons",
+     [](const std::string& good) { return replaced(good, "\"hidden_neurons\": 1", "\"hidden_neurons\": 2"); },
+     "genome 1 has 13 genes, but 2 hidden neurons need 20"},
+    {"shortGenome", [](const std::string& good) { return replaced(good, "0.75,", ""); }, "genome 3 has 12 genes"},
+    {"fewerGenomes",
+     [](const std::string& good) { return replaced(good, "\"population_size\": 3", "\"population_size\": 4"); },
+     "3 genomes for a population of 4"},
+    {"geneOverflows", [](const std::string& good) { return replaced(good, "0.75", "1e999"); }, "number overflow"},
+    {"geneBeyondFloat", [](const std::string& good) { return replaced(good, "0.75", "1e39"); }, "too large for a float"},
+    {"geneNull", [](const std::string& good) { return replaced(good, "0.75", "null"); }, "gene 1 is not a number"},
+    {"rateOverflows",
+     [](const std::string& good) { return replaced(good, "\"weight_range\": 1.0", "\"weight_range\": -1e999"); },
+     "not a finite number"},
+    {"populationBeyondLimit",
+     [](const std::string& good) { return replaced(good, "\"population_size\": 3", "\"population_size\": 10001"); },
+     "beyond the run limits: a population of 10001 is above the limit of 10000"},
+    {"hiddenBeyondLimit",
+     [](const std::string& good) { return replaced(good, "\"hidden_neurons\": 1", "\"hidden_neurons\": 99999999999"); },
+     "\"hidden_neurons\" is 99999999999, outside"},
+    {"stateTooShort", [](const std::string& good) { return replaced(good, "\"random_state\": [", "\"random_state\": [0,"); },
+     "not 32 numbers (it has 33)"},
+    {"stateNotAState",
+     [](const std::string& good) {
+         // Word 0 made 1000: type 0 (5 x 200 + 0), a position far outside the table.
+         const std::string head = "\"random_state\": [\n  ";
+         const size_t at = good.find(head) + head.size();
+         return good.substr(0, at) + "1000" + good.substr(good.find(',', at));
+     },
+     "\"random_state\" is not a state of the generator"},
+    {"historyTooShort", [](const std::string& good) { return replaced(good, "\"generation\": 2", "\"generation\": 3"); },
+     "one entry for each of the 3 finished generations"},
+    {"noGenomes", [](const std::string& good) { return replaced(good, "\"genomes\"", "\"genome\""); },
+     "has no \"genomes\""},
+};
+
+class PopulationBadFile : public ::testing::TestWithParam<BadFileCase> {};
+
+} // namespace
+
+TEST_P(PopulationBadFile, IsRefusedWithOneLineNamingFileAndProblemAndNothingLoaded)
+{
+    TempDir dir;
+    const std::string good = dir.file("good.json");
+    std::string error;
+    ASSERT_TRUE(modules::writePopulationFile(good, goodRun(), error)) << error;
+    const std::string text = readText(good);
+    const std::string damaged = GetParam().damage(text);
+    ASSERT_NE(damaged, text) << "the damage did not apply";
+
+    const std::string path = dir.file("bad.json");
+    writeText(path, damaged);
+    SavedRun run;
+    run.generation = -5;
+    EXPECT_FALSE(modules::readPopulationFile(path, run, error));
+    EXPECT_EQ(error.rfind("Error: cannot load the population file '" + path + "': ", 0), 0u) << error;
+    EXPECT_NE(error.find(GetParam().problem), std::string::npos) << error;
+    EXPECT_EQ(error.find('\n'), std::string::npos) << error;
+    EXPECT_EQ(run.generation, -5);
+    EXPECT_TRUE(run.genomes.empty());
+
+    // The good one reads back whole.
+    ASSERT_TRUE(modules::readPopulationFile(good, run, error)) << error;
+    EXPECT_EQ(modules::populationToJson(run), text);
+}
+
+INSTANTIATE_TEST_SUITE_P(Kinds, PopulationBadFile, ::testing::ValuesIn(BAD_FILES),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+// A write that fails keeps the previous file: a file size limit stops the write half way
+// (as a full disk does), a missing folder, a device such as /dev/full is not replaced.
+TEST(PopulationSave, FailedWriteKeepsTheOldFileAndNamesIt)
+{
+    TempDir dir;
+    const std::string path = dir.file("run.json");
+    SavedRun small = goodRun();
+    std::string error;
+    ASSERT_TRUE(modules::writePopulationFile(path, small, error)) << error;
+    const std::string before = readText(path);
+
+    SavedRun large = small;
+    large.genomes.assign(3, std::vector<float>(13, 0.123456789f));
+    large.history.assign(2, {1.1f, 2.2, 3.3});
+    for (int i = 0; i < 2000; ++i)
+        large.history.push_back({1.1f, 2.2, 3.3});
+    large.generation = static_cast<int>(large.history.size());
+    const testing_support::ChildResult child = testing_support::runInChild(
+        [&] {
+            const rlimit limit{4096, 4096};
+            setrlimit(RLIMIT_FSIZE, &limit);
+            std::string childError;
+            const bool written = modules::writePopulationFile(path, large, childError);
+            const bool named = childError.rfind("Error: cannot write the population file '" + path + "': ", 0) == 0;
+            return written ? 1 : named ? 0 : 2;
+        },
+        60);
+    EXPECT_TRUE(child.exited && child.status == 0) << child.describe();
+    EXPECT_EQ(readText(path), before);
+    EXPECT_EQ(std::distance(fs::directory_iterator(dir.path), fs::directory_iterator()), 1) << "a temporary file is left";
+
+    EXPECT_FALSE(modules::writePopulationFile(dir.file("no/such/folder/run.json"), small, error));
+    EXPECT_NE(error.find("no/such/folder/run.json"), std::string::npos) << error;
+
+    EXPECT_FALSE(modules::writePopulationFile("/dev/full", small, error));
+    EXPECT_EQ(error, "Error: cannot write the population file '/dev/full': it is not a regular file.");
+    struct stat device;
+    ASSERT_EQ(stat("/dev/full", &device), 0);
+    EXPECT_TRUE(S_ISCHR(device.st_mode));
+
+    // A folder that cannot be written (root may write anywhere, so only checked for others).
+    if (geteuid() != 0) {
+        chmod(dir.path.c_str(), 0555);
+        EXPECT_FALSE(modules::writePopulationFile(path, large, error));
+        EXPECT_NE(error.find(path), std::string::npos) << error;
+        EXPECT_EQ(readText(path), before);
+    }
+}
