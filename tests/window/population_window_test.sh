@@ -16,8 +16,8 @@ xt_init "$@"
 
 DIALOG_W=360 DIALOG_H=402 TITLE_H=22
 START_X=16 START_W=210 START_Y=322 LOAD_Y=358 BUTTON_H=30
-BUTTON_X=100 STOP_Y=$((120 + 76)) SAVE_Y=$((120 + 110)) # in the run window at 10,120
-RUN_WINDOW=180x$((134 - TITLE_H))+10+$((120 + TITLE_H))
+BUTTON_X=100 STOP_Y=$((120 + 76)) SAVE_Y=$((120 + 144)) # in the run window at 10,120
+RUN_WINDOW=180x$((168 - TITLE_H))+10+$((120 + TITLE_H))
 FILE_DIALOG_W=350 FILE_DIALOG_H=250 # the engine's file dialog, centred on the screen
 SHOWN=0.9 HIDDEN=0.3
 
