@@ -5,9 +5,10 @@
 #include "gui/CameraController.h"
 #include "gui/GUI.h"
 #include "gui/ScreenLog.h"
+#include "media/B3DStructure.h"
+#include "media/MediaCheck.h"
 #include "vehicle/Vehicle.h"
 #include "vehicle/VehicleSensor.h"
-#include "world/MeshFileCheck.h"
 #include "world/World.h"
 
 #include <csignal>
@@ -80,13 +81,14 @@ bool Engine::openDevice(video::E_DRIVER_TYPE driverType, const core::dimension2d
 
 bool Engine::createScene(unsigned seed, bool withGui, std::string& error)
 {
-    // Checked before anything is built on them: the arena's collision and every vehicle
+    // Loaded before anything is built on them: the arena's collision and every vehicle
     // depend on the walls and the vehicle. The ground may be missing (no floor is drawn),
-    // but a damaged one is refused like the others: the engine's loader trusts the file.
+    // but a damaged one is refused like the others.
     for (const char* name : {"ground.b3d", "walls.b3d", "vehicle.b3d"}) {
         const bool optional = std::strcmp(name, "ground.b3d") == 0;
+        readingMediaFile(std::string("media/") + name);
         bool found = false;
-        const std::string damage = checkB3DMeshFile(fileSystem, name, found);
+        const std::string damage = checkB3DStructureFile(fileSystem, name, found);
         if (!found && optional)
             continue;
         if (found && !damage.empty()) {
@@ -229,7 +231,9 @@ int Engine::main()
 {
     std::string error;
     core::dimension2du resolution;
-    bool ok = findDesktopResolution(resolution, error)
+    // The data files are tried in a child process before any window opens.
+    bool ok = checkMediaFiles(error)
+        && findDesktopResolution(resolution, error)
         && openDevice(video::EDT_OPENGL, resolution, true, error)
         && createScene(static_cast<unsigned>(std::time(nullptr)), true, error);
     if (!ok) {

@@ -2,7 +2,7 @@
 
 #include "core/Engine.h"
 #include "gui/GUIElementIDs.h"
-#include "gui/XmlFileCheck.h"
+#include "media/MediaCheck.h"
 
 #include <filesystem>
 
@@ -40,14 +40,7 @@ GUI::GUI(World* world, CameraController* cameraController)
     engine.device->setEventReceiver(this);
     engine.cursorControl->setVisible(true);
 
-    // The engine's readers trust these files; a damaged one is refused before they see it.
-    bool found = false;
-    std::string damage = checkFontFile(engine.fileSystem, FONT_FILE, found);
-    if (found && !damage.empty()) {
-        error = std::string("Error: the font \"") + FONT_FILE + "\" (" + inMedia("font1/font.xml") + ") is damaged: "
-            + damage + ".";
-        return;
-    }
+    readingMediaFile(FONT_FILE);
     gui::IGUIFont* font = engine.guiEnvironment->getFont(FONT_FILE);
     if (!font) {
         error = std::string("Error: cannot load the font \"") + FONT_FILE + "\" (looked for "
@@ -63,12 +56,7 @@ GUI::GUI(World* world, CameraController* cameraController)
         skin->setColor(static_cast<gui::EGUI_DEFAULT_COLOR>(i), colour);
     }
 
-    damage = checkLayoutFile(engine.fileSystem, LAYOUT_FILE, found);
-    if (found && !damage.empty()) {
-        error = std::string("Error: the panel layout \"") + LAYOUT_FILE + "\" (" + inMedia(LAYOUT_FILE) + ") is damaged: "
-            + damage + ".";
-        return;
-    }
+    readingMediaFile(std::string("media/") + LAYOUT_FILE);
     if (!engine.guiEnvironment->loadGUI(LAYOUT_FILE, nullptr)) {
         error = std::string("Error: cannot load the panel layout \"") + LAYOUT_FILE + "\" from "
             + inMedia("") + ".";
