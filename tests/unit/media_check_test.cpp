@@ -182,8 +182,9 @@ TEST(MediaCheck, NarrowChecksRefuseWhatTheEngineSurvives)
             std::printf("%s: the engine alone survived it in %d of 24 heap states\n", c.name.c_str(), survived);
             // Reads of freed memory: the outcome depends on the heap, and often is no crash.
             // (The sanitizer's allocator keeps freed memory aside: no crash there to count.)
-            if (texsBrusTexs && !SANITIZED)
+            if (texsBrusTexs && !SANITIZED) {
                 EXPECT_GT(survived, 0);
+            }
             ++narrow;
         } else {
             // The rest is the engine's to judge.
