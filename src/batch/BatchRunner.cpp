@@ -5,6 +5,7 @@
 #include "evolution/PopulationFile.h"
 #include "evolution/RunLimits.h"
 #include "gui/ScreenLog.h"
+#include "media/MediaCheck.h"
 #include "vehicle/Vehicle.h"
 #include "world/World.h"
 
@@ -226,6 +227,10 @@ int BatchRunner::run(std::FILE* out, std::FILE* err, bool showProgress)
     std::fflush(out);
 
     std::string error;
+    if (!checkMediaFiles(error)) {
+        std::fprintf(err, "%s\n", error.c_str());
+        return EXIT_FAILED;
+    }
     if (!engine.openDevice(video::EDT_NULL, core::dimension2du(640, 480), false, error)) {
         std::fprintf(err, "%s\n", error.c_str());
         return EXIT_FAILED;

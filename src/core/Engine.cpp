@@ -12,9 +12,10 @@
 #include "gui/ScreenLayout.h"
 #include "gui/ScreenLog.h"
 #include "media/MediaLocation.h"
+#include "media/B3DStructure.h"
+#include "media/MediaCheck.h"
 #include "vehicle/Vehicle.h"
 #include "vehicle/VehicleSensor.h"
-#include "world/MeshFileCheck.h"
 #include "world/World.h"
 
 #include <csignal>
@@ -109,13 +110,14 @@ bool Engine::openWindow(const AppOptions& options, std::string& error)
 
 bool Engine::createScene(unsigned seed, bool withGui, std::string& error)
 {
-    // Checked before anything is built on them: the arena's collision and every vehicle
+    // Loaded before anything is built on them: the arena's collision and every vehicle
     // depend on the walls and the vehicle. The ground may be missing (no floor is drawn),
-    // but a damaged one is refused like the others: the engine's loader trusts the file.
+    // but a damaged one is refused like the others.
     for (const char* name : {"ground.b3d", "walls.b3d", "vehicle.b3d"}) {
         const bool optional = std::strcmp(name, "ground.b3d") == 0;
+        readingMediaFile((std::filesystem::path(mediaFolder) / name).string());
         bool found = false;
-        const std::string damage = checkB3DMeshFile(fileSystem, name, found);
+        const std::string damage = checkB3DStructureFile(fileSystem, name, found);
         if (!found && optional)
             continue;
         if (found && !damage.empty()) {
@@ -322,7 +324,9 @@ int Engine::main(const AppOptions& options)
     std::signal(SIGINT, onTerminate);
 
     std::string error;
-    bool ok = openWindow(options, error)
+    // The data files are tried in a child process before any window opens.
+    bool ok = checkMediaFiles(error)
+        && openWindow(options, error)
         && createScene(static_cast<unsigned>(std::time(nullptr)), true, error);
     if (!ok) {
         std::puts(error.c_str());

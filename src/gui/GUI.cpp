@@ -2,7 +2,7 @@
 
 #include "core/Engine.h"
 #include "gui/GUIElementIDs.h"
-#include "gui/XmlFileCheck.h"
+#include "media/MediaCheck.h"
 
 #include <filesystem>
 
@@ -45,14 +45,7 @@ GUI::GUI(World* world, CameraController* cameraController)
     const std::string fontPath = inMedia("font1/font.xml");
     const std::string layoutPath = inMedia(LAYOUT_FILE);
 
-    // The engine's readers trust these files; a damaged one is refused before they see it.
-    bool found = false;
-    std::string damage = checkFontFile(engine.fileSystem, fontPath.c_str(), found);
-    if (found && !damage.empty()) {
-        error = std::string("Error: the font \"") + FONT_FILE + "\" (" + fontPath + ") is damaged: "
-            + damage + ".";
-        return;
-    }
+    readingMediaFile(fontPath);
     gui::IGUIFont* font = engine.guiEnvironment->getFont(fontPath.c_str());
     if (!font) {
         error = std::string("Error: cannot load the font \"") + FONT_FILE + "\" (looked for "
@@ -68,12 +61,7 @@ GUI::GUI(World* world, CameraController* cameraController)
         skin->setColor(static_cast<gui::EGUI_DEFAULT_COLOR>(i), colour);
     }
 
-    damage = checkLayoutFile(engine.fileSystem, layoutPath.c_str(), found);
-    if (found && !damage.empty()) {
-        error = std::string("Error: the panel layout \"") + LAYOUT_FILE + "\" (" + layoutPath + ") is damaged: "
-            + damage + ".";
-        return;
-    }
+    readingMediaFile(layoutPath);
     if (!engine.guiEnvironment->loadGUI(layoutPath.c_str(), nullptr)) {
         error = std::string("Error: cannot load the panel layout \"") + LAYOUT_FILE + "\" from "
             + inMedia("") + ".";

@@ -4,6 +4,7 @@
 #include "core/Random.h"
 #include "evolution/Evolver.h"
 #include "gui/CameraController.h"
+#include "media/MediaCheck.h"
 #include "vehicle/Vehicle.h"
 #include "world/ItemManager.h"
 
@@ -39,8 +40,11 @@ World::World()
     addStaticMesh("ground.b3d");
     // The engine refuses to start without a loadable walls mesh; without one there is
     // simply nothing to collide with or to sense.
-    if (scene::IAnimatedMeshSceneNode* walls = addStaticMesh("walls.b3d"))
+    if (scene::IAnimatedMeshSceneNode* walls = addStaticMesh("walls.b3d")) {
+        // Some walls that load split the selector's octree without end.
+        readingMediaFile(engine.mediaFolder + "/walls.b3d");
         wallSelector = sceneManager->createOctreeTriangleSelector(walls->getMesh()->getMesh(0), walls, 1);
+    }
 }
 
 World::~World()

@@ -1,4 +1,4 @@
-#include "core/MediaFile.h"
+#include "media/MediaFile.h"
 
 namespace modules {
 

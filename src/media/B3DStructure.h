@@ -1,0 +1,26 @@
+#pragma once
+
+#include <irrlicht.h>
+
+#include <cstddef>
+#include <string>
+
+namespace modules {
+
+// The few faults of a B3D file that the engine's loader turns into reads of memory it does
+// not own, which need not crash the trial load in the child process (MediaCheck) but can
+// crash or corrupt the real one. Everything else the loader accepts is the loader's to judge.
+//  - A TEXS chunk after a BRUS chunk: brushes keep pointers into the texture list, and a
+//    later TEXS that grows the list leaves them pointing at freed memory.
+//  - A MESH or TRIS brush index other than -1 that names no brush read before it: the
+//    loader reads past its material list (often still inside the list's spare room).
+//  - A BRUS chunk whose records do not fill it: its brushes cannot be counted.
+// Chunks the walk cannot follow (sizes past their parent) are left to the loader.
+// Returns an empty text for a file without these faults, else a short reason ("... at byte N").
+std::string checkB3DStructure(const unsigned char* data, std::size_t size);
+
+// Opens `name` through the engine's file system (as ISceneManager::getMesh does) and checks
+// it. `found` tells whether the file could be opened at all.
+std::string checkB3DStructureFile(irr::io::IFileSystem* fileSystem, const char* name, bool& found);
+
+} // namespace modules
