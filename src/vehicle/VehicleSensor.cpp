@@ -42,6 +42,15 @@ float VehicleSensor::getWallProximity(scene::ITriangleSelector* wallSelector) co
 
 float VehicleSensor::getItemProximity(const ItemManager* itemManager) const
 {
+    const int chosen = nearestItem(itemManager);
+    if (chosen < 0)
+        return 0.0f;
+    const core::vector3df q = itemManager->items[static_cast<size_t>(chosen)]->getPosition();
+    return q.getDistanceFrom(worldLine.end) / localLine.getLength();
+}
+
+int VehicleSensor::nearestItem(const ItemManager* itemManager) const
+{
     const core::vector3df& start = worldLine.start;
     const core::vector3df& end = worldLine.end;
     const float length = worldLine.getLength();
@@ -49,29 +58,27 @@ float VehicleSensor::getItemProximity(const ItemManager* itemManager) const
     unit.normalize();
 
     // Of the items close to the segment, the one nearest to the vehicle counts; of equally
-    // near ones, the first in the list.
-    bool found = false;
-    core::vector3df chosen;
+    // near ones, the first in the list. The item manager hands over the items that can be
+    // close in no particular order, so the choice is made order-free, as a scan in list order
+    // with a running best of 100000 would make it: the smallest squared distance below that
+    // bound and of those the lowest index; with none below it, the lowest index of all.
+    int first = -1;
+    int best = -1;
     float bestSquared = 100000.0f;
-    for (const scene::ISceneNode* item : itemManager->items) {
-        const core::vector3df q = item->getPosition();
+    itemManager->forEachItemNear(worldLine, ITEM_SENSE_DISTANCE, [&](int index, const core::vector3df& q) {
         const float t = (q - start).dotProduct(unit);
         const core::vector3df closest = t < 0.0f ? start : (t > length ? end : start + unit * t);
         if (!(closest.getDistanceFrom(q) < ITEM_SENSE_DISTANCE))
-            continue;
+            return;
+        if (first < 0 || index < first)
+            first = index;
         const float squared = q.getDistanceFromSQ(start);
-        if (!found) {
-            chosen = q;
-            found = true;
-        }
-        if (squared < bestSquared) {
+        if (squared < bestSquared || (squared == bestSquared && best >= 0 && index < best)) {
             bestSquared = squared;
-            chosen = q;
+            best = index;
         }
-    }
-    if (!found)
-        return 0.0f;
-    return chosen.getDistanceFrom(end) / localLine.getLength();
+    });
+    return best >= 0 ? best : first;
 }
 
 } // namespace modules

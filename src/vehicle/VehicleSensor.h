@@ -19,6 +19,8 @@ public:
     void place();
     float getWallProximity(irr::scene::ITriangleSelector* wallSelector) const;
     float getItemProximity(const ItemManager* itemManager) const;
+    // The index of the item that the item reading follows, or -1 when none is sensed.
+    int nearestItem(const ItemManager* itemManager) const;
 
     irr::scene::ISceneNode* node;
     irr::core::line3df localLine;

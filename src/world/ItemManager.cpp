@@ -11,6 +11,7 @@ namespace modules {
 ItemManager::ItemManager(World* world, int count)
     : world(world)
 {
+    grid.reset(world->arenaWidth, world->arenaDepth, count);
     if (count <= 0)
         return;
     items.assign(static_cast<size_t>(count), nullptr);
@@ -31,18 +32,34 @@ void ItemManager::placeItem(int index)
     const float x = fRand2() * world->arenaWidth * 0.5f;
     const float z = fRand2() * world->arenaDepth * 0.5f;
     item->setPosition(core::vector3df(x, ITEM_RADIUS, z));
+    grid.place(index, item->getPosition());
+}
+
+void ItemManager::moveItem(int index, const core::vector3df& position)
+{
+    items[static_cast<size_t>(index)]->setPosition(position);
+    grid.place(index, position);
+}
+
+int ItemManager::itemInReach(const core::vector3df& position) const
+{
+    // The first in list order; the grid hands the items over in any order.
+    int first = -1;
+    grid.forEachNearPoint(position.X, position.Z, COLLECT_DISTANCE, [&](int index, const core::vector3df& q) {
+        if ((first < 0 || index < first) && position.getDistanceFrom(q) < COLLECT_DISTANCE)
+            first = index;
+    });
+    return first;
 }
 
 bool ItemManager::collectItem(const core::vector3df& position)
 {
-    for (size_t i = 0; i < items.size(); ++i) {
-        if (position.getDistanceFrom(items[i]->getPosition()) < COLLECT_DISTANCE) {
-            items[i]->remove();
-            placeItem(static_cast<int>(i));
-            return true;
-        }
-    }
-    return false;
+    const int first = itemInReach(position);
+    if (first < 0)
+        return false;
+    items[static_cast<size_t>(first)]->remove();
+    placeItem(first);
+    return true;
 }
 
 } // namespace modules
