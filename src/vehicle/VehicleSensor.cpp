@@ -2,6 +2,7 @@
 
 #include "core/Engine.h"
 #include "world/ItemManager.h"
+#include "world/World.h"
 
 using namespace irr;
 
@@ -30,6 +31,9 @@ void VehicleSensor::place()
 float VehicleSensor::getWallProximity(scene::ITriangleSelector* wallSelector) const
 {
     if (!wallSelector)
+        return 0.0f;
+    // Most lines are nowhere near a wall, and the engine's query is the dearest part of sensing.
+    if (engine.world && engine.world->wallSelector == wallSelector && !engine.world->wallBoxes.mayCross(worldLine))
         return 0.0f;
     core::vector3df point(0, 0, 0);
     core::triangle3df triangle;

@@ -23,7 +23,7 @@ public:
 
     // Extra reach on every query: far more than float rounding in the callers' tests and in
     // the cell arithmetic can shift a distance, so no item within reach is ever left out.
-    static constexpr float SAFETY_MARGIN = 0.05f;
+    static constexpr float SAFETY_MARGIN = 0.01f;
     // Beyond this distance from the origin the rounding of the cell arithmetic is no longer
     // small against the margin; queries out there look at every item.
     static constexpr float QUERY_LIMIT = 1000.0f;
@@ -42,14 +42,15 @@ public:
     template <typename Visit>
     void forEachNearPoint(float x, float z, float distance, Visit&& visit) const
     {
-        if (!(std::fabs(x) <= QUERY_LIMIT && std::fabs(z) <= QUERY_LIMIT)) {
-            forEach(visit);
-            return;
+        int column0 = 0, column1 = columnCount - 1, row0 = 0, row1 = rowCount - 1;
+        if (std::fabs(x) <= QUERY_LIMIT && std::fabs(z) <= QUERY_LIMIT) {
+            const float reach = distance + SAFETY_MARGIN;
+            column0 = columnOf(x - reach);
+            column1 = columnOf(x + reach);
+            row0 = rowOf(z - reach);
+            row1 = rowOf(z + reach);
         }
-        const float reach = distance + SAFETY_MARGIN;
-        const int column0 = columnOf(x - reach);
-        const int column1 = columnOf(x + reach);
-        for (int row = rowOf(z - reach), last = rowOf(z + reach); row <= last; ++row)
+        for (int row = row0; row <= row1; ++row)
             visitRow(row, column0, column1, visit);
     }
 
@@ -61,8 +62,9 @@ public:
     {
         if (!(std::fabs(ax) <= QUERY_LIMIT && std::fabs(az) <= QUERY_LIMIT && std::fabs(bx) <= QUERY_LIMIT &&
               std::fabs(bz) <= QUERY_LIMIT)) {
-            forEach(visit);
-            return;
+            // Out there (or not finite) the whole grid: every row, every column.
+            ax = bx = az = bz = 0.0f;
+            distance = std::numeric_limits<float>::infinity();
         }
         const float reach = distance + SAFETY_MARGIN;
         const float dz = bz - az;
@@ -92,15 +94,6 @@ public:
             }
             visitRow(row, columnOf(x0 - reach), columnOf(x1 + reach), visit);
         }
-    }
-
-    // visit(index, position) for every item.
-    template <typename Visit>
-    void forEach(Visit&& visit) const
-    {
-        for (const std::vector<Entry>& cell : cells)
-            for (const Entry& entry : cell)
-                visit(entry.index, entry.position);
     }
 
 private:

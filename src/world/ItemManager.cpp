@@ -27,8 +27,13 @@ ItemManager::~ItemManager()
 
 void ItemManager::placeItem(int index)
 {
-    scene::ISceneNode* item = engine.sceneManager->addSphereSceneNode(ITEM_RADIUS, 4, nullptr, -1);
-    items[static_cast<size_t>(index)] = item;
+    scene::ISceneNode*& item = items[static_cast<size_t>(index)];
+    // A collected item's node is moved rather than replaced by a new one: taking a node out
+    // of the scene searches the scene's whole list of nodes, which with thousands of
+    // vehicles and items cost more than the rest of a step, and left the replacements at the
+    // end of that list, so that tearing the generation down grew with the square of its size.
+    if (!item)
+        item = engine.sceneManager->addSphereSceneNode(ITEM_RADIUS, 4, nullptr, -1);
     const float x = fRand2() * world->arenaWidth * 0.5f;
     const float z = fRand2() * world->arenaDepth * 0.5f;
     item->setPosition(core::vector3df(x, ITEM_RADIUS, z));
@@ -57,7 +62,6 @@ bool ItemManager::collectItem(const core::vector3df& position)
     const int first = itemInReach(position);
     if (first < 0)
         return false;
-    items[static_cast<size_t>(first)]->remove();
     placeItem(first);
     return true;
 }

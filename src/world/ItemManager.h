@@ -23,6 +23,7 @@ public:
     ItemManager(const ItemManager&) = delete;
     ItemManager& operator=(const ItemManager&) = delete;
 
+    // Gives item `index` a new random position (creating its node when it has none yet).
     void placeItem(int index);
     // Moves item `index` to `position` (tests set up layouts with it).
     void moveItem(int index, const irr::core::vector3df& position);

@@ -39,8 +39,10 @@ World::World()
     addStaticMesh("ground.b3d");
     // The engine refuses to start without a loadable walls mesh; without one there is
     // simply nothing to collide with or to sense.
-    if (scene::IAnimatedMeshSceneNode* walls = addStaticMesh("walls.b3d"))
+    if (scene::IAnimatedMeshSceneNode* walls = addStaticMesh("walls.b3d")) {
         wallSelector = sceneManager->createOctreeTriangleSelector(walls->getMesh()->getMesh(0), walls, 1);
+        wallBoxes = WallBoxes(wallSelector);
+    }
 }
 
 World::~World()

@@ -1,6 +1,7 @@
-// The item grid's answers against a plain scan of every item in list order, over many random
-// layouts with items on cell borders, at exactly the sensing and collecting distances, on top
-// of each other and outside the arena.
+// The sensors' and the collection's shortcuts against the plain computations they replace:
+// the item grid against a scan of every item in list order, over many random layouts with
+// items on cell borders, at exactly the sensing and collecting distances, on top of each
+// other and outside the arena; the wall boxes against asking the engine for every line.
 
 #include "TestEngine.h"
 
@@ -59,12 +60,23 @@ int scannedItemInReach(const vector3df& position, const ItemManager& items)
     return -1;
 }
 
+// The wall reading as the engine's collision manager gives it for every line.
+float askedWallReading(const line3df& line, irr::scene::ITriangleSelector* walls)
+{
+    vector3df point(0, 0, 0);
+    irr::core::triangle3df triangle;
+    irr::scene::ISceneNode* hit = nullptr;
+    if (!engine.sceneManager->getSceneCollisionManager()->getCollisionPoint(line, walls, point, triangle, hit))
+        return 0.0f;
+    return point.getDistanceFrom(line.end) / 2.0f;
+}
+
 bool sameBits(float a, float b)
 {
     return std::memcmp(&a, &b, sizeof a) == 0;
 }
 
-class ItemGridEquivalence : public testing_support::NullEngineTest {
+class SensingEquivalence : public testing_support::NullEngineTest {
 protected:
     void SetUp() override { startEngine(3); }
 
@@ -159,7 +171,7 @@ protected:
 
 } // namespace
 
-TEST_F(ItemGridEquivalence, SensorsAndCollectionChooseWhatAFullScanChooses)
+TEST_F(SensingEquivalence, SensorsAndCollectionChooseWhatAFullScanChooses)
 {
     irr::scene::ISceneNode* probe = engine.sceneManager->addEmptySceneNode(nullptr, -1);
     VehicleSensor sensor(probe, vector3df(0, 0, 0), vector3df(0, 0, -1), 2.0f);
@@ -208,4 +220,48 @@ TEST_F(ItemGridEquivalence, SensorsAndCollectionChooseWhatAFullScanChooses)
     EXPECT_GT(edgeMissed, 1000);
     EXPECT_GT(edgeCollected, 1000);
     EXPECT_GT(edgeOutOfReach, 1000);
+}
+
+TEST_F(SensingEquivalence, WallReadingsAreTheEnginesForEveryLine)
+{
+    irr::scene::ITriangleSelector* walls = engine.world->wallSelector;
+    ASSERT_NE(walls, nullptr);
+    irr::scene::ISceneNode* probe = engine.sceneManager->addEmptySceneNode(nullptr, -1);
+    VehicleSensor sensor(probe, vector3df(0, 0, 0), vector3df(0, 0, -1), 2.0f);
+    int skipped = 0, hits = 0, closeMisses = 0;
+    for (int i = 0; i < 200000; ++i) {
+        const float angle = below(8) == 0 ? static_cast<float>(below(4)) * 1.5707964f : uniform(0.0f, 6.2831853f);
+        const vector3df direction(std::sin(angle), 0.0f, -std::cos(angle));
+        const float height = below(4) == 0 ? uniform(-0.5f, 1.0f) : 0.0f;
+        vector3df start(uniform(-6.5f, 6.5f), height, uniform(-6.5f, 6.5f));
+        float length = below(8) == 0 ? uniform(0.0f, 4.0f) : 2.0f;
+        if (below(2) == 0) {
+            // An end or the whole line on the inner face of a wall, or a few steps off it.
+            float face = below(2) ? 5.0f : -5.0f;
+            for (int ulps = below(7) - 3; ulps != 0; ulps += ulps > 0 ? -1 : 1)
+                face = std::nextafter(face, ulps > 0 ? 10.0f : -10.0f);
+            const bool alongX = below(2) == 0;
+            (alongX ? start.X : start.Z) = face;
+            if (below(2) == 0) {
+                const vector3df end = start;
+                start = end - direction * length;
+            }
+            if (below(4) == 0)
+                length = 0.0f;
+        }
+        sensor.worldLine = line3df(start, start + direction * length);
+        const float expected = askedWallReading(sensor.worldLine, walls);
+        ASSERT_TRUE(sameBits(sensor.getWallProximity(walls), expected))
+            << testing::PrintToString(sensor.worldLine.start) << " to " << testing::PrintToString(sensor.worldLine.end);
+        if (!engine.world->wallBoxes.mayCross(sensor.worldLine))
+            ++skipped;
+        else if (expected > 0.0f)
+            ++hits;
+        else
+            ++closeMisses;
+    }
+    // The shortcut was taken often, and lines it could not rule out both hit and missed.
+    EXPECT_GT(skipped, 20000);
+    EXPECT_GT(hits, 20000);
+    EXPECT_GT(closeMisses, 1000);
 }
