@@ -4,6 +4,8 @@
 #include "core/Random.h"
 #include "world/World.h"
 
+#include <cmath>
+
 using namespace irr;
 
 namespace modules {
@@ -50,7 +52,12 @@ int ItemManager::itemInReach(const core::vector3df& position) const
 {
     // The first in list order; the grid hands the items over in any order.
     int first = -1;
+    // Items farther than the reach along either floor axis are out of reach (the slack is
+    // far above rounding); only the rest take the exact distance.
+    constexpr float boxReach = COLLECT_DISTANCE + 0.01f;
     grid.forEachNearPoint(position.X, position.Z, COLLECT_DISTANCE, [&](int index, const core::vector3df& q) {
+        if (std::fabs(q.X - position.X) > boxReach || std::fabs(q.Z - position.Z) > boxReach)
+            return;
         if ((first < 0 || index < first) && position.getDistanceFrom(q) < COLLECT_DISTANCE)
             first = index;
     });
