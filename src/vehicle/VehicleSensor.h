@@ -24,6 +24,8 @@ public:
     bool isPlaced() const { return placed; }
     float getWallProximity(irr::scene::ITriangleSelector* wallSelector) const;
     float getItemProximity(const ItemManager* itemManager) const;
+    // The index of the item that the item reading follows, or -1 when none is sensed.
+    int nearestItem(const ItemManager* itemManager) const;
 
     irr::scene::ISceneNode* node;
     irr::core::line3df localLine;

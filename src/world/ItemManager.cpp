@@ -4,6 +4,8 @@
 #include "core/Random.h"
 #include "world/World.h"
 
+#include <cmath>
+
 using namespace irr;
 
 namespace modules {
@@ -11,6 +13,7 @@ namespace modules {
 ItemManager::ItemManager(World* world, int count)
     : world(world)
 {
+    grid.reset(world->arenaWidth, world->arenaDepth, count);
     if (count <= 0)
         return;
     items.assign(static_cast<size_t>(count), nullptr);
@@ -26,23 +29,48 @@ ItemManager::~ItemManager()
 
 void ItemManager::placeItem(int index)
 {
-    scene::ISceneNode* item = engine.sceneManager->addSphereSceneNode(ITEM_RADIUS, 4, nullptr, -1);
-    items[static_cast<size_t>(index)] = item;
+    scene::ISceneNode*& item = items[static_cast<size_t>(index)];
+    // A collected item's node is moved rather than replaced by a new one: taking a node out
+    // of the scene searches the scene's whole list of nodes, which with thousands of
+    // vehicles and items cost more than the rest of a step, and left the replacements at the
+    // end of that list, so that tearing the generation down grew with the square of its size.
+    if (!item)
+        item = engine.sceneManager->addSphereSceneNode(ITEM_RADIUS, 4, nullptr, -1);
     const float x = fRand2() * world->arenaWidth * 0.5f;
     const float z = fRand2() * world->arenaDepth * 0.5f;
     item->setPosition(core::vector3df(x, ITEM_RADIUS, z));
+    grid.place(index, item->getPosition());
+}
+
+void ItemManager::moveItem(int index, const core::vector3df& position)
+{
+    items[static_cast<size_t>(index)]->setPosition(position);
+    grid.place(index, position);
+}
+
+int ItemManager::itemInReach(const core::vector3df& position) const
+{
+    // The first in list order; the grid hands the items over in any order.
+    int first = -1;
+    // Items farther than the reach along either floor axis are out of reach (the slack is
+    // far above rounding); only the rest take the exact distance.
+    constexpr float boxReach = COLLECT_DISTANCE + 0.01f;
+    grid.forEachNearPoint(position.X, position.Z, COLLECT_DISTANCE, [&](int index, const core::vector3df& q) {
+        if (std::fabs(q.X - position.X) > boxReach || std::fabs(q.Z - position.Z) > boxReach)
+            return;
+        if ((first < 0 || index < first) && position.getDistanceFrom(q) < COLLECT_DISTANCE)
+            first = index;
+    });
+    return first;
 }
 
 bool ItemManager::collectItem(const core::vector3df& position)
 {
-    for (size_t i = 0; i < items.size(); ++i) {
-        if (position.getDistanceFrom(items[i]->getPosition()) < COLLECT_DISTANCE) {
-            items[i]->remove();
-            placeItem(static_cast<int>(i));
-            return true;
-        }
-    }
-    return false;
+    const int first = itemInReach(position);
+    if (first < 0)
+        return false;
+    placeItem(first);
+    return true;
 }
 
 } // namespace modules

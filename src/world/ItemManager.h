@@ -1,5 +1,7 @@
 #pragma once
 
+#include "world/ItemGrid.h"
+
 #include <irrlicht.h>
 
 #include <vector>
@@ -9,7 +11,8 @@ namespace modules {
 class World;
 
 // The items of one generation: small spheres that vehicles collect. A collected item is
-// replaced at once, in the same slot, at a new random place.
+// replaced at once, in the same slot, at a new random place. Item positions change only
+// through this class, which keeps its grid of them up to date.
 class ItemManager {
 public:
     static constexpr float ITEM_RADIUS = 0.05f;
@@ -20,11 +23,29 @@ public:
     ItemManager(const ItemManager&) = delete;
     ItemManager& operator=(const ItemManager&) = delete;
 
+    // Gives item `index` a new random position (creating its node when it has none yet).
     void placeItem(int index);
+    // Moves item `index` to `position` (tests set up layouts with it).
+    void moveItem(int index, const irr::core::vector3df& position);
     bool collectItem(const irr::core::vector3df& position);
+    // The item that collectItem(position) would take, or -1.
+    int itemInReach(const irr::core::vector3df& position) const;
+
+    // visit(index, position) for at least every item that can lie within `distance` (in three
+    // dimensions) of the segment `line`, in no particular order.
+    template <typename Visit>
+    void forEachItemNear(const irr::core::line3df& line, float distance, Visit&& visit) const
+    {
+        grid.forEachNearSegment(line.start.X, line.start.Z, line.end.X, line.end.Z, distance, visit);
+    }
+
+    const ItemGrid& itemGrid() const { return grid; }
 
     World* world;
     std::vector<irr::scene::ISceneNode*> items;
+
+private:
+    ItemGrid grid;
 };
 
 } // namespace modules

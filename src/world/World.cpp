@@ -44,6 +44,7 @@ World::World()
         // Some walls that load split the selector's octree without end.
         readingMediaFile(engine.mediaFolder + "/walls.b3d");
         wallSelector = sceneManager->createOctreeTriangleSelector(walls->getMesh()->getMesh(0), walls, 1);
+        wallBoxes = WallBoxes(wallSelector);
     }
 }
 

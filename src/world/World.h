@@ -1,5 +1,7 @@
 #pragma once
 
+#include "world/WallBoxes.h"
+
 #include <irrlicht.h>
 
 #include <vector>
@@ -35,6 +37,8 @@ public:
     float highlightTimer = 0.0f;
     Vehicle* highlightedVehicle = nullptr;
     irr::scene::ITriangleSelector* wallSelector = nullptr;
+    // Where wallSelector's triangles lie, for the sensors to skip lines far from every wall.
+    WallBoxes wallBoxes;
 };
 
 } // namespace modules

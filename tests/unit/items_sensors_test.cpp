@@ -58,14 +58,14 @@ TEST_F(ItemsAndSensors, CollectionReachesBelowPointTwoAndTakesTheLowerIndexFirst
     ItemManager items(&world(), 4);
     const vector3df at(0.0f, 0.05f, 0.0f);
     // Exactly 0.2 away along each axis of the plane: out of reach.
-    items.items[0]->setPosition(vector3df(0.2f, 0.05f, 0.0f));
-    items.items[1]->setPosition(vector3df(0.0f, 0.05f, -0.2f));
-    items.items[2]->setPosition(vector3df(-0.2f, 0.05f, 0.0f));
-    items.items[3]->setPosition(vector3df(3.0f, 0.05f, 3.0f));
+    items.moveItem(0, vector3df(0.2f, 0.05f, 0.0f));
+    items.moveItem(1, vector3df(0.0f, 0.05f, -0.2f));
+    items.moveItem(2, vector3df(-0.2f, 0.05f, 0.0f));
+    items.moveItem(3, vector3df(3.0f, 0.05f, 3.0f));
     const size_t nodesBefore = sceneNodeCount();
     EXPECT_FALSE(items.collectItem(at));
     // Over 0.2 in three dimensions: horizontally 0.195 but 0.05 above a vehicle at height 0.
-    items.items[3]->setPosition(vector3df(0.0f, 0.05f, 0.195f));
+    items.moveItem(3, vector3df(0.0f, 0.05f, 0.195f));
     EXPECT_FALSE(items.collectItem(vector3df(0.0f, 0.0f, 0.0f)));
     EXPECT_VEC_EQ(items.items[0]->getPosition(), vector3df(0.2f, 0.05f, 0.0f));
     EXPECT_VEC_EQ(items.items[1]->getPosition(), vector3df(0.0f, 0.05f, -0.2f));
@@ -73,9 +73,9 @@ TEST_F(ItemsAndSensors, CollectionReachesBelowPointTwoAndTakesTheLowerIndexFirst
 
     // 0.1999 is within reach; item 2 (0.15 away) and item 3 (0.05 away) are too, but the
     // lowest index goes first and one call collects one item.
-    items.items[1]->setPosition(vector3df(0.0f, 0.05f, -0.1999f));
-    items.items[2]->setPosition(vector3df(-0.15f, 0.05f, 0.0f));
-    items.items[3]->setPosition(vector3df(0.0f, 0.05f, 0.05f));
+    items.moveItem(1, vector3df(0.0f, 0.05f, -0.1999f));
+    items.moveItem(2, vector3df(-0.15f, 0.05f, 0.0f));
+    items.moveItem(3, vector3df(0.0f, 0.05f, 0.05f));
 
     DrawReplay replay(99, 64);
     std::srand(99);
@@ -97,7 +97,7 @@ TEST_F(ItemsAndSensors, CollectionReachesBelowPointTwoAndTakesTheLowerIndexFirst
     EXPECT_VEC_EQ(items.items[3]->getPosition(), vector3df(0.0f, 0.05f, 0.05f));
 
     // Horizontally 0.19 at 0.05 above: 0.1965 in three dimensions, within reach.
-    items.items[3]->setPosition(vector3df(0.19f, 0.05f, 0.0f));
+    items.moveItem(3, vector3df(0.19f, 0.05f, 0.0f));
     EXPECT_TRUE(items.collectItem(vector3df(0.0f, 0.0f, 0.0f)));
     EXPECT_VEC_EQ(items.items[3]->getPosition(), replacements[2]);
     EXPECT_FALSE(items.collectItem(at));
@@ -133,7 +133,7 @@ TEST_F(ItemsAndSensors, ReplacementIsSeenInTheSameStepByTheCollectorAndLaterVehi
 
     ItemManager items(&world(), 1);
     // The original item is beside the collector, out of both sensors' reach.
-    items.items[0]->setPosition(collectorAt + vector3df(-0.15f, 0.05f, 0.0f));
+    items.moveItem(0, collectorAt + vector3df(-0.15f, 0.05f, 0.0f));
 
     NeuralNetwork still;
     still.addLayer(4);
@@ -220,7 +220,7 @@ TEST_F(ItemsAndSensors, ItemReadingFollowsTheItemNearestTheVehicleWithinPointOne
 
     ItemManager one(&world(), 1);
     auto readingWith = [&](const vector3df& position) {
-        one.items[0]->setPosition(position);
+        one.moveItem(0, position);
         return sensor.getItemProximity(&one);
     };
     EXPECT_NEAR(readingWith(vector3df(0.09f, 0.0f, -1.0f)), std::sqrt(1.0f + 0.09f * 0.09f) / 2.0f, 1e-6f);
@@ -239,11 +239,11 @@ TEST_F(ItemsAndSensors, ItemReadingFollowsTheItemNearestTheVehicleWithinPointOne
     // Two items on the sensor: the one nearer the vehicle counts, though it comes later in the
     // list and the other is nearer the tip.
     ItemManager two(&world(), 2);
-    two.items[0]->setPosition(vector3df(0.0f, 0.0f, -1.9f));
-    two.items[1]->setPosition(vector3df(0.05f, 0.0f, -0.5f));
+    two.moveItem(0, vector3df(0.0f, 0.0f, -1.9f));
+    two.moveItem(1, vector3df(0.05f, 0.0f, -0.5f));
     EXPECT_NEAR(sensor.getItemProximity(&two), std::sqrt(1.5f * 1.5f + 0.05f * 0.05f) / 2.0f, 1e-6f);
     // An item off the segment does not compete.
-    two.items[1]->setPosition(vector3df(0.5f, 0.0f, -0.5f));
+    two.moveItem(1, vector3df(0.5f, 0.0f, -0.5f));
     EXPECT_NEAR(sensor.getItemProximity(&two), 0.05f, 1e-6f);
 }
 
