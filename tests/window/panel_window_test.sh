@@ -31,12 +31,14 @@ xt_log "expected dialog: ${DIALOG_W}x${DIALOG_H} at $LEFT,$TOP"
 xt_start_app "$XT_BUILD_DIR" panel
 xt_wait_window Kinetarium || xt_fail "no visible window named Kinetarium within ${XT_WINDOW_TIMEOUT}s"
 
-# The dialog is drawn in the skin's greys: wait until the computed rectangle is grey.
+# The dialog is drawn in the skin's greys: wait until the computed rectangle is grey and the
+# scene is drawn beside it (a window not yet drawn may show any colour, grey included).
 dialog_drawn() {
-    local grey
+    local grey beside
     grey=$(pic_share "$1" "$DIALOG" "$PIC_GREY")
-    xt_log "$(basename "$1"): share of skin grey in the dialog's rectangle $grey"
-    pic_at_least "$grey" 0.85
+    beside=$(pic_share "$1" "40x$DIALOG_H+$((LEFT - 60))+$TOP" "$PIC_GREY")
+    xt_log "$(basename "$1"): share of skin grey in the dialog's rectangle $grey, beside it $beside"
+    pic_at_least "$grey" 0.85 && pic_below "$beside" 0.2
 }
 xt_poll_screenshot panel.png 120 dialog_drawn ||
     xt_fail "no grey dialog at $DIALOG in $XT_ARTIFACT_DIR/panel.png"
