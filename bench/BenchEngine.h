@@ -18,6 +18,25 @@
 
 namespace bench_support {
 
+// Runs `work` with standard output sent to /dev/null.
+template <typename Work>
+void withoutStdout(Work work)
+{
+    std::fflush(stdout);
+    const int savedStdout = dup(STDOUT_FILENO);
+    const int devNull = open("/dev/null", O_WRONLY);
+    if (savedStdout >= 0 && devNull >= 0)
+        dup2(devNull, STDOUT_FILENO);
+    work();
+    std::fflush(stdout);
+    if (savedStdout >= 0 && devNull >= 0)
+        dup2(savedStdout, STDOUT_FILENO);
+    if (devNull >= 0)
+        close(devNull);
+    if (savedStdout >= 0)
+        close(savedStdout);
+}
+
 class EngineRun {
 public:
     EngineRun(const modules::EvolutionParams& params, unsigned seed, benchmark::State& state)
@@ -25,20 +44,10 @@ public:
         std::string error;
         // The engine prints its version banner when the device is made; once per benchmark
         // run would bury the table.
-        std::fflush(stdout);
-        const int savedStdout = dup(STDOUT_FILENO);
-        const int devNull = open("/dev/null", O_WRONLY);
-        if (savedStdout >= 0 && devNull >= 0)
-            dup2(devNull, STDOUT_FILENO);
-        const bool opened = modules::engine.openDevice(irr::video::EDT_NULL, irr::core::dimension2du(640, 480),
-                                                       false, error);
-        std::fflush(stdout);
-        if (savedStdout >= 0 && devNull >= 0)
-            dup2(savedStdout, STDOUT_FILENO);
-        if (devNull >= 0)
-            close(devNull);
-        if (savedStdout >= 0)
-            close(savedStdout);
+        bool opened = false;
+        withoutStdout([&] {
+            opened = modules::engine.openDevice(irr::video::EDT_NULL, irr::core::dimension2du(640, 480), false, error);
+        });
         if (opened)
             modules::engine.device->getLogger()->setLogLevel(irr::ELL_WARNING);
         if (!opened || !modules::engine.createScene(seed, false, error)) {

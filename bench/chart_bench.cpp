@@ -2,36 +2,22 @@
 // real font: the lines rebuilt from the columns (as after every generation change), the
 // labels and the draw calls. The reduction keeps both at the panel's width of columns.
 
+#include "BenchEngine.h"
 #include "gui/FitnessChart.h"
 
 #include <irrlicht.h>
 
 #include <benchmark/benchmark.h>
 
-#include <cstdio>
 #include <vector>
-
-#include <fcntl.h>
-#include <unistd.h>
 
 namespace {
 
 irr::IrrlichtDevice* quietNullDevice(const irr::core::dimension2du& size)
 {
     // The engine prints its version banner when a device is made.
-    std::fflush(stdout);
-    const int savedStdout = dup(STDOUT_FILENO);
-    const int devNull = open("/dev/null", O_WRONLY);
-    if (savedStdout >= 0 && devNull >= 0)
-        dup2(devNull, STDOUT_FILENO);
-    irr::IrrlichtDevice* device = irr::createDevice(irr::video::EDT_NULL, size);
-    std::fflush(stdout);
-    if (savedStdout >= 0 && devNull >= 0)
-        dup2(savedStdout, STDOUT_FILENO);
-    if (devNull >= 0)
-        close(devNull);
-    if (savedStdout >= 0)
-        close(savedStdout);
+    irr::IrrlichtDevice* device = nullptr;
+    bench_support::withoutStdout([&] { device = irr::createDevice(irr::video::EDT_NULL, size); });
     return device;
 }
 

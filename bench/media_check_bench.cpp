@@ -2,16 +2,13 @@
 // engine on the null device in the child, every file loaded, the child's end), beside the
 // in-process start it precedes (device, meshes, walls' selector, panel).
 
+#include "BenchEngine.h"
 #include "core/Engine.h"
 #include "media/MediaCheck.h"
 
 #include <benchmark/benchmark.h>
 
-#include <cstdio>
 #include <string>
-
-#include <fcntl.h>
-#include <unistd.h>
 
 namespace {
 
@@ -30,24 +27,19 @@ BENCHMARK(mediaCheck)->Unit(benchmark::kMillisecond);
 void startWithPanel(benchmark::State& state)
 {
     // The engine's version banner would bury the table.
-    std::fflush(stdout);
-    const int savedStdout = dup(STDOUT_FILENO);
-    const int devNull = open("/dev/null", O_WRONLY);
-    dup2(devNull, STDOUT_FILENO);
-    for (auto _ : state) {
-        std::string error;
-        const bool ok = modules::engine.openDevice(irr::video::EDT_NULL, irr::core::dimension2du(640, 480), false, error)
-            && modules::engine.createScene(1, true, error);
-        modules::engine.shutdown();
-        if (!ok) {
-            state.SkipWithError(error.c_str());
-            break;
+    bench_support::withoutStdout([&] {
+        for (auto _ : state) {
+            std::string error;
+            const bool ok = modules::engine.openDevice(irr::video::EDT_NULL, irr::core::dimension2du(640, 480), false,
+                                                       error)
+                && modules::engine.createScene(1, true, error);
+            modules::engine.shutdown();
+            if (!ok) {
+                state.SkipWithError(error.c_str());
+                break;
+            }
         }
-    }
-    std::fflush(stdout);
-    dup2(savedStdout, STDOUT_FILENO);
-    close(devNull);
-    close(savedStdout);
+    });
 }
 BENCHMARK(startWithPanel)->Unit(benchmark::kMillisecond);
 

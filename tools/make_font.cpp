@@ -16,7 +16,7 @@
 #include <ft2build.h>
 #include FT_FREETYPE_H
 
-#include <png.h>
+#include "PngWriter.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -57,32 +57,6 @@ std::string xmlEscape(char c)
     case '"': return "&quot;";
     default: return std::string(1, c);
     }
-}
-
-bool writePng(const std::string& path, int width, int height, const std::vector<unsigned char>& rgba)
-{
-    FILE* file = std::fopen(path.c_str(), "wb");
-    if (!file) {
-        std::fprintf(stderr, "make_font: cannot write %s: %s\n", path.c_str(), std::strerror(errno));
-        return false;
-    }
-    png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
-    png_infop info = png ? png_create_info_struct(png) : nullptr;
-    if (!png || !info || setjmp(png_jmpbuf(png))) {
-        std::fprintf(stderr, "make_font: libpng failed on %s\n", path.c_str());
-        png_destroy_write_struct(&png, info ? &info : nullptr);
-        std::fclose(file);
-        return false;
-    }
-    png_init_io(png, file);
-    png_set_IHDR(png, info, width, height, 8, PNG_COLOR_TYPE_RGB_ALPHA, PNG_INTERLACE_NONE,
-                 PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
-    png_write_info(png, info);
-    for (int row = 0; row < height; ++row)
-        png_write_row(png, rgba.data() + static_cast<size_t>(row) * width * 4);
-    png_write_end(png, nullptr);
-    png_destroy_write_struct(&png, &info);
-    return std::fclose(file) == 0;
 }
 
 int nextPowerOfTwo(int v)
@@ -205,7 +179,7 @@ int main(int argc, char** argv)
     }
 
     const std::string pngPath = outDir + "/" + pngName;
-    if (!writePng(pngPath, SHEET_WIDTH, sheetHeight, rgba))
+    if (!writeRgbaPng("make_font", pngPath, SHEET_WIDTH, sheetHeight, rgba))
         return 1;
 
     const std::string xmlPath = outDir + "/font.xml";

@@ -6,7 +6,7 @@
 // The picture is described in unit coordinates (0..1, y down) and sampled 4x4 times per
 // pixel, so every size is drawn from the same shapes with smooth edges.
 
-#include <png.h>
+#include "PngWriter.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -128,32 +128,6 @@ Colour sample(Point p)
     return c;
 }
 
-bool writePng(const std::string& path, int size, const std::vector<unsigned char>& rgba)
-{
-    FILE* file = std::fopen(path.c_str(), "wb");
-    if (!file) {
-        std::fprintf(stderr, "make_icon: cannot write %s: %s\n", path.c_str(), std::strerror(errno));
-        return false;
-    }
-    png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
-    png_infop info = png ? png_create_info_struct(png) : nullptr;
-    if (!png || !info || setjmp(png_jmpbuf(png))) {
-        std::fprintf(stderr, "make_icon: libpng failed on %s\n", path.c_str());
-        png_destroy_write_struct(&png, info ? &info : nullptr);
-        std::fclose(file);
-        return false;
-    }
-    png_init_io(png, file);
-    png_set_IHDR(png, info, size, size, 8, PNG_COLOR_TYPE_RGB_ALPHA, PNG_INTERLACE_NONE,
-                 PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
-    png_write_info(png, info);
-    for (int row = 0; row < size; ++row)
-        png_write_row(png, rgba.data() + static_cast<size_t>(row) * size * 4);
-    png_write_end(png, nullptr);
-    png_destroy_write_struct(&png, &info);
-    return std::fclose(file) == 0;
-}
-
 } // namespace
 
 int main(int argc, char** argv)
@@ -191,5 +165,5 @@ int main(int argc, char** argv)
             out[3] = byte(a / (SUBSAMPLES * SUBSAMPLES));
         }
     }
-    return writePng(argv[1], size, rgba) ? 0 : 1;
+    return writeRgbaPng("make_icon", argv[1], size, size, rgba) ? 0 : 1;
 }
