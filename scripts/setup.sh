@@ -9,12 +9,16 @@ PACKAGES=(
     build-essential cmake pkg-config
     libirrlicht-dev libx11-dev libfreetype-dev libpng-dev libcli11-dev
     googletest libgtest-dev libbenchmark-dev
+    # the study tool: statistics, its record file, runs across machines
+    libboost-math-dev nlohmann-json3-dev libopenmpi-dev openmpi-bin
     # sanitizer and fuzzing builds
     clang libclang-rt-14-dev
     # running: OpenGL through Mesa, the GUI font's source
     libgl1-mesa-dri mesa-utils fonts-dejavu-core
     # real-window tests: X servers, window control, screenshots, reading text on them
     xserver-xorg-core xserver-xorg-video-dummy xvfb xdotool imagemagick x11-utils tesseract-ocr
+    # the study tests: checking the SVG
+    libxml2-utils
 )
 
 missing=()
