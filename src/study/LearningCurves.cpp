@@ -16,6 +16,18 @@ const char* const COLOURS[] = {"#1f77b4", "#d62728", "#2ca02c", "#ff7f0e", "#946
 constexpr double WIDTH = 960, HEIGHT = 560;
 constexpr double LEFT = 80, RIGHT = 280, TOP = 50, BOTTOM = 70;
 
+// The colour mixed with white: bands keep their light shade in renderers that ignore
+// transparency (ImageMagick's), and are still see-through in those that do not.
+std::string tint(const char* colour)
+{
+    char text[8];
+    unsigned value = 0;
+    std::sscanf(colour + 1, "%x", &value);
+    auto mix = [&](int shift) { return static_cast<unsigned>(255 - (255 - ((value >> shift) & 0xff)) * 0.35); };
+    std::snprintf(text, sizeof text, "#%02x%02x%02x", mix(16), mix(8), mix(0));
+    return text;
+}
+
 std::string escape(const std::string& text)
 {
     std::string escaped;
@@ -145,7 +157,7 @@ std::string learningCurvesSvg(const StudyPlan& plan, const std::vector<ConfigRes
         for (long long g = generations; g-- > 0;)
             points += " " + point(static_cast<double>(g + 1), bands[c].low[g]);
         svg += "<polygon class=\"band\" data-combination=\"" + escape(plan.configs[c].name) + "\" fill=\"" +
-               COLOURS[c % 10] + "\" fill-opacity=\"0.18\" stroke=\"none\" points=\"" + points + "\"/>\n";
+               tint(COLOURS[c % 10]) + "\" fill-opacity=\"0.6\" stroke=\"none\" points=\"" + points + "\"/>\n";
     }
     for (std::size_t c = 0; c < plan.configs.size(); ++c) {
         if (results[c].curves.empty())
@@ -165,7 +177,7 @@ std::string learningCurvesSvg(const StudyPlan& plan, const std::vector<ConfigRes
         std::string label = plan.configs[c].label + " (" + std::to_string(results[c].curves.size()) +
                             (results[c].curves.size() == 1 ? " seed)" : " seeds)");
         svg += "<rect x=\"" + format(lx) + "\" y=\"" + format(legendY - 9) + "\" width=\"24\" height=\"12\" fill=\"" +
-               COLOURS[c % 10] + "\" fill-opacity=\"0.18\"/>\n";
+               tint(COLOURS[c % 10]) + "\"/>\n";
         svg += "<line x1=\"" + format(lx) + "\" y1=\"" + format(legendY - 3) + "\" x2=\"" + format(lx + 24) +
                "\" y2=\"" + format(legendY - 3) + "\" stroke=\"" + COLOURS[c % 10] + "\" stroke-width=\"2\"/>\n";
         svg += "<text x=\"" + format(lx + 32) + "\" y=\"" + format(legendY + 1) + "\">" + escape(label) +
