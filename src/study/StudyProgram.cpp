@@ -159,7 +159,12 @@ int runStudyProgram(int argc, const char* const* argv, RunDispatcher* dispatcher
         StopSignals stopSignals;
         std::unique_ptr<LocalDispatcher> local;
         if (!dispatcher) {
-            local = std::make_unique<LocalDispatcher>(batchExecutablePath(), options.jobs);
+            const std::string batch = batchExecutablePath();
+            if (access(batch.c_str(), X_OK) != 0) {
+                std::fprintf(stderr, "Error: no kinetarium-batch program at '%s', next to this one\n", batch.c_str());
+                return 1;
+            }
+            local = std::make_unique<LocalDispatcher>(batch, options.jobs);
             dispatcher = local.get();
         }
         StudyProgress progress(plan.runs.size(), complete, isatty(fileno(stderr)) != 0, stderr);
