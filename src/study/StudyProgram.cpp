@@ -147,10 +147,10 @@ int runStudyProgram(int argc, const char* const* argv, RunDispatcher* dispatcher
             pending.push_back(i);
     }
     const std::size_t complete = plan.runs.size() - pending.size();
-    std::printf("Study: %zu combination%s x %u seed%s = %zu runs of %lld generations; %zu already complete in %s\n",
+    std::printf("Study: %zu combination%s x %u seed%s = %zu run%s of %lld generation%s; %zu already complete in %s\n",
                 plan.configs.size(), plan.configs.size() == 1 ? "" : "s", options.lastSeed - options.firstSeed + 1,
-                options.lastSeed == options.firstSeed ? "" : "s", plan.runs.size(), plan.generations, complete,
-                dir.c_str());
+                options.lastSeed == options.firstSeed ? "" : "s", plan.runs.size(), plan.runs.size() == 1 ? "" : "s",
+                plan.generations, plan.generations == 1 ? "" : "s", complete, dir.c_str());
     std::fflush(stdout);
 
     std::map<std::size_t, RunOutcome> outcomes;
