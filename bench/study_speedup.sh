@@ -2,7 +2,10 @@
 # study_speedup.sh [BUILD_DIR]: times the same study of eight runs (default parameters,
 # 40 generations, seeds 1-8) with --jobs 1 and --jobs 2, each into a fresh folder, and
 # prints the wall times and the speed-up. Run it on an otherwise idle machine; REPEAT=N
-# measures N times and keeps the best time of each.
+# measures N times and keeps the best time of each. On a shared machine (Linux groups the
+# processes of each session for the scheduler, so nice alone does not help) give it a
+# session of its own at high priority, as root:
+#   setsid bash -c 'echo -15 >/proc/self/autogroup; nice -n -15 bench/study_speedup.sh'
 set -euo pipefail
 build=$(cd "${1:-$(dirname "$0")/../build}" && pwd)
 repeat=${REPEAT:-1}
