@@ -11,12 +11,16 @@ PACKAGES=(
     googletest libgtest-dev libbenchmark-dev
     # the Debian package: dpkg-shlibdeps for its dependencies; the install tests
     dpkg-dev file
+    # the study tool: statistics, runs across machines
+    libboost-math-dev libopenmpi-dev openmpi-bin
     # sanitizer and fuzzing builds
     clang libclang-rt-14-dev
     # running: OpenGL through Mesa, the GUI font's source
     libgl1-mesa-dri mesa-utils fonts-dejavu-core
     # real-window tests: X servers, window control, screenshots, reading text on them
     xserver-xorg-core xserver-xorg-video-dummy xvfb xdotool imagemagick x11-utils tesseract-ocr
+    # the study tests: checking the SVG
+    libxml2-utils
 )
 
 missing=()

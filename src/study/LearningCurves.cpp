@@ -1,0 +1,190 @@
+#include "study/LearningCurves.h"
+
+#include "study/Statistics.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+
+namespace modules {
+
+namespace {
+
+const char* const COLOURS[] = {"#1f77b4", "#d62728", "#2ca02c", "#ff7f0e", "#9467bd",
+                               "#8c564b", "#e377c2", "#7f7f7f", "#bcbd22", "#17becf"};
+
+constexpr double WIDTH = 960, HEIGHT = 560;
+constexpr double LEFT = 80, RIGHT = 280, TOP = 50, BOTTOM = 70;
+
+// The colour mixed with white: bands keep their light shade in renderers that ignore
+// transparency (ImageMagick's), and are still see-through in those that do not.
+std::string tint(const char* colour)
+{
+    char text[8];
+    unsigned value = 0;
+    std::sscanf(colour + 1, "%x", &value);
+    auto mix = [&](int shift) { return static_cast<unsigned>(255 - (255 - ((value >> shift) & 0xff)) * 0.35); };
+    std::snprintf(text, sizeof text, "#%02x%02x%02x", mix(16), mix(8), mix(0));
+    return text;
+}
+
+std::string escape(const std::string& text)
+{
+    std::string escaped;
+    for (char c : text) {
+        switch (c) {
+        case '&': escaped += "&amp;"; break;
+        case '<': escaped += "&lt;"; break;
+        case '>': escaped += "&gt;"; break;
+        case '"': escaped += "&quot;"; break;
+        default: escaped += c;
+        }
+    }
+    return escaped;
+}
+
+std::string format(double value, int decimals = 2)
+{
+    char text[64];
+    std::snprintf(text, sizeof text, "%.*f", decimals, value);
+    return text;
+}
+
+// A step of 1, 2 or 5 times a power of ten giving about `count` ticks over `range`.
+double tickStep(double range, int count)
+{
+    const double raw = range / count;
+    const double power = std::pow(10.0, std::floor(std::log10(raw)));
+    for (double factor : {1.0, 2.0, 5.0})
+        if (factor * power >= raw)
+            return factor * power;
+    return 10.0 * power;
+}
+
+std::string tickLabel(double value, double step)
+{
+    const int decimals = step >= 1.0 ? 0 : static_cast<int>(std::ceil(-std::log10(step)));
+    return format(value, decimals);
+}
+
+struct Band {
+    std::vector<double> mean, low, high;
+};
+
+Band band(const ConfigResult& result, long long generations)
+{
+    Band b;
+    for (long long g = 0; g < generations; ++g) {
+        std::vector<double> values;
+        for (const std::vector<double>& curve : result.curves)
+            values.push_back(curve[static_cast<std::size_t>(g)]);
+        const MeanInterval interval = meanWithInterval(values);
+        b.mean.push_back(interval.mean);
+        // One run has no spread to show: the band closes onto the curve.
+        b.low.push_back(std::isnan(interval.low) ? interval.mean : interval.low);
+        b.high.push_back(std::isnan(interval.high) ? interval.mean : interval.high);
+    }
+    return b;
+}
+
+} // namespace
+
+std::string learningCurvesSvg(const StudyPlan& plan, const std::vector<ConfigResult>& results)
+{
+    const long long generations = plan.generations;
+    std::vector<Band> bands(plan.configs.size());
+    double top = 0.0;
+    for (std::size_t c = 0; c < plan.configs.size(); ++c) {
+        if (results[c].curves.empty())
+            continue;
+        bands[c] = band(results[c], generations);
+        for (double v : bands[c].high)
+            if (std::isfinite(v))
+                top = std::max(top, v);
+    }
+    const double yStep = tickStep(top > 0.0 ? top : 1.0, 6);
+    const double yMax = std::max(1.0, std::ceil(top / yStep)) * yStep;
+    const double xMin = 1.0;
+    const double xMax = std::max(2.0, static_cast<double>(generations));
+    const double plotWidth = WIDTH - LEFT - RIGHT;
+    const double plotHeight = HEIGHT - TOP - BOTTOM;
+    auto x = [&](double generation) { return LEFT + (generation - xMin) / (xMax - xMin) * plotWidth; };
+    auto y = [&](double fitness) {
+        const double clamped = std::isfinite(fitness) ? std::min(std::max(fitness, 0.0), yMax) : yMax;
+        return TOP + plotHeight - clamped / yMax * plotHeight;
+    };
+    auto point = [&](double generation, double fitness) { return format(x(generation)) + "," + format(y(fitness)); };
+
+    std::string svg = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
+                      "<svg xmlns=\"http://www.w3.org/2000/svg\" width=\"" + format(WIDTH, 0) + "\" height=\"" +
+                      format(HEIGHT, 0) + "\" viewBox=\"0 0 " + format(WIDTH, 0) + " " + format(HEIGHT, 0) +
+                      "\" font-family=\"sans-serif\" font-size=\"13\">\n";
+    svg += "<rect width=\"100%\" height=\"100%\" fill=\"white\"/>\n";
+    svg += "<text x=\"" + format(LEFT + plotWidth / 2) + "\" y=\"28\" text-anchor=\"middle\" font-size=\"16\">"
+           "Best fitness per generation, mean over seeds with 95% confidence band</text>\n";
+
+    // Grid and ticks.
+    svg += "<g class=\"axes\" stroke=\"#cccccc\" stroke-width=\"1\">\n";
+    for (double v = 0.0; v <= yMax + yStep / 2; v += yStep)
+        svg += "<line x1=\"" + format(LEFT) + "\" y1=\"" + format(y(v)) + "\" x2=\"" + format(LEFT + plotWidth) +
+               "\" y2=\"" + format(y(v)) + "\"/>\n";
+    svg += "</g>\n<g class=\"ticks\" text-anchor=\"end\">\n";
+    for (double v = 0.0; v <= yMax + yStep / 2; v += yStep)
+        svg += "<text x=\"" + format(LEFT - 8) + "\" y=\"" + format(y(v) + 4) + "\">" + tickLabel(v, yStep) +
+               "</text>\n";
+    svg += "</g>\n<g class=\"ticks\" text-anchor=\"middle\">\n";
+    const double xStep = std::max(1.0, tickStep(xMax - xMin, 10));
+    for (double g = xStep > 1.0 ? xStep : 1.0; g <= xMax + 0.5; g += xStep)
+        svg += "<text x=\"" + format(x(g)) + "\" y=\"" + format(TOP + plotHeight + 20) + "\">" + format(g, 0) +
+               "</text>\n";
+    if (xStep > 1.0)
+        svg += "<text x=\"" + format(x(1)) + "\" y=\"" + format(TOP + plotHeight + 20) + "\">1</text>\n";
+    svg += "</g>\n";
+    svg += "<rect x=\"" + format(LEFT) + "\" y=\"" + format(TOP) + "\" width=\"" + format(plotWidth) +
+           "\" height=\"" + format(plotHeight) + "\" fill=\"none\" stroke=\"black\"/>\n";
+    svg += "<text x=\"" + format(LEFT + plotWidth / 2) + "\" y=\"" + format(HEIGHT - 22) +
+           "\" text-anchor=\"middle\">generation</text>\n";
+    svg += "<text transform=\"translate(22," + format(TOP + plotHeight / 2) +
+           ") rotate(-90)\" text-anchor=\"middle\">best fitness (items collected)</text>\n";
+
+    // Bands first, so that no curve is hidden under another combination's band.
+    for (std::size_t c = 0; c < plan.configs.size(); ++c) {
+        if (results[c].curves.empty())
+            continue;
+        std::string points;
+        for (long long g = 0; g < generations; ++g)
+            points += (g ? " " : "") + point(static_cast<double>(g + 1), bands[c].high[g]);
+        for (long long g = generations; g-- > 0;)
+            points += " " + point(static_cast<double>(g + 1), bands[c].low[g]);
+        svg += "<polygon class=\"band\" data-combination=\"" + escape(plan.configs[c].name) + "\" fill=\"" +
+               tint(COLOURS[c % 10]) + "\" fill-opacity=\"0.6\" stroke=\"none\" points=\"" + points + "\"/>\n";
+    }
+    for (std::size_t c = 0; c < plan.configs.size(); ++c) {
+        if (results[c].curves.empty())
+            continue;
+        std::string points;
+        for (long long g = 0; g < generations; ++g)
+            points += (g ? " " : "") + point(static_cast<double>(g + 1), bands[c].mean[g]);
+        svg += "<polyline class=\"curve\" data-combination=\"" + escape(plan.configs[c].name) +
+               "\" fill=\"none\" stroke=\"" + COLOURS[c % 10] + "\" stroke-width=\"2\" points=\"" + points + "\"/>\n";
+    }
+
+    // Legend.
+    svg += "<g class=\"legend\">\n";
+    double legendY = TOP + 10;
+    for (std::size_t c = 0; c < plan.configs.size(); ++c, legendY += 22) {
+        const double lx = LEFT + plotWidth + 20;
+        std::string label = plan.configs[c].label + " (" + std::to_string(results[c].curves.size()) +
+                            (results[c].curves.size() == 1 ? " seed)" : " seeds)");
+        svg += "<rect x=\"" + format(lx) + "\" y=\"" + format(legendY - 9) + "\" width=\"24\" height=\"12\" fill=\"" +
+               tint(COLOURS[c % 10]) + "\"/>\n";
+        svg += "<line x1=\"" + format(lx) + "\" y1=\"" + format(legendY - 3) + "\" x2=\"" + format(lx + 24) +
+               "\" y2=\"" + format(legendY - 3) + "\" stroke=\"" + COLOURS[c % 10] + "\" stroke-width=\"2\"/>\n";
+        svg += "<text x=\"" + format(lx + 32) + "\" y=\"" + format(legendY + 1) + "\">" + escape(label) +
+               "</text>\n";
+    }
+    svg += "</g>\n</svg>\n";
+    return svg;
+}
+
+} // namespace modules

@@ -1,0 +1,16 @@
+#pragma once
+
+#include "study/StudyPlan.h"
+#include "study/StudyReport.h"
+
+#include <string>
+#include <vector>
+
+namespace modules {
+
+// learning-curves.svg: for each combination with a complete run, the mean best fitness per
+// generation (a polyline of class "curve") over its 95% confidence band (a polygon of
+// class "band"), with a legend and labelled axes.
+std::string learningCurvesSvg(const StudyPlan& plan, const std::vector<ConfigResult>& results);
+
+} // namespace modules

@@ -1,0 +1,85 @@
+#include "study/RunCsv.h"
+
+#include "batch/GenerationSummary.h"
+
+#include <cerrno>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <fstream>
+#include <sstream>
+
+#include <unistd.h>
+
+namespace modules {
+
+bool readWholeFile(const std::string& path, std::string& text)
+{
+    std::ifstream in(path, std::ios::binary);
+    if (!in)
+        return false;
+    std::ostringstream buffer;
+    buffer << in.rdbuf();
+    if (in.bad())
+        return false;
+    text = buffer.str();
+    return true;
+}
+
+bool readCompleteRun(const std::string& path, long long generations, std::vector<double>& bestPerGeneration)
+{
+    std::string text;
+    if (!readWholeFile(path, text))
+        return false;
+    const std::string header = csvHeader();
+    if (text.compare(0, header.size(), header) != 0 || text.back() != '\n')
+        return false;
+    std::vector<double> best;
+    std::size_t start = header.size();
+    while (start < text.size()) {
+        const std::size_t end = text.find('\n', start);
+        const std::string line = text.substr(start, end - start);
+        start = end + 1;
+        const char* p = line.c_str();
+        char* after = nullptr;
+        errno = 0;
+        const long long generation = std::strtoll(p, &after, 10);
+        if (errno || after == p || *after != ',' || generation != static_cast<long long>(best.size()) + 1)
+            return false;
+        p = after + 1;
+        const double value = std::strtod(p, &after);
+        if (after == p || *after != ',')
+            return false;
+        best.push_back(value);
+    }
+    if (static_cast<long long>(best.size()) != generations)
+        return false;
+    bestPerGeneration = std::move(best);
+    return true;
+}
+
+bool writeFileReplacing(const std::string& path, const std::string& text, std::string& error)
+{
+    const std::string temporary = path + ".partial";
+    std::FILE* file = std::fopen(temporary.c_str(), "wb");
+    if (!file) {
+        error = "Error: cannot write '" + temporary + "': " + std::strerror(errno);
+        return false;
+    }
+    const bool written = std::fwrite(text.data(), 1, text.size(), file) == text.size() && std::fflush(file) == 0 &&
+                         fsync(fileno(file)) == 0;
+    const int writeErrno = errno;
+    if (std::fclose(file) != 0 || !written) {
+        error = "Error: cannot write '" + temporary + "': " + std::strerror(written ? errno : writeErrno);
+        std::remove(temporary.c_str());
+        return false;
+    }
+    if (std::rename(temporary.c_str(), path.c_str()) != 0) {
+        error = "Error: cannot rename '" + temporary + "' to '" + path + "': " + std::strerror(errno);
+        std::remove(temporary.c_str());
+        return false;
+    }
+    return true;
+}
+
+} // namespace modules

@@ -1,0 +1,20 @@
+#pragma once
+
+#include <string>
+#include <vector>
+
+namespace modules {
+
+// Reads the best fitness of each generation from a CSV that kinetarium-batch wrote.
+// True only for a whole run: the header, then rows for generations 1 to `generations`
+// in order, each ending in a newline, nothing after them. A run cut short fails.
+bool readCompleteRun(const std::string& path, long long generations, std::vector<double>& bestPerGeneration);
+
+// The whole file as text; false when it cannot be read.
+bool readWholeFile(const std::string& path, std::string& text);
+
+// Writes `text` to a temporary file beside `path`, then renames it over `path`: a failed
+// write leaves the last good copy. False with an "Error: " line in `error` on failure.
+bool writeFileReplacing(const std::string& path, const std::string& text, std::string& error);
+
+} // namespace modules

@@ -1,0 +1,300 @@
+#include "study/StudyOptions.h"
+
+#include "batch/BatchOptions.h"
+
+#include <CLI/CLI.hpp>
+
+#include <algorithm>
+#include <climits>
+#include <map>
+#include <memory>
+#include <set>
+#include <thread>
+
+namespace modules {
+
+namespace {
+
+// More runs than this are surely a typing error (and would not fit in memory as a plan).
+constexpr unsigned long long MAX_RUNS = 1000000;
+
+const char* const STUDY_OPTIONS[] = {"--vary", "--seeds", "--generations", "--out", "--jobs"};
+
+bool takesValue(const std::string& name)
+{
+    for (const char* option : STUDY_OPTIONS)
+        if (name == option)
+            return true;
+    for (const std::string& parameter : batchParameterNames())
+        if (name == "--" + parameter)
+            return true;
+    return false;
+}
+
+bool isOptionWord(const std::string& argument)
+{
+    if (argument == "--help" || argument == "-h")
+        return true;
+    return argument.compare(0, 2, "--") == 0 && takesValue(argument.substr(0, argument.find('=')));
+}
+
+bool isWholeNumber(const std::string& text, std::size_t maxDigits)
+{
+    return !text.empty() && text.size() <= maxDigits &&
+           std::all_of(text.begin(), text.end(), [](char c) { return c >= '0' && c <= '9'; });
+}
+
+// The value checked as kinetarium-batch checks it.
+bool checkWithBatch(const std::string& option, const std::string& value, std::string& error)
+{
+    const std::string program = "kinetarium-batch";
+    const char* argv[] = {program.c_str(), option.c_str(), value.c_str()};
+    BatchOptions ignored;
+    return parseBatchOptions(3, argv, ignored, error);
+}
+
+bool readVary(const std::string& text, StudyOptions& options, std::string& error)
+{
+    const std::size_t equals = text.find('=');
+    const std::string name = text.substr(0, equals);
+    const std::vector<std::string>& names = batchParameterNames();
+    if (equals == std::string::npos || std::find(names.begin(), names.end(), name) == names.end()) {
+        std::string list;
+        for (const std::string& n : names)
+            list += (list.empty() ? "" : ", ") + n;
+        error = "Error: --vary needs NAME=V1,V2,... with NAME one of " + list + ", got '" + text + "'";
+        return false;
+    }
+    for (const VariedParameter& parameter : options.varied) {
+        if (parameter.name == name) {
+            error = "Error: --vary " + name + " is given twice";
+            return false;
+        }
+    }
+    VariedParameter parameter;
+    parameter.name = name;
+    std::size_t start = equals + 1;
+    for (;;) {
+        const std::size_t comma = text.find(',', start);
+        const std::string value = text.substr(start, comma == std::string::npos ? std::string::npos : comma - start);
+        if (value.empty()) {
+            error = "Error: --vary " + name + " has an empty value in '" + text + "'";
+            return false;
+        }
+        if (std::find(parameter.values.begin(), parameter.values.end(), value) != parameter.values.end()) {
+            error = "Error: --vary " + name + " lists '" + value + "' twice";
+            return false;
+        }
+        if (!checkWithBatch("--" + name, value, error))
+            return false;
+        parameter.values.push_back(value);
+        if (comma == std::string::npos)
+            break;
+        start = comma + 1;
+    }
+    options.varied.push_back(parameter);
+    return true;
+}
+
+bool readSeeds(const std::string& text, StudyOptions& options, std::string& error)
+{
+    const std::string message = "Error: --seeds needs A-B (seeds A to B, from 0 to " + std::to_string(UINT_MAX) +
+                                ") or a count N (seeds 1 to N), got '" + text + "'";
+    const std::size_t dash = text.find('-');
+    unsigned long long first = 1;
+    unsigned long long last = 0;
+    if (dash == std::string::npos) {
+        if (!isWholeNumber(text, 10)) {
+            error = message;
+            return false;
+        }
+        last = std::stoull(text);
+    } else {
+        const std::string a = text.substr(0, dash);
+        const std::string b = text.substr(dash + 1);
+        if (!isWholeNumber(a, 10) || !isWholeNumber(b, 10)) {
+            error = message;
+            return false;
+        }
+        first = std::stoull(a);
+        last = std::stoull(b);
+    }
+    if (last > UINT_MAX || first > last) {
+        error = message;
+        return false;
+    }
+    options.firstSeed = static_cast<unsigned>(first);
+    options.lastSeed = static_cast<unsigned>(last);
+    return true;
+}
+
+bool readGenerations(const std::string& text, StudyOptions& options, std::string& error)
+{
+    const std::string program = "kinetarium-batch";
+    const char* argv[] = {program.c_str(), "--generations", text.c_str()};
+    BatchOptions batch;
+    if (!parseBatchOptions(3, argv, batch, error))
+        return false;
+    if (batch.generations < 1) {
+        error = "Error: --generations must be at least 1 in a study, got '" + text + "'";
+        return false;
+    }
+    options.generations = batch.generations;
+    return true;
+}
+
+bool readJobs(const std::string& text, StudyOptions& options, std::string& error)
+{
+    if (!isWholeNumber(text, 4) || std::stoul(text) < 1) {
+        error = "Error: --jobs needs a whole number from 1 to 9999, got '" + text + "'";
+        return false;
+    }
+    options.jobs = static_cast<unsigned>(std::stoul(text));
+    options.jobsGiven = true;
+    return true;
+}
+
+std::unique_ptr<CLI::App> makeParser(const std::string& program, std::map<std::string, std::string>& values,
+                                     std::vector<std::string>& varies)
+{
+    auto app = std::make_unique<CLI::App>(
+        "Runs kinetarium-batch over every combination of the varied parameters and a range of\n"
+        "seeds, each run in its own process, and summarises the results: run CSVs, summary.csv,\n"
+        "comparison.csv, learning-curves.svg in the output folder, and a table at the end.\n"
+        "Run it where the media/ folder is (the build directory). Under mpirun, rank 0 hands\n"
+        "out the runs to the other ranks and writes the results.",
+        program);
+    app->get_formatter()->column_width(26);
+    app->get_formatter()->label("REQUIRED", "");
+    app->allow_extras();
+    app->set_help_flag();
+    auto add = [&](const std::string& name, std::string& target, const std::string& type, const std::string& help,
+                   const std::string& group) {
+        app->add_option(name, target, help)
+            ->type_name(type)
+            ->expected(0, 1)
+            ->multi_option_policy(CLI::MultiOptionPolicy::TakeLast)
+            ->group(group);
+    };
+    app->add_option("--vary", varies,
+                    "run each of these values of a parameter (repeatable;\nevery combination is run)")
+        ->type_name("NAME=V1,V2,...")
+        ->expected(0, 1)
+        ->group("Study");
+    add("--seeds", values["--seeds"], "A-B", "seeds A to B, or a count N: 1 to N [10]", "Study");
+    add("--generations", values["--generations"], "N", "generations of each run [10]", "Study");
+    add("--out", values["--out"], "DIR", "output folder (required); rerun into it to resume", "Study");
+    add("--jobs", values["--jobs"], "N", "runs at a time [the number of cores; 1 per\nrank under mpirun]",
+        "Study");
+    for (const std::string& name : batchParameterNames())
+        add("--" + name, values["--" + name], "X", "as in kinetarium-batch, the same in every run",
+            "Fixed parameters");
+    app->add_flag("-h,--help", "show this text")->group("Study");
+    app->footer("Exit status: 0 every run done, 1 a run failed (the summary names it), 2 bad options,\n"
+                "130 interrupted (run the same command again to finish).");
+    return app;
+}
+
+} // namespace
+
+const std::vector<std::string>& batchParameterNames()
+{
+    static const std::vector<std::string> names = {
+        "generation-time", "item-count",    "population-size",  "elite-count",    "selector",
+        "crossover-rate",  "mutation-rate", "max-perturbation", "hidden-neurons", "weight-range"};
+    return names;
+}
+
+bool parseStudyOptions(int argc, const char* const* argv, StudyOptions& options, std::string& error)
+{
+    // As in kinetarium-batch: "--name value" joined so that a value may start with a dash.
+    std::vector<std::string> arguments;
+    for (int i = 1; i < argc; ++i) {
+        const std::string argument = argv[i];
+        if (argument.compare(0, 2, "--") == 0 && argument.find('=') == std::string::npos && takesValue(argument)) {
+            if (i + 1 >= argc || isOptionWord(argv[i + 1])) {
+                error = "Error: " + argument + " needs a value";
+                return false;
+            }
+            arguments.push_back(argument + "=" + argv[++i]);
+        } else {
+            arguments.push_back(argument);
+        }
+    }
+
+    std::map<std::string, std::string> values;
+    std::vector<std::string> varies;
+    const auto app = makeParser(argc > 0 && argv[0] ? argv[0] : "kinetarium-study", values, varies);
+    std::vector<std::string> reversed(arguments.rbegin(), arguments.rend());
+    try {
+        app->parse(reversed);
+    } catch (const CLI::ParseError& e) {
+        error = std::string("Error: ") + e.what();
+        return false;
+    }
+    if (app->count("--help")) {
+        options.help = true;
+        return true;
+    }
+    const std::vector<std::string> extras = app->remaining();
+    if (!extras.empty()) {
+        const std::string& first = extras.front();
+        if (first.compare(0, 2, "--") == 0 && first.size() > 2)
+            error = "Error: unknown option '" + first.substr(0, first.find('=')) + "'; --help lists the options";
+        else
+            error = "Error: unexpected argument '" + first + "'; --help lists the options";
+        return false;
+    }
+
+    for (const std::string& vary : varies)
+        if (!readVary(vary, options, error))
+            return false;
+    for (const std::string& name : batchParameterNames()) {
+        if (!app->count("--" + name))
+            continue;
+        for (const VariedParameter& parameter : options.varied) {
+            if (parameter.name == name) {
+                error = "Error: --" + name + " is both fixed and varied";
+                return false;
+            }
+        }
+        const std::string& value = values["--" + name];
+        if (!checkWithBatch("--" + name, value, error))
+            return false;
+        options.fixed.emplace_back(name, value);
+    }
+    if (app->count("--seeds") && !readSeeds(values["--seeds"], options, error))
+        return false;
+    if (app->count("--generations") && !readGenerations(values["--generations"], options, error))
+        return false;
+    if (app->count("--jobs") && !readJobs(values["--jobs"], options, error))
+        return false;
+    if (!options.jobsGiven)
+        options.jobs = std::max(1u, std::thread::hardware_concurrency());
+    options.outDir = values["--out"];
+    if (options.outDir.empty()) {
+        error = "Error: --out DIR is required: the folder for the results";
+        return false;
+    }
+
+    unsigned long long runs = static_cast<unsigned long long>(options.lastSeed) - options.firstSeed + 1;
+    for (const VariedParameter& parameter : options.varied) {
+        runs *= parameter.values.size();
+        if (runs > MAX_RUNS)
+            break;
+    }
+    if (runs > MAX_RUNS) {
+        error = "Error: the study would make more than " + std::to_string(MAX_RUNS) + " runs; fewer seeds or values";
+        return false;
+    }
+    return true;
+}
+
+std::string studyUsage(const std::string& program)
+{
+    std::map<std::string, std::string> values;
+    std::vector<std::string> varies;
+    return makeParser(program, values, varies)->help();
+}
+
+} // namespace modules

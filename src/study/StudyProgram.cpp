@@ -1,0 +1,193 @@
+#include "study/StudyProgram.h"
+
+#include "study/LearningCurves.h"
+#include "study/RunCsv.h"
+#include "study/StudyReport.h"
+
+#include <nlohmann/json.hpp>
+
+#include <cerrno>
+#include <csignal>
+#include <cstdio>
+#include <cstring>
+#include <memory>
+
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace modules {
+
+namespace {
+
+volatile std::sig_atomic_t stopRequested = 0;
+
+void onStopSignal(int)
+{
+    stopRequested = 1;
+}
+
+// SIGINT and SIGTERM let the runs under way stop and leave them to be redone on resume.
+class StopSignals {
+public:
+    StopSignals()
+    {
+        stopRequested = 0;
+        struct sigaction action;
+        std::memset(&action, 0, sizeof action);
+        action.sa_handler = onStopSignal;
+        sigemptyset(&action.sa_mask);
+        sigaction(SIGINT, &action, &oldInt);
+        sigaction(SIGTERM, &action, &oldTerm);
+    }
+    ~StopSignals()
+    {
+        sigaction(SIGINT, &oldInt, nullptr);
+        sigaction(SIGTERM, &oldTerm, nullptr);
+    }
+    StopSignals(const StopSignals&) = delete;
+    StopSignals& operator=(const StopSignals&) = delete;
+
+private:
+    struct sigaction oldInt;
+    struct sigaction oldTerm;
+};
+
+bool makeFolder(const std::string& path, std::string& error)
+{
+    if (mkdir(path.c_str(), 0755) == 0 || errno == EEXIST) {
+        struct stat info;
+        if (stat(path.c_str(), &info) == 0 && S_ISDIR(info.st_mode))
+            return true;
+        error = "Error: '" + path + "' is not a folder";
+        return false;
+    }
+    error = "Error: cannot create the folder '" + path + "': " + std::strerror(errno);
+    return false;
+}
+
+// study.json records what each combination's runs were made with, so that a resumed study
+// never mixes in runs of other settings that happen to share a file name.
+bool checkStudyRecord(const StudyPlan& plan, const std::string& dir, std::string& error)
+{
+    const std::string path = dir + "/study.json";
+    nlohmann::json record = {{"generations", plan.generations}, {"combinations", nlohmann::json::object()}};
+    std::string text;
+    if (readWholeFile(path, text)) {
+        nlohmann::json old = nlohmann::json::parse(text, nullptr, false);
+        if (old.is_discarded() || !old.is_object() || !old.contains("generations") ||
+            !old["combinations"].is_object()) {
+            error = "Error: '" + path + "' is damaged; remove it or choose another --out";
+            return false;
+        }
+        if (old["generations"] != plan.generations) {
+            error = "Error: '" + dir + "' holds a study of " + old["generations"].dump() +
+                    " generations; choose another --out";
+            return false;
+        }
+        record = old;
+    }
+    for (const StudyConfig& config : plan.configs) {
+        const nlohmann::json arguments = config.parameterArguments;
+        nlohmann::json& known = record["combinations"][config.name];
+        if (!known.is_null() && known != arguments) {
+            error = "Error: '" + dir + "' holds runs of " + config.name + " with other parameters (" + known.dump() +
+                    "); choose another --out";
+            return false;
+        }
+        known = arguments;
+    }
+    return writeFileReplacing(path, record.dump(2) + "\n", error);
+}
+
+bool writeResults(const StudyPlan& plan, const std::string& dir, const std::vector<ConfigResult>& results)
+{
+    std::string error;
+    bool written = writeFileReplacing(dir + "/summary.csv", summaryCsv(plan, results), error);
+    if (written && plan.configs.size() >= 2)
+        written = writeFileReplacing(dir + "/comparison.csv", comparisonCsv(plan, results), error);
+    if (written)
+        written = writeFileReplacing(dir + "/learning-curves.svg", learningCurvesSvg(plan, results), error);
+    if (!written)
+        std::fprintf(stderr, "%s\n", error.c_str());
+    return written;
+}
+
+} // namespace
+
+bool studyStopRequested()
+{
+    return stopRequested != 0;
+}
+
+int runStudyProgram(int argc, const char* const* argv, RunDispatcher* dispatcher)
+{
+    const std::string program = argc > 0 && argv[0] ? argv[0] : "kinetarium-study";
+    StudyOptions options;
+    std::string error;
+    if (!parseStudyOptions(argc, argv, options, error)) {
+        std::fprintf(stderr, "%s\n", error.c_str());
+        return 2;
+    }
+    if (options.help) {
+        std::fputs(studyUsage(program).c_str(), stdout);
+        return 0;
+    }
+    const StudyPlan plan = makeStudyPlan(options);
+    const std::string& dir = options.outDir;
+    if (!makeFolder(dir, error) || !makeFolder(dir + "/runs", error) || !checkStudyRecord(plan, dir, error)) {
+        std::fprintf(stderr, "%s\n", error.c_str());
+        return 2;
+    }
+
+    // Resume: a run whose CSV is whole is not made again.
+    std::vector<std::size_t> pending;
+    for (std::size_t i = 0; i < plan.runs.size(); ++i) {
+        std::vector<double> curve;
+        if (!readCompleteRun(dir + "/runs/" + runStem(plan, plan.runs[i]) + ".csv", plan.generations, curve))
+            pending.push_back(i);
+    }
+    const std::size_t complete = plan.runs.size() - pending.size();
+    std::printf("Study: %zu combination%s x %u seed%s = %zu run%s of %lld generation%s; %zu already complete in %s\n",
+                plan.configs.size(), plan.configs.size() == 1 ? "" : "s", options.lastSeed - options.firstSeed + 1,
+                options.lastSeed == options.firstSeed ? "" : "s", plan.runs.size(), plan.runs.size() == 1 ? "" : "s",
+                plan.generations, plan.generations == 1 ? "" : "s", complete, dir.c_str());
+    std::fflush(stdout);
+
+    std::map<std::size_t, RunOutcome> outcomes;
+    bool finished = true;
+    if (!pending.empty()) {
+        StopSignals stopSignals;
+        std::unique_ptr<LocalDispatcher> local;
+        if (!dispatcher) {
+            const std::string batch = batchExecutablePath();
+            if (access(batch.c_str(), X_OK) != 0) {
+                std::fprintf(stderr, "Error: no kinetarium-batch program at '%s', next to this one\n", batch.c_str());
+                return 1;
+            }
+            local = std::make_unique<LocalDispatcher>(batch, options.jobs);
+            dispatcher = local.get();
+        }
+        StudyProgress progress(plan.runs.size(), complete, isatty(fileno(stderr)) != 0, stderr);
+        finished = dispatcher->execute(plan, dir, pending, progress, outcomes);
+        progress.clear();
+    }
+    if (!finished) {
+        std::size_t nowComplete = complete;
+        for (const auto& entry : outcomes)
+            nowComplete += entry.second.done ? 1 : 0;
+        std::fprintf(stderr, "Interrupted: %zu of %zu runs complete; the same command again finishes the study.\n",
+                     nowComplete, plan.runs.size());
+        return 130;
+    }
+
+    const std::vector<ConfigResult> results = collectResults(plan, dir, outcomes);
+    const bool written = writeResults(plan, dir, results);
+    std::printf("\n%s\nResults in %s: summary.csv%s, learning-curves.svg, runs/\n", summaryTable(plan, results).c_str(),
+                dir.c_str(), plan.configs.size() >= 2 ? ", comparison.csv" : "");
+    bool anyFailed = false;
+    for (const ConfigResult& result : results)
+        anyFailed = anyFailed || !result.failures.empty();
+    return anyFailed || !written ? 1 : 0;
+}
+
+} // namespace modules
