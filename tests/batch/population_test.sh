@@ -51,7 +51,9 @@ diff <(rows_from "$tmp/int-whole.csv" $((finished + 1))) <(rows_from "$tmp/int-r
     fail "the run continued from the Ctrl-C file differs from the uninterrupted one"
 
 # Checkpoints: a run killed outright (no chance to save at the end) leaves the last one, whole.
-timeout 120 "$batch" --generations 0 --generation-time 1 --seed 6 --save "$tmp/ck.json" --checkpoint-every 2 \
+# Started directly, so that the kill reaches the run itself (a wrapper killed outright would
+# leave it running), and with an end of its own should the kill never come.
+"$batch" --generations 20000 --generation-time 1 --seed 6 --save "$tmp/ck.json" --checkpoint-every 2 \
     --csv "$tmp/ck.csv" >"$tmp/ck.out" 2>"$tmp/ck.err" </dev/null &
 pid=$!
 for _ in $(seq 600); do
