@@ -1,5 +1,7 @@
 #include "batch/BatchOptions.h"
 
+#include "batch/CommandLine.h"
+
 #include "evolution/InputCheck.h"
 
 #include <irrlicht.h>
@@ -134,28 +136,6 @@ bool readSelector(const std::string& value, int& selectorType, std::string& erro
     return false;
 }
 
-const char* const RUN_OPTIONS[] = {"--selector", "--generations", "--seed", "--csv", "--save", "--checkpoint-every",
-                                   "--load"};
-
-// Every option but --help takes a value.
-bool takesValue(const std::string& name)
-{
-    for (const NumericOption& option : NUMERIC_OPTIONS)
-        if (name == option.name)
-            return true;
-    for (const char* option : RUN_OPTIONS)
-        if (name == option)
-            return true;
-    return false;
-}
-
-bool isOptionWord(const std::string& argument)
-{
-    if (argument == "--help" || argument == "-h")
-        return true;
-    return argument.compare(0, 2, "--") == 0 && takesValue(argument.substr(0, argument.find('=')));
-}
-
 // The parser's description of every option; the values land in `values` as given, to be
 // read by the panel's rules afterwards. `values` must outlive the returned parser.
 std::unique_ptr<CLI::App> makeParser(const std::string& program, std::map<std::string, std::string>& values)
@@ -172,7 +152,6 @@ std::unique_ptr<CLI::App> makeParser(const std::string& program, std::map<std::s
         program);
     app->get_formatter()->column_width(26);
     app->get_formatter()->label("REQUIRED", "");
-    app->allow_extras();
     // Added last, so that it is listed after the run options.
     app->set_help_flag();
 
@@ -223,49 +202,16 @@ std::unique_ptr<CLI::App> makeParser(const std::string& program, std::map<std::s
 
 bool parseBatchOptions(int argc, const char* const* argv, BatchOptions& options, std::string& error)
 {
-    // "--name value" becomes "--name=value" before the parser sees it: the parser would take
-    // any word that starts with a dash for an option, while a value may start with one (a
-    // file "--x.csv", or "-5", which deserves its own message). Only a known option is not
-    // taken for a value: "--seed --csv x" lacks the seed.
-    std::vector<std::string> arguments;
-    for (int i = 1; i < argc; ++i) {
-        const std::string argument = argv[i];
-        if (argument == "--") {
-            error = "Error: unexpected argument '--'; --help lists the options";
-            return false;
-        }
-        if (argument.compare(0, 2, "--") == 0 && argument.find('=') == std::string::npos && takesValue(argument)) {
-            if (i + 1 >= argc || isOptionWord(argv[i + 1])) {
-                error = "Error: " + argument + " needs a value";
-                return false;
-            }
-            arguments.push_back(argument + "=" + argv[++i]);
-        } else {
-            arguments.push_back(argument);
-        }
-    }
-
     std::map<std::string, std::string> values;
     const std::unique_ptr<CLI::App> app = makeParser(argc > 0 && argv[0] ? argv[0] : "kinetarium-batch", values);
-    std::vector<std::string> reversed(arguments.rbegin(), arguments.rend());
-    try {
-        app->parse(reversed);
-    } catch (const CLI::ParseError& e) {
-        error = std::string("Error: ") + e.what();
+    switch (parseCommandLine(*app, argc, argv, error)) {
+    case CommandLineOutcome::REFUSED:
         return false;
-    }
-    if (app->count("--help")) {
+    case CommandLineOutcome::HELP:
         options.help = true;
         return true;
-    }
-    const std::vector<std::string> extras = app->remaining();
-    if (!extras.empty()) {
-        const std::string& first = extras.front();
-        if (first.compare(0, 2, "--") == 0 && first.size() > 2)
-            error = "Error: unknown option '" + first.substr(0, first.find('=')) + "'; --help lists the options";
-        else
-            error = "Error: unexpected argument '" + first + "'; --help lists the options";
-        return false;
+    case CommandLineOutcome::PARSED:
+        break;
     }
 
     for (const NumericOption& option : NUMERIC_OPTIONS) {

@@ -1,5 +1,7 @@
 #include "batch/BatchRunner.h"
 
+#include "batch/StopSignals.h"
+
 #include "core/Engine.h"
 #include "evolution/Evolver.h"
 #include "evolution/PopulationFile.h"
@@ -38,34 +40,6 @@ std::string narrow(const wchar_t* text)
         result += (*text > 0 && *text < 0x80) ? static_cast<char>(*text) : '?';
     return result;
 }
-
-// Installs the stop handlers for the lifetime of a run and puts the old ones back. A second
-// Ctrl-C finds the default handler again and ends the program at once.
-class StopSignals {
-public:
-    StopSignals()
-    {
-        stopRequested = 0;
-        struct sigaction action;
-        std::memset(&action, 0, sizeof action);
-        action.sa_handler = onStopSignal;
-        sigemptyset(&action.sa_mask);
-        action.sa_flags = SA_RESETHAND;
-        sigaction(SIGINT, &action, &oldInt);
-        sigaction(SIGTERM, &action, &oldTerm);
-    }
-    ~StopSignals()
-    {
-        sigaction(SIGINT, &oldInt, nullptr);
-        sigaction(SIGTERM, &oldTerm, nullptr);
-    }
-    StopSignals(const StopSignals&) = delete;
-    StopSignals& operator=(const StopSignals&) = delete;
-
-private:
-    struct sigaction oldInt;
-    struct sigaction oldTerm;
-};
 
 // Everything the run has brought up, released on every way out.
 class RunResources {
@@ -243,7 +217,9 @@ int BatchRunner::run(std::FILE* out, std::FILE* err, bool showProgress)
         return EXIT_FAILED;
     }
 
-    StopSignals stopSignals;
+    // A second Ctrl-C finds the default handler again and ends the program at once.
+    stopRequested = 0;
+    StopSignals stopSignals(onStopSignal, true);
     engine.beforeGenerationCycle = [this](const World&) { generationEnding = true; };
 
     if (resuming)

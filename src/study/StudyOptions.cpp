@@ -1,6 +1,7 @@
 #include "study/StudyOptions.h"
 
 #include "batch/BatchOptions.h"
+#include "batch/CommandLine.h"
 
 #include <CLI/CLI.hpp>
 
@@ -17,26 +18,6 @@ namespace {
 
 // More runs than this are surely a typing error (and would not fit in memory as a plan).
 constexpr unsigned long long MAX_RUNS = 1000000;
-
-const char* const STUDY_OPTIONS[] = {"--vary", "--seeds", "--generations", "--out", "--jobs"};
-
-bool takesValue(const std::string& name)
-{
-    for (const char* option : STUDY_OPTIONS)
-        if (name == option)
-            return true;
-    for (const std::string& parameter : batchParameterNames())
-        if (name == "--" + parameter)
-            return true;
-    return false;
-}
-
-bool isOptionWord(const std::string& argument)
-{
-    if (argument == "--help" || argument == "-h")
-        return true;
-    return argument.compare(0, 2, "--") == 0 && takesValue(argument.substr(0, argument.find('=')));
-}
 
 bool isWholeNumber(const std::string& text, std::size_t maxDigits)
 {
@@ -166,7 +147,6 @@ std::unique_ptr<CLI::App> makeParser(const std::string& program, std::map<std::s
         program);
     app->get_formatter()->column_width(26);
     app->get_formatter()->label("REQUIRED", "");
-    app->allow_extras();
     app->set_help_flag();
     auto add = [&](const std::string& name, std::string& target, const std::string& type, const std::string& help,
                    const std::string& group) {
@@ -207,43 +187,17 @@ const std::vector<std::string>& batchParameterNames()
 
 bool parseStudyOptions(int argc, const char* const* argv, StudyOptions& options, std::string& error)
 {
-    // As in kinetarium-batch: "--name value" joined so that a value may start with a dash.
-    std::vector<std::string> arguments;
-    for (int i = 1; i < argc; ++i) {
-        const std::string argument = argv[i];
-        if (argument.compare(0, 2, "--") == 0 && argument.find('=') == std::string::npos && takesValue(argument)) {
-            if (i + 1 >= argc || isOptionWord(argv[i + 1])) {
-                error = "Error: " + argument + " needs a value";
-                return false;
-            }
-            arguments.push_back(argument + "=" + argv[++i]);
-        } else {
-            arguments.push_back(argument);
-        }
-    }
-
     std::map<std::string, std::string> values;
     std::vector<std::string> varies;
     const auto app = makeParser(argc > 0 && argv[0] ? argv[0] : "kinetarium-study", values, varies);
-    std::vector<std::string> reversed(arguments.rbegin(), arguments.rend());
-    try {
-        app->parse(reversed);
-    } catch (const CLI::ParseError& e) {
-        error = std::string("Error: ") + e.what();
+    switch (parseCommandLine(*app, argc, argv, error)) {
+    case CommandLineOutcome::REFUSED:
         return false;
-    }
-    if (app->count("--help")) {
+    case CommandLineOutcome::HELP:
         options.help = true;
         return true;
-    }
-    const std::vector<std::string> extras = app->remaining();
-    if (!extras.empty()) {
-        const std::string& first = extras.front();
-        if (first.compare(0, 2, "--") == 0 && first.size() > 2)
-            error = "Error: unknown option '" + first.substr(0, first.find('=')) + "'; --help lists the options";
-        else
-            error = "Error: unexpected argument '" + first + "'; --help lists the options";
-        return false;
+    case CommandLineOutcome::PARSED:
+        break;
     }
 
     for (const std::string& vary : varies)

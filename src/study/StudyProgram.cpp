@@ -1,5 +1,6 @@
 #include "study/StudyProgram.h"
 
+#include "batch/StopSignals.h"
 #include "study/LearningCurves.h"
 #include "study/RunCsv.h"
 #include "study/StudyReport.h"
@@ -25,32 +26,6 @@ void onStopSignal(int)
 {
     stopRequested = 1;
 }
-
-// SIGINT and SIGTERM let the runs under way stop and leave them to be redone on resume.
-class StopSignals {
-public:
-    StopSignals()
-    {
-        stopRequested = 0;
-        struct sigaction action;
-        std::memset(&action, 0, sizeof action);
-        action.sa_handler = onStopSignal;
-        sigemptyset(&action.sa_mask);
-        sigaction(SIGINT, &action, &oldInt);
-        sigaction(SIGTERM, &action, &oldTerm);
-    }
-    ~StopSignals()
-    {
-        sigaction(SIGINT, &oldInt, nullptr);
-        sigaction(SIGTERM, &oldTerm, nullptr);
-    }
-    StopSignals(const StopSignals&) = delete;
-    StopSignals& operator=(const StopSignals&) = delete;
-
-private:
-    struct sigaction oldInt;
-    struct sigaction oldTerm;
-};
 
 bool makeFolder(const std::string& path, std::string& error)
 {
@@ -156,7 +131,9 @@ int runStudyProgram(int argc, const char* const* argv, RunDispatcher* dispatcher
     std::map<std::size_t, RunOutcome> outcomes;
     bool finished = true;
     if (!pending.empty()) {
-        StopSignals stopSignals;
+        // SIGINT and SIGTERM let the runs under way stop and leave them to be redone on resume.
+        stopRequested = 0;
+        StopSignals stopSignals(onStopSignal, false);
         std::unique_ptr<LocalDispatcher> local;
         if (!dispatcher) {
             const std::string batch = batchExecutablePath();
