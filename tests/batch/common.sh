@@ -23,6 +23,16 @@ run_batch() {
     timeout 120 "$batch" "$@" >"$tmp/$name.out" 2>"$tmp/$name.err" </dev/null || status=$?
 }
 
+# wait_for_lines FILE N PID: waits, at most 60 s, until FILE has N lines or PID has ended.
+wait_for_lines() {
+    local file=$1 lines=$2 pid=$3
+    for _ in $(seq 600); do
+        [[ -f $file ]] && (($(wc -l <"$file") >= lines)) && return
+        kill -0 "$pid" 2>/dev/null || return
+        sleep 0.1
+    done
+}
+
 # The fitness columns (generation, best, mean, median) and the step count of a CSV file.
 deterministic_columns() {
     cut -d, -f1-5 "$1"

@@ -9,12 +9,8 @@ timeout 120 "$batch" --generations 0 --generation-time 2 --seed 4 --csv "$tmp/ru
     >"$tmp/run.out" 2>"$tmp/run.err" </dev/null &
 pid=$!
 
-# Wait for two finished generations, at most 60 s.
-for _ in $(seq 600); do
-    [[ -f $tmp/run.csv ]] && (($(wc -l <"$tmp/run.csv") >= 3)) && break
-    kill -0 "$pid" 2>/dev/null || break
-    sleep 0.1
-done
+# Two finished generations.
+wait_for_lines "$tmp/run.csv" 3 "$pid"
 kill -INT "$pid"
 status=0
 wait "$pid" || status=$?

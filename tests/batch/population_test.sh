@@ -34,11 +34,7 @@ check_resume tournament-odd --generation-time 3 --population-size 7 --elite-coun
 timeout 120 "$batch" --generations 0 --generation-time 2 --seed 5 --save "$tmp/int.json" --csv "$tmp/int.csv" \
     >"$tmp/int.out" 2>"$tmp/int.err" </dev/null &
 pid=$!
-for _ in $(seq 600); do
-    [[ -f $tmp/int.csv ]] && (($(wc -l <"$tmp/int.csv") >= 3)) && break
-    kill -0 "$pid" 2>/dev/null || break
-    sleep 0.1
-done
+wait_for_lines "$tmp/int.csv" 3 "$pid"
 kill -INT "$pid"
 status=0
 wait "$pid" || status=$?
@@ -56,11 +52,7 @@ diff <(rows_from "$tmp/int-whole.csv" $((finished + 1))) <(rows_from "$tmp/int-r
 "$batch" --generations 20000 --generation-time 1 --seed 6 --save "$tmp/ck.json" --checkpoint-every 2 \
     --csv "$tmp/ck.csv" >"$tmp/ck.out" 2>"$tmp/ck.err" </dev/null &
 pid=$!
-for _ in $(seq 600); do
-    [[ -f $tmp/ck.csv ]] && (($(wc -l <"$tmp/ck.csv") >= 6)) && break
-    kill -0 "$pid" 2>/dev/null || break
-    sleep 0.1
-done
+wait_for_lines "$tmp/ck.csv" 6 "$pid"
 kill -KILL "$pid"
 wait "$pid" 2>/dev/null
 ck_generation=$(sed -n 's/^ "generation": \([0-9]*\),$/\1/p' "$tmp/ck.json")
