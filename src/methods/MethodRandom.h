@@ -1,0 +1,36 @@
+#pragma once
+
+#include <nlohmann/json.hpp>
+
+#include <cstdint>
+#include <string>
+
+namespace modules {
+
+// The evolution methods' own generator, apart from the C library's rand() that the arena
+// draws from, so that a method's draws never shift the arena's. xoshiro256** seeded through
+// splitmix64; Gaussians by Marsaglia's polar method written here, because the standard
+// library's distributions give different numbers on different standard libraries.
+class MethodRandom {
+public:
+    explicit MethodRandom(std::uint64_t seed = 0);
+
+    std::uint64_t next();
+    // Uniform in [0, 1), 53 bits.
+    double uniform();
+    // Uniform integer in [0, n), n > 0, without modulo bias.
+    std::uint64_t below(std::uint64_t n);
+    // Standard normal.
+    double gaussian();
+
+    nlohmann::json state() const;
+    // False with a reason for a state this generator cannot be in (e.g. all zeros).
+    bool restore(const nlohmann::json& state, std::string& reason);
+
+private:
+    std::uint64_t s[4];
+    bool hasSpare = false;
+    double spare = 0.0;
+};
+
+} // namespace modules
