@@ -97,6 +97,42 @@ void NeuralNetwork::process(const std::vector<float>& inputs, std::vector<float>
         outputs[i] = last[i].output;
 }
 
+std::unique_ptr<Brain> NeuralNetwork::clone() const
+{
+    return std::make_unique<NeuralNetwork>(*this);
+}
+
+BrainPicture NeuralNetwork::picture() const
+{
+    BrainPicture picture;
+    std::vector<int> firstOfLayer;
+    for (size_t k = 0; k < layers.size(); ++k) {
+        firstOfLayer.push_back(static_cast<int>(picture.nodes.size()));
+        for (const Neuron& neuron : layers[k]) {
+            BrainNode node;
+            node.kind = k == 0 ? BrainNode::INPUT : k + 1 == layers.size() ? BrainNode::OUTPUT : BrainNode::HIDDEN;
+            node.column = static_cast<int>(k);
+            node.activation = neuron.output;
+            picture.nodes.push_back(node);
+        }
+    }
+    for (size_t k = 1; k < layers.size(); ++k)
+        for (size_t n = 0; n < layers[k].size(); ++n)
+            for (size_t i = 0; i < layers[k][n].weights.size(); ++i)
+                picture.links.push_back({firstOfLayer[k - 1] + static_cast<int>(i), firstOfLayer[k] + static_cast<int>(n),
+                                         layers[k][n].weights[i]});
+    return picture;
+}
+
+int NeuralNetwork::connectionCount() const
+{
+    int count = 0;
+    for (const auto& layer : layers)
+        for (const Neuron& neuron : layer)
+            count += static_cast<int>(neuron.weights.size());
+    return count;
+}
+
 void NeuralNetwork::randomize()
 {
     for (auto& layer : layers) {

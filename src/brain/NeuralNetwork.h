@@ -1,5 +1,7 @@
 #pragma once
 
+#include "brain/Brain.h"
+
 #include <stdexcept>
 #include <vector>
 
@@ -20,7 +22,7 @@ public:
 
 // A fully connected feed-forward network: a vehicle's brain and, flattened, its genome.
 // A value type: copies are deep.
-class NeuralNetwork {
+class NeuralNetwork : public Brain {
 public:
     explicit NeuralNetwork(float weightRange = 1.0f);
 
@@ -32,7 +34,11 @@ public:
     void setData(const std::vector<float>& data);
     // Runs the network. On failure writes one line to standard output and leaves
     // `outputs` as it was.
-    void process(const std::vector<float>& inputs, std::vector<float>& outputs);
+    void process(const std::vector<float>& inputs, std::vector<float>& outputs) override;
+    std::unique_ptr<Brain> clone() const override;
+    // Layer k in column k; every weight is a link.
+    BrainPicture picture() const override;
+    int connectionCount() const override;
     // Redraws every threshold and weight, the input layer included.
     void randomize();
 
