@@ -277,7 +277,7 @@ TEST_F(ChartPanels, ARunInTheStoppedRunsPlaceShowsOnlyItsOwnGenerations)
     const std::vector<GenerationFitness> stopped = place->history;
     std::vector<GenerationFitness> loaded(7);
     for (std::size_t i = 0; i < loaded.size(); ++i)
-        loaded[i].best = stopped.back().best + 10.0f + static_cast<float>(i);
+        loaded[i].best = 1.0e6f + static_cast<float>(i); // beyond any best of the stopped run
     loaded.front() = stopped.front();
     loaded[stopped.size() - 1] = stopped.back();
 
