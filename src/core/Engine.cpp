@@ -252,7 +252,7 @@ void Engine::drawPanels()
     // Read at every drawn frame, in fast mode too, so no generation is missed; hidden
     // panels stay up to date. After Stop the chart keeps the last run.
     if (world->evolver)
-        fitnessChart->sync(world->evolver, world->evolver->history);
+        fitnessChart->sync(world->evolver->runId, world->evolver->history);
     if (!gui->chartsShown)
         return;
     gui::IGUIFont* font = guiEnvironment->getSkin()->getFont();

@@ -8,11 +8,18 @@
 #include "vehicle/Vehicle.h"
 #include "world/World.h"
 
+#include <atomic>
 #include <cstdlib>
 #include <memory>
 #include <utility>
 
 namespace modules {
+
+std::uint64_t newRunId()
+{
+    static std::atomic<std::uint64_t> lastRunId{0};
+    return ++lastRunId;
+}
 
 Evolver::Evolver(const NeuralNetwork& templateNetwork, int populationSize, int eliteCount,
                  int selectorType, float crossoverRate, float mutationRate, float maxPerturbation)

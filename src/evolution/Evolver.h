@@ -8,11 +8,15 @@
 
 #include <irrlicht.h>
 
+#include <cstdint>
 #include <vector>
 
 namespace modules {
 
 class World;
+
+// A number no other run of this process has had or will have (the first is 1).
+std::uint64_t newRunId();
 
 // One evolution run: the population and the genetic parameters.
 class Evolver {
@@ -42,6 +46,9 @@ public:
     // population (unchanged while a generation runs) and the history, it is the run at its
     // last generation boundary.
     RandomState boundaryState{};
+    // Tells this run from every other: a run started after Stop may live at the stopped
+    // one's address, and its history may begin like the stopped one's.
+    std::uint64_t runId = newRunId();
 };
 
 // Starts a run from the parameters: the World's share, the log line, the first generation.

@@ -1,6 +1,7 @@
 #include "evolution/PopulationFile.h"
 
 #include "core/SafeWrite.h"
+#include "core/Utf8.h"
 #include "evolution/RunLimits.h"
 
 #include <nlohmann/json.hpp>
@@ -100,9 +101,7 @@ void readParams(const json& object, EvolutionParams& params)
 
     const std::wstring refusal = checkRunLimits(params);
     if (!refusal.empty()) {
-        std::string text;
-        for (wchar_t c : refusal.substr(refusal.find(L':') + 2))
-            text += (c > 0 && c < 0x80) ? static_cast<char>(c) : '?';
+        std::string text = toUtf8(refusal.substr(refusal.find(L':') + 2).c_str());
         if (!text.empty() && text.back() == '.')
             text.pop_back();
         throw BadFile("beyond the run limits: " + text);

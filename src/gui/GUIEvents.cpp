@@ -1,6 +1,7 @@
 #include "gui/GUI.h"
 
 #include "core/Engine.h"
+#include "core/Utf8.h"
 #include "evolution/Evolver.h"
 #include "gui/CameraController.h"
 #include "gui/GUIElementIDs.h"
@@ -47,11 +48,7 @@ bool GUI::OnEvent(const SEvent& event)
         break;
     case gui::EGET_FILE_SELECTED:
         if (caller && caller->getType() == gui::EGUIET_FILE_OPEN_DIALOG) {
-            const wchar_t* name = static_cast<gui::IGUIFileOpenDialog*>(caller)->getFileName();
-            std::string path;
-            for (; name && *name; ++name)
-                path += static_cast<char>(*name & 0xFF);
-            loadPopulation(path);
+            loadPopulation(toUtf8(static_cast<gui::IGUIFileOpenDialog*>(caller)->getFileName()));
         }
         break;
     case gui::EGET_BUTTON_CLICKED:

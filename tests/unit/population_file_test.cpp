@@ -8,6 +8,7 @@
 
 #include "core/Random.h"
 #include "core/SafeWrite.h"
+#include "core/Utf8.h"
 #include "evolution/Evolver.h"
 #include "evolution/PopulationFile.h"
 #include "gui/GUI.h"
@@ -420,6 +421,75 @@ TEST_P(PopulationBadFile, IsRefusedWithOneLineNamingFileAndProblemAndNothingLoad
 
 INSTANTIATE_TEST_SUITE_P(Kinds, PopulationBadFile, ::testing::ValuesIn(BAD_FILES),
                          [](const auto& info) { return std::string(info.param.name); });
+
+namespace {
+
+// The first element of `type` in the tree below `start` (a modal dialog sits in a modal screen).
+irr::gui::IGUIElement* elementOfType(irr::gui::IGUIElement* start, irr::gui::EGUI_ELEMENT_TYPE type)
+{
+    for (irr::gui::IGUIElement* child : start->getChildren()) {
+        if (child->getType() == type)
+            return child;
+        if (irr::gui::IGUIElement* found = elementOfType(child, type))
+            return found;
+    }
+    return nullptr;
+}
+
+} // namespace
+
+// Load population's dialog lists the names decoded by the desktop's locale, and hands the
+// chosen path over as wide characters too: a name beyond Latin-1 (Cyrillic, CJK) must reach
+// the file system as the same bytes.
+TEST_F(WindowPopulation, AFileNamedBeyondLatin1LoadsThroughTheDialog)
+{
+    const std::string name = u8"популяция-种群.json";
+    const std::string folder = dataHome.file("kinetarium");
+    fs::create_directories(folder);
+    std::string error;
+    ASSERT_TRUE(modules::writePopulationFile(folder + "/" + name, goodRun(), error)) << error;
+
+    // A UTF-8 desktop, for this test only.
+    struct Locale {
+        Locale() : had(std::getenv("LC_ALL") != nullptr), old(had ? std::getenv("LC_ALL") : "")
+        {
+            setenv("LC_ALL", "C.UTF-8", 1);
+        }
+        ~Locale()
+        {
+            if (had)
+                setenv("LC_ALL", old.c_str(), 1);
+            else
+                unsetenv("LC_ALL");
+        }
+        bool had;
+        std::string old;
+    } utf8Desktop;
+    startEngine(SEED, true);
+    click(modules::GUIElementIDs::LOAD_POPULATION_BUTTON);
+    irr::gui::IGUIElement* dialog = elementOfType(engine.guiEnvironment->getRootGUIElement(),
+                                                  irr::gui::EGUIET_FILE_OPEN_DIALOG);
+    ASSERT_NE(dialog, nullptr);
+    auto* files = static_cast<irr::gui::IGUIListBox*>(elementOfType(dialog, irr::gui::EGUIET_LIST_BOX));
+    ASSERT_NE(files, nullptr);
+    int chosen = -1;
+    for (irr::u32 i = 0; i < files->getItemCount(); ++i)
+        if (files->getListItem(i) == modules::fromUtf8(name))
+            chosen = static_cast<int>(i);
+    ASSERT_GE(chosen, 0) << "the file is not listed";
+    // A click on the file, as the list box reports it to the dialog, then on OK.
+    files->setSelected(chosen);
+    dialog->OnEvent(testing_support::guiEvent(irr::gui::EGET_LISTBOX_CHANGED, files));
+    irr::gui::IGUIElement* ok = nullptr;
+    for (irr::gui::IGUIElement* child : dialog->getChildren())
+        if (child->getType() == irr::gui::EGUIET_BUTTON && std::wstring(child->getText()) == L"OK")
+            ok = child;
+    ASSERT_NE(ok, nullptr);
+    dialog->OnEvent(testing_support::guiEvent(irr::gui::EGET_BUTTON_CLICKED, ok));
+
+    ASSERT_TRUE(engine.gui->loadedRun.has_value()) << logLine();
+    EXPECT_EQ(engine.gui->loadedRun->genomes, goodRun().genomes);
+}
 
 // A write that fails keeps the previous file: a file size limit stops the write half way
 // (as a full disk does), a missing folder, a device such as /dev/full is not replaced.
