@@ -4,6 +4,7 @@
 #include <cerrno>
 #include <cstring>
 #include <filesystem>
+#include <new>
 #include <streambuf>
 #include <vector>
 
@@ -131,8 +132,14 @@ bool writeContent(int fd, const ContentWriter& write, std::string& reason)
 {
     DescriptorBuffer buffer(fd);
     std::ostream out(&buffer);
-    if (!write(out, reason))
+    try {
+        if (!write(out, reason))
+            return false;
+    } catch (const std::bad_alloc&) {
+        // The temporary is still removed and the old file kept.
+        reason = "not enough memory";
         return false;
+    }
     out.flush();
     if (!buffer.flushAll() || !out) {
         reason = std::strerror(buffer.failure != 0 ? buffer.failure : EIO);

@@ -166,6 +166,9 @@ struct FileContent {
 };
 
 const char* const HISTORY_KEYS[] = {"best", "mean", "median"};
+// The root's members the reader keeps as JSON besides the long lists ("genomes", "history");
+// any other member is passed over unread. A new member of the format goes here.
+const char* const SHORT_MEMBERS[] = {"format", "version", "parameters", "seed", "generation", "random_state"};
 
 // Builds FileContent from the parser's events at a cost bounded by what a run can hold: the
 // genomes stop at the run limits, the history costs less than its text, members this program
@@ -388,7 +391,7 @@ private:
     static bool isLongList(const std::string& name) { return name == "genomes" || name == "history"; }
     static bool isKnownShort(const std::string& name)
     {
-        for (const char* known : {"format", "version", "parameters", "seed", "generation", "random_state"})
+        for (const char* known : SHORT_MEMBERS)
             if (name == known)
                 return true;
         return false;
@@ -649,12 +652,8 @@ bool writePopulationFile(const std::string& path, const SavedRun& run, std::stri
     const ContentWriter write = [&](std::ostream& out, std::string& why) {
         return writePopulationJson(out, run, sizeLimit, why);
     };
-    try {
-        if (writeFileSafely(path, write, reason))
-            return true;
-    } catch (const std::bad_alloc&) {
-        reason = "not enough memory";
-    }
+    if (writeFileSafely(path, write, reason))
+        return true;
     error = fileError("write", path, reason);
     return false;
 }
@@ -674,6 +673,10 @@ bool readPopulationFile(const std::string& path, SavedRun& run, std::string& err
         return false;
     }
     const std::uintmax_t size = std::filesystem::file_size(path, ec);
+    if (ec) {
+        error = fileError("read", path, ec.message());
+        return false;
+    }
     if (size > sizeLimit) {
         error = fileError("load", path, "the file is larger than the " + sizeText(sizeLimit) + " a population file may hold");
         return false;
