@@ -32,9 +32,9 @@ constexpr int GENERATIONS = 5;
 EvolutionParams shortGenerations()
 {
     EvolutionParams p;
-    p.generationTime = 1.5f; // 45 steps: several boundaries in a short test
+    p.generationTime = 4.0f; // 120 steps: several boundaries in a short test
     p.itemCount = 60;
-    p.populationSize = 12;
+    p.populationSize = 20;
     p.eliteCount = 2;
     return p;
 }
