@@ -63,6 +63,9 @@ void CameraController::selectVehicle(Vehicle* vehicle, int number)
 
 void CameraController::endSelection()
 {
+    // Without a selection the desired pose stays as the camera mode left it.
+    if (!selectedVehicle)
+        return;
     if (selectionMarker)
         selectionMarker->remove();
     selectionMarker = nullptr;
