@@ -54,9 +54,9 @@ public:
     // Once per loop iteration: lays out again when the device has reported another window
     // size; a resizable window made smaller than the smallest usable size is sized back up.
     void followScreenSize();
-    // The simulation steps of one drawn frame in normal mode, as timeControl asks (pause,
-    // a single step, the speed): all but the last undrawn at `timeMs`, the last left for
-    // the frame's own animation pass. Then the frame.
+    // The simulation steps of one drawn frame as timeControl asks (paused: none or a single
+    // step; else the normal mode's speed): all but the last undrawn at `timeMs`, the last
+    // left for the frame's own animation pass. Then the frame.
     void stepAndDrawFrame(irr::u32 timeMs);
     // Camera step, sensor lines, highlight, scene, the chart and network panels, and GUI.
     void drawFrame();
@@ -96,7 +96,7 @@ public:
     bool fastMode = false;
     // Pause, single steps and the normal mode's speed.
     TimeControl timeControl;
-    // Simulation steps made since the program started, and frames drawn.
+    // Simulation steps made and frames drawn since createScene.
     unsigned long long stepsMade = 0;
     unsigned long long framesDrawn = 0;
     // An ordinary resizable window (--window) rather than full screen.
