@@ -11,7 +11,7 @@ class CameraOrbit {
 public:
     static constexpr float MIN_DISTANCE = 1.5f;
     static constexpr float MAX_DISTANCE = 12.0f;
-    static constexpr float MIN_ELEVATION = 0.35f;  // radians above the floor
+    static constexpr float MIN_ELEVATION = 0.45f;  // radians above the floor
     static constexpr float MAX_ELEVATION = 1.50f;
     static constexpr float ZOOM_STEP = 0.85f;      // distance kept per wheel notch
     static constexpr float RADIANS_PER_PIXEL = 0.008f;
