@@ -1,6 +1,6 @@
 #include "batch/BatchOptions.h"
 
-#include "batch/CommandLine.h"
+#include "cli/CommandLine.h"
 #include "core/Utf8.h"
 
 #include "evolution/InputCheck.h"

@@ -1,6 +1,6 @@
 #include "batch/BatchRunner.h"
 
-#include "batch/StopSignals.h"
+#include "cli/StopSignals.h"
 
 #include "core/Engine.h"
 #include "core/Utf8.h"

@@ -1,7 +1,7 @@
 #include "study/StudyOptions.h"
 
 #include "batch/BatchOptions.h"
-#include "batch/CommandLine.h"
+#include "cli/CommandLine.h"
 
 #include <CLI/CLI.hpp>
 

@@ -1,6 +1,6 @@
 #include "study/StudyProgram.h"
 
-#include "batch/StopSignals.h"
+#include "cli/StopSignals.h"
 #include "core/SafeWrite.h"
 #include "study/LearningCurves.h"
 #include "study/RunCsv.h"

@@ -1,4 +1,4 @@
-#include "batch/CommandLine.h"
+#include "cli/CommandLine.h"
 
 #include <vector>
 
