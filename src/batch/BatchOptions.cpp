@@ -180,9 +180,8 @@ std::unique_ptr<CLI::App> makeParser(const std::string& program, std::map<std::s
     return app;
 }
 
-} // namespace
-
-bool parseBatchOptions(int argc, const char* const* argv, BatchOptions& options, std::string& error)
+// parseBatchOptions without the last touch to its error line.
+bool readBatchOptions(int argc, const char* const* argv, BatchOptions& options, std::string& error)
 {
     std::map<std::string, std::string> values;
     const std::unique_ptr<CLI::App> app = makeParser(argc > 0 && argv[0] ? argv[0] : "kinetarium-batch", values);
@@ -248,6 +247,17 @@ bool parseBatchOptions(int argc, const char* const* argv, BatchOptions& options,
         return false;
     }
     return true;
+}
+
+} // namespace
+
+bool parseBatchOptions(int argc, const char* const* argv, BatchOptions& options, std::string& error)
+{
+    if (readBatchOptions(argc, argv, options, error))
+        return true;
+    // A value holding a line break must not break the one error line.
+    error = printable(error);
+    return false;
 }
 
 EvolutionParams overrideParams(const EvolutionParams& fromFile, const BatchOptions& options,

@@ -9,4 +9,9 @@ namespace modules {
 // sign, no space): the whole-number values of the command lines.
 bool isWholeNumber(const std::string& text, std::size_t maxDigits = std::string::npos);
 
+// `text` with its control characters shown as \n, \r, \t or \xHH, so that a value or a
+// file name in a message keeps it on one line. Backslashes stay as they are: an escaped
+// text comes out the same again.
+std::string printable(const std::string& text);
+
 } // namespace modules
