@@ -4,7 +4,8 @@
 #include "cli/StopSignals.h"
 
 #include "core/Engine.h"
-#include "core/OutputTarget.h"
+#include "core/SafeWrite.h"
+#include "core/SameFile.h"
 #include "core/Utf8.h"
 #include "evolution/Evolver.h"
 #include "evolution/PopulationFile.h"
@@ -161,7 +162,7 @@ int BatchRunner::checkOutputFiles(std::FILE* err) const
     }
     // Found out now rather than after hours of work.
     std::string reason;
-    if (!options.savePath.empty() && !canReplaceFile(options.savePath, reason)) {
+    if (!options.savePath.empty() && !canWriteFileSafely(options.savePath, reason)) {
         reportError(err, "Error: cannot write the population file '" + options.savePath + "': " + reason + ".");
         return EXIT_FAILED;
     }

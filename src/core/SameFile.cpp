@@ -1,12 +1,8 @@
-#include "core/OutputTarget.h"
+#include "core/SameFile.h"
 
-#include <cerrno>
-#include <cstring>
 #include <filesystem>
-#include <vector>
 
 #include <sys/stat.h>
-#include <unistd.h>
 
 namespace modules {
 
@@ -17,8 +13,7 @@ namespace {
 // The kernel gives up after as many links in one path.
 constexpr int MAX_LINKS = 40;
 
-} // namespace
-
+// The path with every link followed as far as the links lead; absolute, without "." or "..".
 std::string resolvedPath(const std::string& path)
 {
     std::error_code ec;
@@ -42,6 +37,8 @@ std::string resolvedPath(const std::string& path)
     return current.lexically_normal().string();
 }
 
+} // namespace
+
 bool sameFile(const std::string& a, const std::string& b)
 {
     struct stat first, second;
@@ -52,41 +49,6 @@ bool sameFile(const std::string& a, const std::string& b)
     if (firstExists != secondExists)
         return false;
     return resolvedPath(a) == resolvedPath(b);
-}
-
-bool canReplaceFile(const std::string& path, std::string& reason)
-{
-    if (path.empty()) {
-        reason = "no file name";
-        return false;
-    }
-    const fs::path target = resolvedPath(path);
-    std::error_code ec;
-    const fs::file_status status = fs::status(target, ec);
-    if (fs::exists(status) && !fs::is_regular_file(status)) {
-        reason = fs::is_directory(status) ? "it is a folder" : "it is not a regular file";
-        return false;
-    }
-    const fs::path folder = target.parent_path();
-    const fs::file_status folderStatus = fs::status(folder, ec);
-    if (!fs::is_directory(folderStatus)) {
-        reason = fs::exists(folderStatus) ? folder.string() + " is not a folder"
-                                          : "its folder " + folder.string() + " does not exist";
-        return false;
-    }
-    // The one sure test (permissions, a read-only disk, root's rights): make a file there as
-    // the writer will, and remove it again.
-    const std::string probe = (folder / ("." + target.filename().string() + ".XXXXXX")).string();
-    std::vector<char> name(probe.begin(), probe.end());
-    name.push_back('\0');
-    const int fd = ::mkstemp(name.data());
-    if (fd < 0) {
-        reason = "cannot create a file in " + folder.string() + ": " + std::strerror(errno);
-        return false;
-    }
-    ::close(fd);
-    ::unlink(name.data());
-    return true;
 }
 
 } // namespace modules
