@@ -1,7 +1,8 @@
 #include "study/StudyOptions.h"
 
 #include "batch/BatchOptions.h"
-#include "batch/CommandLine.h"
+#include "cli/CommandLine.h"
+#include "cli/OptionValue.h"
 
 #include <CLI/CLI.hpp>
 
@@ -18,12 +19,6 @@ namespace {
 
 // More runs than this are surely a typing error (and would not fit in memory as a plan).
 constexpr unsigned long long MAX_RUNS = 1000000;
-
-bool isWholeNumber(const std::string& text, std::size_t maxDigits)
-{
-    return !text.empty() && text.size() <= maxDigits &&
-           std::all_of(text.begin(), text.end(), [](char c) { return c >= '0' && c <= '9'; });
-}
 
 // The value checked as kinetarium-batch checks it.
 bool checkWithBatch(const std::string& option, const std::string& value, std::string& error)

@@ -1,6 +1,7 @@
 #include "study/StudyProgram.h"
 
-#include "batch/StopSignals.h"
+#include "cli/OptionValue.h"
+#include "cli/StopSignals.h"
 #include "core/SafeWrite.h"
 #include "study/LearningCurves.h"
 #include "study/RunCsv.h"
@@ -101,7 +102,7 @@ int runStudyProgram(int argc, const char* const* argv, RunDispatcher* dispatcher
     StudyOptions options;
     std::string error;
     if (!parseStudyOptions(argc, argv, options, error)) {
-        std::fprintf(stderr, "%s\n", error.c_str());
+        std::fprintf(stderr, "%s\n", printable(error).c_str());
         return 2;
     }
     if (options.help) {
