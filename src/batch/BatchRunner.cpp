@@ -4,6 +4,7 @@
 #include "cli/StopSignals.h"
 
 #include "core/Engine.h"
+#include "core/ProgressBar.h"
 #include "core/SafeWrite.h"
 #include "core/SameFile.h"
 #include "core/Utf8.h"
@@ -120,13 +121,7 @@ void BatchRunner::drawProgress(std::FILE* err, long long finished, long long ste
     char line[160];
     if (options.generations > 0) {
         const double done = (static_cast<double>(finished) + inGeneration) / static_cast<double>(options.generations);
-        constexpr int WIDTH = 30;
-        char bar[WIDTH + 1];
-        const int filled = static_cast<int>(done * WIDTH);
-        for (int i = 0; i < WIDTH; ++i)
-            bar[i] = i < filled ? '#' : '-';
-        bar[WIDTH] = '\0';
-        std::snprintf(line, sizeof line, "[%s] %3d%%  generation %lld of %lld  %.0f steps/s", bar,
+        std::snprintf(line, sizeof line, "%s %3d%%  generation %lld of %lld  %.0f steps/s", progressBar(done).c_str(),
                       static_cast<int>(done * 100.0), finished + 1, options.generations, rate);
     } else {
         std::snprintf(line, sizeof line, "generation %lld  %3d%%  %.0f steps/s  (Ctrl-C stops)", finished + 1,

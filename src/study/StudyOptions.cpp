@@ -155,6 +155,7 @@ std::unique_ptr<CLI::App> makeParser(const std::string& program, std::map<std::s
                     "run each of these values of a parameter (repeatable;\nevery combination is run)")
         ->type_name("NAME=V1,V2,...")
         ->expected(0, 1)
+        ->multi_option_policy(CLI::MultiOptionPolicy::TakeAll)
         ->group("Study");
     add("--seeds", values["--seeds"], "A-B", "seeds A to B, or a count N: 1 to N [10]", "Study");
     add("--generations", values["--generations"], "N", "generations of each run [10]", "Study");

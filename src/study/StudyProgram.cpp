@@ -24,11 +24,6 @@ namespace {
 
 volatile std::sig_atomic_t stopRequested = 0;
 
-void onStopSignal(int)
-{
-    stopRequested = 1;
-}
-
 bool makeFolder(const std::string& path, std::string& error)
 {
     if (mkdir(path.c_str(), 0755) == 0 || errno == EEXIST) {
@@ -80,8 +75,14 @@ bool writeResults(const StudyPlan& plan, const std::string& dir, const std::vect
 {
     std::string error;
     bool written = writeFileReplacing(dir + "/summary.csv", summaryCsv(plan, results), error);
-    if (written && plan.configs.size() >= 2)
+    if (written && plan.configs.size() >= 2) {
         written = writeFileReplacing(dir + "/comparison.csv", comparisonCsv(plan, results), error);
+    } else if (written && std::remove((dir + "/comparison.csv").c_str()) != 0 && errno != ENOENT) {
+        // One combination has nothing to compare: a comparison left by an earlier study
+        // into this folder would no longer match the summary.
+        error = "Error: cannot remove the old '" + dir + "/comparison.csv': " + std::strerror(errno);
+        written = false;
+    }
     if (written)
         written = writeFileReplacing(dir + "/learning-curves.svg", learningCurvesSvg(plan, results), error);
     if (!written)
@@ -96,8 +97,16 @@ bool studyStopRequested()
     return stopRequested != 0;
 }
 
+void requestStudyStop(int)
+{
+    stopRequested = 1;
+}
+
 int runStudyProgram(int argc, const char* const* argv, RunDispatcher* dispatcher)
 {
+    // A parent that ignores SIGCHLD passes that on, and the runs would then be reaped
+    // unseen: waitpid could not tell how they ended.
+    std::signal(SIGCHLD, SIG_DFL);
     const std::string program = argc > 0 && argv[0] ? argv[0] : "kinetarium-study";
     StudyOptions options;
     std::string error;
@@ -135,7 +144,7 @@ int runStudyProgram(int argc, const char* const* argv, RunDispatcher* dispatcher
     if (!pending.empty()) {
         // SIGINT and SIGTERM let the runs under way stop and leave them to be redone on resume.
         stopRequested = 0;
-        StopSignals stopSignals(onStopSignal, false);
+        StopSignals stopSignals(requestStudyStop, false);
         std::unique_ptr<LocalDispatcher> local;
         if (!dispatcher) {
             const std::string batch = batchExecutablePath();
