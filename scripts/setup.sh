@@ -13,6 +13,8 @@ PACKAGES=(
     dpkg-dev file
     # the study tool: statistics, runs across machines
     libboost-math-dev libopenmpi-dev openmpi-bin
+    # the cluster test: a one-node Slurm cluster
+    slurm-wlm munge
     # sanitizer and fuzzing builds
     clang libclang-rt-14-dev
     # running: OpenGL through Mesa, the GUI font's source

@@ -1,0 +1,103 @@
+# A one-node Slurm cluster in a temporary folder, for the cluster tests. Source it after
+# tests/study/common.sh (which sets $tmp and removes it on exit). start_cluster brings up
+# munged, slurmctld and slurmd with everything (key, sockets, state, logs, pid files) below
+# $tmp/cluster and points the Slurm clients at it through SLURM_CONF; stop_cluster, which
+# runs on every exit, cancels what is left and stops the three daemons.
+
+cluster=$tmp/cluster
+
+# A TCP port that nothing listens on, from a range the daemons do not use by default.
+free_port() {
+    local port
+    for port in $(seq "$1" $(($1 + 200))); do
+        ss -Htln "sport = :$port" | grep -q . || { echo "$port"; return 0; }
+    done
+    return 1
+}
+
+# poll TRIES COMMAND...: runs COMMAND every 0.2 s until it succeeds; false after TRIES tries.
+poll() {
+    local tries=$1 i
+    shift
+    for ((i = 0; i < tries; i++)); do
+        "$@" && return 0
+        sleep 0.2
+    done
+    return 1
+}
+
+node_idle() { [[ $(sinfo -h -N -o %T 2>/dev/null) == idle ]]; }
+
+start_cluster() {
+    mkdir -p "$cluster"/{munge,state,spool,log,run}
+    chmod 700 "$cluster/munge"
+    dd if=/dev/urandom of="$cluster/munge/munge.key" bs=1024 count=1 status=none
+    chmod 400 "$cluster/munge/munge.key"
+    # --force: the temporary folder's parents are world-writable (/tmp), which munged
+    # otherwise refuses.
+    munged --force --socket="$cluster/munge/socket" --key-file="$cluster/munge/munge.key" \
+        --log-file="$cluster/log/munged.log" --pid-file="$cluster/run/munged.pid" \
+        --seed-file="$cluster/munge/seed" || { echo "FAIL: munged did not start"; return 1; }
+    local host ctld_port d_port
+    host=$(hostname -s)
+    ctld_port=$(free_port 16817) && d_port=$(free_port $((ctld_port + 1))) || { echo "FAIL: no free port"; return 1; }
+    cat >"$cluster/slurm.conf" <<CONF
+ClusterName=kinetarium-test
+SlurmctldHost=$host
+SlurmUser=root
+SlurmdUser=root
+AuthType=auth/munge
+CredType=cred/munge
+AuthInfo=socket=$cluster/munge/socket
+SlurmctldPort=$ctld_port
+SlurmdPort=$d_port
+StateSaveLocation=$cluster/state
+SlurmdSpoolDir=$cluster/spool
+SlurmctldPidFile=$cluster/run/slurmctld.pid
+SlurmdPidFile=$cluster/run/slurmd.pid
+SlurmctldLogFile=$cluster/log/slurmctld.log
+SlurmdLogFile=$cluster/log/slurmd.log
+ProctrackType=proctrack/pgid
+TaskPlugin=task/none
+JobAcctGatherType=jobacct_gather/none
+AccountingStorageType=accounting_storage/none
+SwitchType=switch/none
+MpiDefault=none
+SchedulerType=sched/builtin
+SelectType=select/cons_tres
+SelectTypeParameters=CR_CPU
+ReturnToService=2
+KillWait=10
+# The node offers more CPUs than the machine has, so three ranks fit on two cores.
+SlurmdParameters=config_overrides
+NodeName=$host CPUs=4 State=UNKNOWN
+PartitionName=test Nodes=$host Default=YES MaxTime=INFINITE State=UP OverSubscribe=YES
+CONF
+    export SLURM_CONF=$cluster/slurm.conf
+    # -c: a clean start, no state from an earlier cluster.
+    slurmctld -c || { echo "FAIL: slurmctld did not start: $(tail -n 5 "$cluster/log/slurmctld.log")"; return 1; }
+    slurmd || { echo "FAIL: slurmd did not start: $(tail -n 5 "$cluster/log/slurmd.log")"; return 1; }
+    poll 300 node_idle || {
+        echo "FAIL: the node never became idle: $(sinfo -N 2>&1 | tail -n 1); $(tail -n 5 "$cluster/log/slurmd.log")"
+        return 1
+    }
+}
+
+stop_daemon() {
+    local pid_file=$cluster/run/$1.pid pid
+    [[ -s $pid_file ]] || return 0
+    pid=$(cat "$pid_file")
+    kill "$pid" 2>/dev/null || return 0
+    poll 100 eval '! kill -0 '"$pid"' 2>/dev/null' || kill -9 "$pid" 2>/dev/null
+}
+
+stop_cluster() {
+    [[ -d $cluster ]] || return 0
+    if [[ -n ${SLURM_CONF:-} && -s $cluster/run/slurmctld.pid ]]; then
+        scancel --full --quiet --partition=test 2>/dev/null
+        poll 150 eval '[[ -z $(squeue -h 2>/dev/null) ]]'
+    fi
+    stop_daemon slurmd
+    stop_daemon slurmctld
+    stop_daemon munged
+}
