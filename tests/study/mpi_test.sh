@@ -45,13 +45,16 @@ start_long() { # start_long NAME: mpirun in the background (pid in $pid)
     done
     (($(find "$tmp/$1-scratch" -name '*.csv' | wc -l) == 2)) || fail "$1: the workers did not start two runs"
 }
-# Ctrl-C reaches mpirun alone, which ends every rank with SIGTERM (and then exits with a
-# status of its own): the study says so and leaves only its output folder.
-start_long ctrl-c
-kill -INT "$pid"
-wait "$pid"
-grep -q "^Interrupted: 0 of 4 runs complete" "$tmp/ctrl-c.err" || fail "Ctrl-C to mpirun: $(cat "$tmp/ctrl-c.err")"
-[[ -z $(ls -A "$tmp/ctrl-c-scratch") ]] || fail "Ctrl-C to mpirun left: $(ls -A "$tmp/ctrl-c-scratch")"
+# SIGTERM to every rank at once, as Slurm's scancel and mpirun's own Ctrl-C deliver it: the
+# study says so and leaves only its output folder. (Ctrl-C to mpirun itself is left out:
+# mpirun then decides alone when its SIGKILL follows, and may drop the ranks' last output.)
+start_long all-ranks
+# The ranks alone: mpirun's and timeout's command lines end the same way.
+kill -TERM $(pgrep -f -- "^$study .*--out $tmp/all-ranks\$")
+status=0
+wait "$pid" || status=$?
+grep -q "^Interrupted: 0 of 4 runs complete" "$tmp/all-ranks.err" || fail "SIGTERM to every rank: $(cat "$tmp/all-ranks.err")"
+[[ -z $(ls -A "$tmp/all-ranks-scratch") ]] || fail "SIGTERM to every rank left: $(ls -A "$tmp/all-ranks-scratch")"
 # SIGINT to rank 0 alone (as a launcher that signals only it): the workers are told to stop
 # their runs, and the study ends with status 130.
 start_long rank0
