@@ -3,11 +3,13 @@
 #include "batch/CommandLine.h"
 
 #include "evolution/InputCheck.h"
+#include "methods/MethodRegistry.h"
 
 #include <irrlicht.h>
 
 #include <CLI/CLI.hpp>
 
+#include <algorithm>
 #include <climits>
 #include <map>
 #include <memory>
@@ -19,7 +21,8 @@ namespace modules {
 
 namespace {
 
-// The nine numeric parameters, as the panel's edit boxes hold them.
+// The numeric parameters, as the panel's edit boxes hold them: the nine of the ten, then
+// the methods' sigma and learning rate.
 struct NumericOption {
     const char* name;
     float EvolutionParams::*floatField; // exactly one of the two is set
@@ -38,7 +41,46 @@ const NumericOption NUMERIC_OPTIONS[] = {
     {"--max-perturbation", &EvolutionParams::maxPerturbation, nullptr, "largest change a mutation makes to a gene"},
     {"--hidden-neurons", nullptr, &EvolutionParams::hiddenNeurons, "neurons in the hidden layer"},
     {"--weight-range", &EvolutionParams::weightRange, nullptr, "scale of the random initial weights"},
+    {"--sigma", &EvolutionParams::sigma, nullptr, "step size of the search distribution"},
+    {"--learning-rate", &EvolutionParams::learningRate, nullptr, "step size of the gradient step (Adam)"},
 };
+
+bool isMethodOwn(const NumericOption& option)
+{
+    return option.floatField == &EvolutionParams::sigma || option.floatField == &EvolutionParams::learningRate;
+}
+
+// "ga", "cmaes, openai-es": the methods that use an option, for the help and the errors.
+std::string methodsUsing(const std::string& option)
+{
+    std::string names;
+    for (const MethodInfo& method : evolutionMethods())
+        if (methodUses(method, option))
+            names += (names.empty() ? "" : ", ") + std::string(method.name);
+    return names;
+}
+
+// Which methods use a method option, with their defaults: "cmaes [0.3], openai-es [0.1]".
+std::string methodDefaults(const std::string& option)
+{
+    std::string text;
+    for (const MethodInfo& method : evolutionMethods()) {
+        if (!methodUses(method, option))
+            continue;
+        std::ostringstream value;
+        value << (option == "sigma" ? method.defaultSigma : method.defaultLearningRate);
+        text += (text.empty() ? "" : ", ") + std::string(method.name) + " [" + value.str() + "]";
+    }
+    return text.empty() ? "no method" : text;
+}
+
+std::string methodNames(const char* separator)
+{
+    std::string names;
+    for (const MethodInfo& method : evolutionMethods())
+        names += (names.empty() ? "" : separator) + std::string(method.name);
+    return names;
+}
 
 const char* const SELECTOR_NAMES[] = {"roulette", "tournament"};
 
@@ -148,7 +190,8 @@ std::unique_ptr<CLI::App> makeParser(const std::string& program, std::map<std::s
         "share/kinetarium/media beside bin/; KINETARIUM_MEDIA=DIR names another folder.\n"
         "\n"
         "Defaults are in brackets. Evolution parameters take values as the panel accepts them:\n"
-        "digits and '.', integers truncated; a number beyond the 32-bit range of its field is refused.",
+        "digits and '.', integers truncated; a number beyond the 32-bit range of its field is refused.\n"
+        "An option that the chosen method does not use is refused.",
         program);
     app->get_formatter()->column_width(26);
     app->get_formatter()->label("REQUIRED", "");
@@ -165,11 +208,28 @@ std::unique_ptr<CLI::App> makeParser(const std::string& program, std::map<std::s
             ->group(group);
     };
     // In the panel's order: the selector comes after the elite count.
+    // An option that only some methods use says which.
+    const auto usedBy = [](const char* name) {
+        const std::string option = name + 2;
+        const auto& own = methodOptions();
+        return std::find(own.begin(), own.end(), option) == own.end() ? std::string() : " (" + methodsUsing(option) + ")";
+    };
     for (const NumericOption& option : NUMERIC_OPTIONS) {
+        if (isMethodOwn(option))
+            continue;
         if (option.floatField == &EvolutionParams::crossoverRate)
-            add("--selector", "roulette|tournament", "how parents are selected [roulette]", parameters);
-        add(option.name, "X", std::string(option.help) + " [" + defaultText(option) + "]", parameters);
+            add("--selector", "roulette|tournament", "how parents are selected" + usedBy("--selector") + " [roulette]",
+                parameters);
+        add(option.name, "X", std::string(option.help) + usedBy(option.name) + " [" + defaultText(option) + "]",
+            parameters);
     }
+    std::string methodHelp = "evolution method [" + std::string(evolutionMethods().front().name) + "]:";
+    for (const MethodInfo& method : evolutionMethods())
+        methodHelp += "\n  " + std::string(method.name) + ": " + method.summary;
+    add("--method", methodNames("|"), methodHelp, "Method");
+    for (const NumericOption& option : NUMERIC_OPTIONS)
+        if (isMethodOwn(option))
+            add(option.name, "X", std::string(option.help) + ";\nused by " + methodDefaults(option.name + 2), "Method");
     add("--generations", "N", "generations to run, 0 until interrupted [" + std::to_string(defaults.generations) + "]",
         "Run");
     add("--seed", "S",
@@ -214,6 +274,13 @@ bool parseBatchOptions(int argc, const char* const* argv, BatchOptions& options,
         break;
     }
 
+    if (app->count("--method")) {
+        if (!chooseMethod(options.params, values["--method"])) {
+            error = "Error: --method must be one of " + methodNames(", ") + ", got '" + values["--method"] + "'";
+            return false;
+        }
+        options.paramsGiven.push_back("--method");
+    }
     for (const NumericOption& option : NUMERIC_OPTIONS) {
         if (!app->count(option.name))
             continue;
@@ -278,6 +345,10 @@ EvolutionParams overrideParams(const EvolutionParams& fromFile, const BatchOptio
             differs = params.selectorType != options.params.selectorType;
             params.selectorType = options.params.selectorType;
         }
+        if (name == "--method") {
+            differs = params.method != options.params.method;
+            params.method = options.params.method;
+        }
         for (const NumericOption& option : NUMERIC_OPTIONS) {
             if (name != option.name)
                 continue;
@@ -293,6 +364,21 @@ EvolutionParams overrideParams(const EvolutionParams& fromFile, const BatchOptio
             changed.push_back(name);
     }
     return params;
+}
+
+bool checkMethodOptions(const BatchOptions& options, const std::string& method, std::string& error)
+{
+    const MethodInfo* chosen = findMethod(method);
+    for (const std::string& given : options.paramsGiven) {
+        const std::string option = given.substr(2);
+        const auto& own = methodOptions();
+        if (!chosen || std::find(own.begin(), own.end(), option) == own.end() || methodUses(*chosen, option))
+            continue;
+        error = "Error: " + given + " is not used by the method " + method + " (it is used by " + methodsUsing(option)
+            + ")";
+        return false;
+    }
+    return true;
 }
 
 std::string batchUsage(const std::string& program)

@@ -167,9 +167,21 @@ int BatchRunner::run(std::FILE* out, std::FILE* err, bool showProgress)
                          neurons ? "hidden neurons" : "genomes");
             return EXIT_FAILED;
         }
+        if (params.method != loaded.params.method) {
+            std::fprintf(err, "Error: --method cannot change on a loaded population: the population file '%s' holds a run of %s.\n",
+                         options.loadPath.c_str(), loaded.params.method.c_str());
+            return EXIT_FAILED;
+        }
         for (const std::string& name : changed)
             overrideLine += (overrideLine.empty() ? "" : ", ") + name;
         seed = loaded.seed;
+    }
+    {
+        std::string error;
+        if (!checkMethodOptions(options, params.method, error)) {
+            std::fprintf(err, "%s\n", error.c_str());
+            return EXIT_BAD_OPTIONS;
+        }
     }
 
     const std::wstring refusal = checkRunLimits(params);
@@ -222,11 +234,19 @@ int BatchRunner::run(std::FILE* out, std::FILE* err, bool showProgress)
     StopSignals stopSignals(onStopSignal, true);
     engine.beforeGenerationCycle = [this](const World&) { generationEnding = true; };
 
-    if (resuming)
-        resumeEvolution(loaded, params, *engine.world, animationTime(0));
-    else
+    if (resuming) {
+        std::string reason;
+        if (!resumeEvolution(loaded, params, *engine.world, animationTime(0), reason)) {
+            std::fprintf(err, "Error: cannot load the population file '%s': %s.\n", options.loadPath.c_str(),
+                         reason.c_str());
+            return EXIT_FAILED;
+        }
+    } else {
         startEvolution(params, *engine.world);
-    std::fprintf(out, "%s\n", narrow(engine.screenLog->lines[0]->getText()).c_str());
+    }
+    // "Evolution started!" and the method's line.
+    std::fprintf(out, "%s\n%s\n", narrow(engine.screenLog->lines[1]->getText()).c_str(),
+                 narrow(engine.screenLog->lines[0]->getText()).c_str());
     std::fflush(out);
 
     runStart = std::chrono::steady_clock::now();

@@ -135,6 +135,9 @@ bool Engine::createScene(unsigned seed, bool withGui, std::string& error)
     this->seed = seed;
     seedRandom(seed);
     world = new World();
+    // The run's messages reach the user through the screen log.
+    world->logLine = [this](const wchar_t* line) { screenLog->writeLine(line); };
+    world->logCleared = [this] { screenLog->clear(); };
     if (withGui) {
         gui = new GUI(world, cameraController);
         if (!gui->loadError().empty()) {
@@ -259,7 +262,7 @@ void Engine::drawPanels()
     const core::dimension2du screen = driver->getScreenSize();
     fitnessChart->draw(driver, font, screen);
     if (cameraController->cameraType == ECT_FOLLOW_BEST && cameraController->followedVehicle)
-        networkView->draw(driver, font, screen, cameraController->followedVehicle->brain);
+        networkView->draw(driver, font, screen, cameraController->followedVehicle->brain->picture());
 }
 
 void Engine::runLoop()

@@ -2,6 +2,7 @@
 
 #include "core/SafeWrite.h"
 #include "evolution/RunLimits.h"
+#include "methods/MethodRegistry.h"
 
 #include <nlohmann/json.hpp>
 
@@ -109,6 +110,53 @@ void readParams(const json& object, EvolutionParams& params)
     }
 }
 
+// The method's part of a file: {"name", "parameters", "state"}. The state is checked by the
+// method itself, restored into a method built for these parameters.
+void readMethodSection(const json& section, SavedRun& run)
+{
+    if (!section.is_object())
+        throw BadFile("\"method\" is not an object");
+    const json& name = member(section, "name", "\"method\" ");
+    const MethodInfo* method = name.is_string() ? findMethod(name.get<std::string>()) : nullptr;
+    if (!method)
+        throw BadFile("the method " + name.dump() + " is not one this program knows");
+    EvolutionParams& params = run.params;
+    params.method = method->name;
+    const json& parameters = member(section, "parameters", "\"method\" ");
+    if (!parameters.is_object())
+        throw BadFile("the method's \"parameters\" is not an object");
+    const auto methodParameter = [&](const char* key, float& value) {
+        value = 0.0f;
+        if (!methodUses(*method, key))
+            return;
+        value = finiteFloat(member(parameters, key, "the method's \"parameters\" "), std::string("\"") + key + "\"");
+        if (value < 0.0f)
+            throw BadFile(std::string("\"") + key + "\" is negative");
+    };
+    methodParameter("sigma", params.sigma);
+    methodParameter("learning-rate", params.learningRate);
+
+    run.methodState = member(section, "state", "\"method\" ");
+    std::string reason;
+    if (!method->make(networkShape(params), params, run.seed, true)->restore(run.methodState, reason))
+        throw BadFile("the " + std::string(method->name) + " state does not fit: " + reason);
+}
+
+json methodSection(const SavedRun& run)
+{
+    const MethodInfo* method = findMethod(run.params.method);
+    json parameters = json::object();
+    if (method && methodUses(*method, "sigma"))
+        parameters["sigma"] = run.params.sigma;
+    if (method && methodUses(*method, "learning-rate"))
+        parameters["learning-rate"] = run.params.learningRate;
+    nlohmann::ordered_json section;
+    section["name"] = run.params.method;
+    section["parameters"] = parameters;
+    section["state"] = run.methodState;
+    return section;
+}
+
 SavedRun readRun(const json& root)
 {
     if (!root.is_object())
@@ -138,26 +186,34 @@ SavedRun readRun(const json& root)
         throw BadFile("\"random_state\" is not a state of the generator (word 0 is "
                       + std::to_string(run.randomState[0]) + ")");
 
-    const json& genomes = member(root, "genomes", "the file ");
-    if (!genomes.is_array())
-        throw BadFile("\"genomes\" is not a list");
-    if (genomes.size() != static_cast<size_t>(run.params.populationSize))
-        throw BadFile(std::to_string(genomes.size()) + " genomes for a population of "
-                      + std::to_string(run.params.populationSize));
-    const size_t genes = 7 * static_cast<size_t>(run.params.hiddenNeurons) + 6;
-    run.genomes.reserve(genomes.size());
-    for (size_t i = 0; i < genomes.size(); ++i) {
-        const json& genome = genomes[i];
-        const std::string name = "genome " + std::to_string(i + 1);
-        if (!genome.is_array() || genome.size() != genes)
-            throw BadFile(name + " has " + (genome.is_array() ? std::to_string(genome.size()) : std::string("no"))
-                          + " genes, but " + std::to_string(run.params.hiddenNeurons) + " hidden neurons need "
-                          + std::to_string(genes));
-        std::vector<float> values;
-        values.reserve(genes);
-        for (size_t g = 0; g < genes; ++g)
-            values.push_back(finiteFloat(genome[g], name + " gene " + std::to_string(g + 1)));
-        run.genomes.push_back(std::move(values));
+    if (number >= 2) {
+        readMethodSection(member(root, "method", "the file "), run);
+    } else {
+        // Version 1: the genetic algorithm's genomes at the top level.
+        std::vector<std::vector<float>> genomesRead;
+        const json& genomes = member(root, "genomes", "the file ");
+        if (!genomes.is_array())
+            throw BadFile("\"genomes\" is not a list");
+        if (genomes.size() != static_cast<size_t>(run.params.populationSize))
+            throw BadFile(std::to_string(genomes.size()) + " genomes for a population of "
+                          + std::to_string(run.params.populationSize));
+        const size_t genes = 7 * static_cast<size_t>(run.params.hiddenNeurons) + 6;
+        genomesRead.reserve(genomes.size());
+        for (size_t i = 0; i < genomes.size(); ++i) {
+            const json& genome = genomes[i];
+            const std::string name = "genome " + std::to_string(i + 1);
+            if (!genome.is_array() || genome.size() != genes)
+                throw BadFile(name + " has " + (genome.is_array() ? std::to_string(genome.size()) : std::string("no"))
+                              + " genes, but " + std::to_string(run.params.hiddenNeurons) + " hidden neurons need "
+                              + std::to_string(genes));
+            std::vector<float> values;
+            values.reserve(genes);
+            for (size_t g = 0; g < genes; ++g)
+                values.push_back(finiteFloat(genome[g], name + " gene " + std::to_string(g + 1)));
+            genomesRead.push_back(std::move(values));
+        }
+        run.params.method = "ga";
+        run.methodState = {{"genomes", std::move(genomesRead)}};
     }
 
     const json& history = member(root, "history", "the file ");
@@ -227,7 +283,7 @@ std::string populationToJson(const SavedRun& run)
     root["generation"] = run.generation;
     root["random_state"] = run.randomState;
     root["history"] = history;
-    root["genomes"] = run.genomes;
+    root["method"] = methodSection(run);
     // Floats go out as the doubles they convert to exactly, so they read back bit for bit.
     std::string text = root.dump(1);
     text += '\n';

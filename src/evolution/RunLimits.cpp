@@ -1,13 +1,13 @@
 #include "evolution/RunLimits.h"
 
-#include "gui/GUI.h"
+#include "core/NumberText.h"
 
 namespace modules {
 
 std::wstring checkRunLimits(const EvolutionParams& params)
 {
     if (!(params.generationTime <= MAX_GENERATION_TIME))
-        return L"Cannot start: a generation time of " + std::wstring(GUI::numberToString(params.generationTime).c_str())
+        return L"Cannot start: a generation time of " + std::wstring(numberText(params.generationTime).c_str())
             + L" s never ends (the generation clock stops at " + std::to_wstring(static_cast<long>(MAX_GENERATION_TIME))
             + L" s).";
     if (params.populationSize > MAX_POPULATION_SIZE)

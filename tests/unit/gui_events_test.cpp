@@ -3,6 +3,7 @@
 // Events are handed to the handler directly, or posted to the device where the GUI
 // environment has to turn them into widget events first, as it does for a user.
 
+#include "BrainAccess.h"
 #include "SyntheticEvents.h"
 #include "TestEngine.h"
 
@@ -287,7 +288,7 @@ TEST_F(GuiEvents, StartIsRefusedAboveTheRunLimitsWithOneLine)
     click(GUIElementIDs::START_BUTTON);
     EXPECT_EQ(panelState(), RUNNING);
     ASSERT_NE(world().evolver, nullptr);
-    EXPECT_EQ(world().evolver->population.at(0).getData().size(), 70006u);
+    EXPECT_EQ(gaOf(*world().evolver).population.at(0).getData().size(), 70006u);
 }
 
 // As a user does it: click into a box (emptied), type, and click "Start" at once; the

@@ -2,6 +2,7 @@
 // uninterrupted run, through the batch's code path and the window's buttons; a damaged or
 // hostile file is refused whole; a failed write keeps the old file.
 
+#include "BrainAccess.h"
 #include "ChildProcess.h"
 #include "SyntheticEvents.h"
 #include "TestEngine.h"
@@ -72,10 +73,10 @@ void expectSameHistory(const std::vector<modules::GenerationFitness>& a,
     }
 }
 
-std::vector<std::vector<float>> genomesOf(const modules::Evolver& evolver)
+std::vector<std::vector<float>> genomesOf(modules::Evolver& evolver)
 {
     std::vector<std::vector<float>> genomes;
-    for (const modules::NeuralNetwork& network : evolver.population)
+    for (const modules::NeuralNetwork& network : gaOf(evolver).population)
         genomes.push_back(network.getData());
     return genomes;
 }
@@ -205,7 +206,7 @@ TEST_P(PopulationResume, SavedAndLoadedRunEqualsTheUninterruptedOne)
     ASSERT_TRUE(modules::readPopulationFile(path, run, error)) << error;
     EXPECT_EQ(run.generation, G);
     EXPECT_EQ(run.seed, SEED);
-    modules::resumeEvolution(run, run.params, *engine.world, 1);
+    ASSERT_TRUE(modules::resumeEvolution(run, run.params, *engine.world, 1, error)) << error;
     for (int i = 0; i < STEPS_IN; ++i)
         step();
     EXPECT_EQ(vehiclePlaces(), expectedPlaces);
@@ -338,8 +339,10 @@ SavedRun goodRun()
     run.generation = 2;
     modules::seedRandom(8);
     run.randomState = modules::captureRandomState();
+    std::vector<std::vector<float>> genomes;
     for (int i = 0; i < 3; ++i)
-        run.genomes.push_back(std::vector<float>(13, 0.25f * static_cast<float>(i + 1)));
+        genomes.push_back(std::vector<float>(13, 0.25f * static_cast<float>(i + 1)));
+    run.methodState = {{"genomes", genomes}};
     run.history = {{3.0f, 1.5, 1.0}, {4.0f, 2.0, 2.0}};
     return run;
 }
@@ -351,8 +354,8 @@ const BadFileCase BAD_FILES[] = {
     {"otherFormat", [](const std::string& good) { return replaced(good, "kinetarium-population", "other"); },
      "not a Kinetarium population file"},
     {"jsonArray", [](const std::string&) { return std::string("[1, 2, 3]"); }, "not a Kinetarium population file"},
-    {"newerVersion", [](const std::string& good) { return replaced(good, "\"version\": 1", "\"version\": 2"); },
-     "format version 2 is newer"},
+    {"newerVersion", [](const std::string& good) { return replaced(good, "\"version\": 2", "\"version\": 3"); },
+     "format version 3 is newer"},
     {"moreHiddenNeurons",
      [](const std::string& good) { return replaced(good, "\"hidden_neurons\": 1", "\"hidden_neurons\": 2"); },
      "genome 1 has 13 genes, but 2 hidden neurons need 20"},
@@ -411,7 +414,7 @@ TEST_P(PopulationBadFile, IsRefusedWithOneLineNamingFileAndProblemAndNothingLoad
     EXPECT_NE(error.find(GetParam().problem), std::string::npos) << error;
     EXPECT_EQ(error.find('\n'), std::string::npos) << error;
     EXPECT_EQ(run.generation, -5);
-    EXPECT_TRUE(run.genomes.empty());
+    EXPECT_TRUE(run.methodState.is_null());
 
     // The good one reads back whole.
     ASSERT_TRUE(modules::readPopulationFile(good, run, error)) << error;
@@ -433,7 +436,7 @@ TEST(PopulationSave, FailedWriteKeepsTheOldFileAndNamesIt)
     const std::string before = readText(path);
 
     SavedRun large = small;
-    large.genomes.assign(3, std::vector<float>(13, 0.123456789f));
+    large.methodState = {{"genomes", std::vector<std::vector<float>>(3, std::vector<float>(13, 0.123456789f))}};
     large.history.assign(2, {1.1f, 2.2, 3.3});
     for (int i = 0; i < 2000; ++i)
         large.history.push_back({1.1f, 2.2, 3.3});

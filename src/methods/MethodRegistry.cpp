@@ -1,0 +1,80 @@
+#include "methods/MethodRegistry.h"
+
+#include "methods/GeneticAlgorithm.h"
+
+#include <algorithm>
+
+namespace modules {
+
+namespace {
+
+std::unique_ptr<EvolutionMethod> makeGeneticAlgorithm(const NeuralNetwork& shape, const EvolutionParams& params,
+                                                      std::uint64_t, bool restoring)
+{
+    // Restoring, the population comes from the saved genomes: nothing is drawn for it.
+    auto method = std::make_unique<GeneticAlgorithm>(shape, restoring ? 0 : params.populationSize, params.eliteCount,
+                                                     params.selectorType, params.crossoverRate, params.mutationRate,
+                                                     params.maxPerturbation);
+    method->populationSize = params.populationSize;
+    return method;
+}
+
+} // namespace
+
+const std::vector<MethodInfo>& evolutionMethods()
+{
+    // A new method is one more line here.
+    static const std::vector<MethodInfo> methods = {
+        {"ga", L"Genetic algorithm", "genetic algorithm: elites, selection, crossover, mutation",
+         {"elite-count", "selector", "crossover-rate", "mutation-rate", "max-perturbation"}, 0.0f, 0.0f,
+         makeGeneticAlgorithm},
+    };
+    return methods;
+}
+
+const MethodInfo* findMethod(const std::string& name)
+{
+    for (const MethodInfo& method : evolutionMethods())
+        if (name == method.name)
+            return &method;
+    return nullptr;
+}
+
+const std::vector<std::string>& methodOptions()
+{
+    static const std::vector<std::string> options = {"elite-count",      "selector", "crossover-rate", "mutation-rate",
+                                                     "max-perturbation", "sigma",    "learning-rate"};
+    return options;
+}
+
+bool methodUses(const MethodInfo& method, const std::string& option)
+{
+    return std::find(method.uses.begin(), method.uses.end(), option) != method.uses.end();
+}
+
+NeuralNetwork networkShape(const EvolutionParams& params)
+{
+    NeuralNetwork shape(params.weightRange);
+    const int sizes[] = {4, params.hiddenNeurons > 0 ? params.hiddenNeurons : 0, 2};
+    for (size_t k = 0; k < 3; ++k) {
+        shape.layers.emplace_back(static_cast<size_t>(sizes[k]));
+        for (Neuron& neuron : shape.layers.back()) {
+            neuron.weightRange = params.weightRange;
+            neuron.weights.assign(k == 0 ? 0 : static_cast<size_t>(sizes[k - 1]), 0.0f);
+        }
+    }
+    return shape;
+}
+
+bool chooseMethod(EvolutionParams& params, const std::string& name)
+{
+    const MethodInfo* method = findMethod(name);
+    if (!method)
+        return false;
+    params.method = method->name;
+    params.sigma = method->defaultSigma;
+    params.learningRate = method->defaultLearningRate;
+    return true;
+}
+
+} // namespace modules
