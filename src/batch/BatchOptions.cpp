@@ -218,9 +218,9 @@ std::unique_ptr<CLI::App> makeParser(const std::string& program, std::map<std::s
         if (isMethodOwn(option))
             continue;
         if (option.floatField == &EvolutionParams::crossoverRate)
-            add("--selector", "roulette|tournament", "how parents are selected" + usedBy("--selector") + " [roulette]",
+            add("--selector", "roulette|tournament", "how parents are selected [roulette]" + usedBy("--selector"),
                 parameters);
-        add(option.name, "X", std::string(option.help) + usedBy(option.name) + " [" + defaultText(option) + "]",
+        add(option.name, "X", std::string(option.help) + " [" + defaultText(option) + "]" + usedBy(option.name),
             parameters);
     }
     std::string methodHelp = "evolution method [" + std::string(evolutionMethods().front().name) + "]:";

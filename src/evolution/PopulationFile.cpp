@@ -6,6 +6,7 @@
 
 #include <nlohmann/json.hpp>
 
+#include <algorithm>
 #include <cerrno>
 #include <climits>
 #include <cmath>
@@ -125,20 +126,29 @@ void readMethodSection(const json& section, SavedRun& run)
     const json& parameters = member(section, "parameters", "\"method\" ");
     if (!parameters.is_object())
         throw BadFile("the method's \"parameters\" is not an object");
+    // Keys as the ten parameters' ("learning_rate"); the option names have dashes.
     const auto methodParameter = [&](const char* key, float& value) {
         value = 0.0f;
-        if (!methodUses(*method, key))
+        std::string option = key;
+        std::replace(option.begin(), option.end(), '_', '-');
+        if (!methodUses(*method, option))
             return;
         value = finiteFloat(member(parameters, key, "the method's \"parameters\" "), std::string("\"") + key + "\"");
         if (value < 0.0f)
             throw BadFile(std::string("\"") + key + "\" is negative");
     };
     methodParameter("sigma", params.sigma);
-    methodParameter("learning-rate", params.learningRate);
+    methodParameter("learning_rate", params.learningRate);
 
     run.methodState = member(section, "state", "\"method\" ");
     std::string reason;
-    if (!method->make(networkShape(params), params, run.seed, true)->restore(run.methodState, reason))
+    bool fits = false;
+    try {
+        fits = method->make(networkShape(params), params, run.seed, true)->restore(run.methodState, reason);
+    } catch (const std::exception& e) {
+        reason = e.what(); // parameters the method refuses
+    }
+    if (!fits)
         throw BadFile("the " + std::string(method->name) + " state does not fit: " + reason);
 }
 
@@ -149,7 +159,7 @@ json methodSection(const SavedRun& run)
     if (method && methodUses(*method, "sigma"))
         parameters["sigma"] = run.params.sigma;
     if (method && methodUses(*method, "learning-rate"))
-        parameters["learning-rate"] = run.params.learningRate;
+        parameters["learning_rate"] = run.params.learningRate;
     nlohmann::ordered_json section;
     section["name"] = run.params.method;
     section["parameters"] = parameters;

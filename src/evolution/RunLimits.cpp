@@ -1,6 +1,7 @@
 #include "evolution/RunLimits.h"
 
 #include "core/NumberText.h"
+#include "methods/MethodRegistry.h"
 
 namespace modules {
 
@@ -24,6 +25,13 @@ std::wstring checkRunLimits(const EvolutionParams& params)
     if (population * genes > MAX_TOTAL_GENES)
         return L"Cannot start: population x genome length (" + std::to_wstring(population * genes)
             + L" genes) is above the limit of " + std::to_wstring(MAX_TOTAL_GENES) + L".";
+    if (const MethodInfo* method = findMethod(params.method)) {
+        const std::wstring name(params.method.begin(), params.method.end());
+        if (methodUses(*method, "sigma") && !(params.sigma > 0.0f))
+            return L"Cannot start: the method " + name + L" needs a sigma above 0.";
+        if (methodUses(*method, "learning-rate") && !(params.learningRate > 0.0f))
+            return L"Cannot start: the method " + name + L" needs a learning rate above 0.";
+    }
     return std::wstring();
 }
 

@@ -1,6 +1,7 @@
 #include "gui/GUI.h"
 
 #include "core/NumberText.h"
+#include "methods/MethodRegistry.h"
 
 using namespace irr;
 
@@ -23,6 +24,26 @@ void GUI::updateGuiContents()
     maxPerturbationEdit->setText(numberToString(params.maxPerturbation).c_str());
     hiddenNeuronsEdit->setText(core::stringw(params.hiddenNeurons).c_str());
     weightRangeEdit->setText(numberToString(params.weightRange).c_str());
+    showMethodRows();
+}
+
+void GUI::showMethodRows()
+{
+    const std::vector<MethodInfo>& methods = evolutionMethods();
+    const MethodInfo* method = findMethod(params.method);
+    if (!method)
+        method = &methods.front();
+    methodCombo->setSelected(static_cast<s32>(method - methods.data()));
+    const std::pair<gui::IGUIElement*, const char*> rows[] = {
+        {eliteCountEdit, "elite-count"},       {selectorCombo, "selector"},
+        {crossoverRateEdit, "crossover-rate"}, {mutationRateEdit, "mutation-rate"},
+        {maxPerturbationEdit, "max-perturbation"}, {sigmaEdit, "sigma"},
+        {learningRateEdit, "learning-rate"}};
+    for (const auto& [element, option] : rows)
+        element->setEnabled(methodUses(*method, option));
+    // A value the method has no use for is not shown.
+    sigmaEdit->setText(methodUses(*method, "sigma") ? numberToString(params.sigma).c_str() : L"");
+    learningRateEdit->setText(methodUses(*method, "learning-rate") ? numberToString(params.learningRate).c_str() : L"");
 }
 
 } // namespace modules

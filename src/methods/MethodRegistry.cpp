@@ -1,6 +1,8 @@
 #include "methods/MethodRegistry.h"
 
+#include "methods/CmaEs.h"
 #include "methods/GeneticAlgorithm.h"
+#include "methods/OpenAiEs.h"
 
 #include <algorithm>
 
@@ -19,15 +21,33 @@ std::unique_ptr<EvolutionMethod> makeGeneticAlgorithm(const NeuralNetwork& shape
     return method;
 }
 
+std::unique_ptr<EvolutionMethod> makeCmaEs(const NeuralNetwork& shape, const EvolutionParams& params,
+                                           std::uint64_t seed, bool)
+{
+    return makeCmaEsMethod(shape, params.populationSize, params.sigma, seed);
+}
+
+std::unique_ptr<EvolutionMethod> makeOpenAiEs(const NeuralNetwork& shape, const EvolutionParams& params,
+                                              std::uint64_t seed, bool)
+{
+    return makeOpenAiEsMethod(shape, params.populationSize, params.sigma, params.learningRate, seed);
+}
+
 } // namespace
 
 const std::vector<MethodInfo>& evolutionMethods()
 {
     // A new method is one more line here.
     static const std::vector<MethodInfo> methods = {
-        {"ga", L"Genetic algorithm", "genetic algorithm: elites, selection, crossover, mutation",
+        {"ga", L"Genetic alg.", "genetic algorithm: elites, selection, crossover, mutation",
          {"elite-count", "selector", "crossover-rate", "mutation-rate", "max-perturbation"}, 0.0f, 0.0f,
          makeGeneticAlgorithm},
+        {"cmaes", L"CMA-ES", "CMA-ES (Hansen): full covariance up to " + std::to_string(CMAES_FULL_COVARIANCE_MAX_GENES)
+             + " genes, diagonal above", {"sigma"},
+         static_cast<float>(CMAES_DEFAULT_SIGMA), 0.0f, makeCmaEs},
+        {"openai-es", L"OpenAI-ES", "OpenAI-ES (Salimans et al.), mirrored noise, ranks, Adam",
+         {"sigma", "learning-rate"}, static_cast<float>(OPENAI_ES_DEFAULT_SIGMA),
+         static_cast<float>(OPENAI_ES_DEFAULT_LEARNING_RATE), makeOpenAiEs},
     };
     return methods;
 }

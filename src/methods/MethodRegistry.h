@@ -22,7 +22,7 @@ using MethodMaker = std::unique_ptr<EvolutionMethod> (*)(const NeuralNetwork& sh
 struct MethodInfo {
     const char* name;    // "ga"
     const wchar_t* label; // the panel's combo box item
-    const char* summary; // one line for --help
+    std::string summary; // one line for --help
     // Of the method options (see methodOptions), those this method uses.
     std::vector<std::string> uses;
     float defaultSigma;        // 0 when the method has no sigma

@@ -93,7 +93,8 @@ TEST_F(GenerationCycle, StartBuildsOneVehiclePerNetworkOfTheDefaultTopology)
 {
     startEngine(3);
     start(EvolutionParams());
-    EXPECT_EQ(logLine(0), L"Evolution started!");
+    EXPECT_EQ(logLine(1), L"Evolution started!");
+    EXPECT_EQ(logLine(0), L"Method: ga (genetic algorithm).");
     ASSERT_NE(world().evolver, nullptr);
     EXPECT_EQ(evolver().generation, 0);
     ASSERT_EQ(gaOf(evolver()).population.size(), 20u);
@@ -427,7 +428,7 @@ TEST_F(GenerationCycle, ReportsTheGenerationNumberAndTheBestScore)
     modules::runGenerationCycle(world());
     EXPECT_EQ(evolver().generation, 1);
     EXPECT_EQ(logLine(0), L"Generation 1. Best vehicle fitness in last generation was 3.0");
-    EXPECT_EQ(logLine(1), L"Evolution started!");
+    EXPECT_EQ(logLine(2), L"Evolution started!");
 
     setFitness({0, 2.5f, 0});
     modules::runGenerationCycle(world());
