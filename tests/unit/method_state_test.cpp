@@ -192,3 +192,37 @@ TEST(MethodRandomTest, StateRoundTripsThroughTextAndAllZerosIsRefused)
 }
 
 } // namespace
+
+namespace {
+
+TEST(MethodStateTest, FactoriesNameTheMethodItsVariantAndParametersAndAcceptAnyPopulation)
+{
+    const auto small = modules::makeCmaEsMethod(network(6), 20, 0.6, 1); // 48 genes
+    const auto large = modules::makeCmaEsMethod(network(7), 20, 0.6, 1); // 55 genes
+    EXPECT_EQ(small->description(), "full covariance");
+    EXPECT_EQ(large->description(), "separable (diagonal) covariance");
+    EXPECT_EQ(small->name(), "cmaes");
+    EXPECT_EQ(small->parameters(), (nlohmann::json{{"sigma", 0.6}}));
+    const auto es = modules::makeOpenAiEsMethod(network(4), 20, 0.02, 0.01, 1);
+    EXPECT_EQ(es->name(), "openai-es");
+    EXPECT_EQ(es->parameters(), (nlohmann::json{{"sigma", 0.02}, {"learning_rate", 0.01}}));
+
+    // An empty population and a single candidate run without harm.
+    for (int population : {0, 1, 2}) {
+        SCOPED_TRACE(population);
+        std::vector<std::unique_ptr<EvolutionMethod>> methods;
+        methods.push_back(modules::makeCmaEsMethod(network(4), population, 0.6, 1));
+        methods.push_back(modules::makeOpenAiEsMethod(network(4), population, 0.02, 0.01, 1));
+        for (auto& method : methods) {
+            for (int g = 0; g < 3; ++g) {
+                const auto brains = method->ask();
+                ASSERT_EQ(brains.size(), static_cast<size_t>(population));
+                method->tell(fitnesses(brains));
+            }
+            std::string reason;
+            EXPECT_TRUE(method->restore(nlohmann::json::parse(method->state().dump()), reason)) << reason;
+        }
+    }
+}
+
+} // namespace
