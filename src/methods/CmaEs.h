@@ -12,10 +12,11 @@ namespace modules {
 // new network's weights and thresholds lie in (-1, 1) with the default weight range.
 constexpr double CMAES_DEFAULT_SIGMA = 0.6;
 
-// Up to this many genes CMA-ES keeps the full covariance matrix; above it, only its diagonal,
-// so that a generation's ask and tell stay cheap beside the generation itself (measured with
-// bench/method_bench.cpp).
-constexpr int CMAES_FULL_COVARIANCE_MAX_GENES = 100;
+// Up to this many genes CMA-ES keeps the full covariance matrix; above it, only its diagonal.
+// With 20 candidates the tutorial's rule renews the eigendecomposition every generation or two
+// at these sizes, so the full variant costs about n^3: at 48 genes (6 hidden neurons) its ask
+// and tell take under 2% of a default generation, at 55 more (bench/method_bench.cpp).
+constexpr int CMAES_FULL_COVARIANCE_MAX_GENES = 48;
 
 // CMA-ES ("cmaes") on the genomes of `shape`, starting from its genome as the mean; lambda =
 // populationSize. parameters() is {"sigma": sigma}. Throws std::invalid_argument when sigma is
