@@ -75,6 +75,8 @@ TEST_P(MethodResume, SavedMidGenerationAndLoadedEqualsTheUninterruptedRun)
     ASSERT_EQ(engine.world->evolver->method->name(), GetParam().method);
     runUntil(GENERATIONS);
     const auto expected = bytesOf(engine.world->evolver->history);
+    // The whole run at its last boundary: generator, history and the method's complete state.
+    const std::string expectedEnd = modules::populationToJson(modules::savedRun(*engine.world->evolver));
     engine.shutdown();
 
     startEngine(SEED);
@@ -96,9 +98,10 @@ TEST_P(MethodResume, SavedMidGenerationAndLoadedEqualsTheUninterruptedRun)
     EXPECT_EQ(engine.world->evolver->method->name(), GetParam().method);
     runUntil(GENERATIONS);
     EXPECT_EQ(bytesOf(engine.world->evolver->history), expected);
+    const std::string end = modules::populationToJson(modules::savedRun(*engine.world->evolver));
+    EXPECT_TRUE(end == expectedEnd) << "the resumed run ends in another state than the uninterrupted one";
     // Written again at the end, the state reads back to the same text: nothing is lost.
     SavedRun again;
-    const std::string end = modules::populationToJson(modules::savedRun(*engine.world->evolver));
     ASSERT_TRUE(modules::populationFromJson(end, again, reason)) << reason;
     EXPECT_EQ(modules::populationToJson(again), end);
 }
