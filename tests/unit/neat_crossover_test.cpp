@@ -132,8 +132,8 @@ TEST(NeatCrossover, EqualParentsWithOppositeConnectionsGiveAChildWithoutCycle)
     // A has 4 -> 5, B has 5 -> 4 (both disjoint): the union would be a cycle. B also joins
     // 0 -> 3 under a second innovation number, which would join that pair twice.
     NeatGenome a = parent({{0, 4, 1.0f, true, 1}, {4, 5, 1.0f, true, 2}, {5, 3, 1.0f, true, 3}, {4, 3, 1.0f, true, 4}}, {4, 5}, 0.0f);
-    NeatGenome b = parent({{0, 4, 1.0f, true, 1}, {5, 4, 1.0f, true, 7}, {0, 5, 1.0f, true, 8}, {0, 3, 1.0f, true, 9},
-                           {5, 3, 1.0f, true, 3}}, {4, 5}, 0.0f);
+    NeatGenome b = parent({{0, 4, 1.0f, true, 1}, {5, 3, 1.0f, true, 3}, {5, 4, 1.0f, true, 7}, {0, 5, 1.0f, true, 8},
+                           {0, 3, 1.0f, true, 9}}, {4, 5}, 0.0f);
     NeatGenome c = parent({{0, 3, 1.0f, true, 0}}, {}, 0.0f);
     ASSERT_EQ(checkGenome(a, 3, 1, 6, 10), "");
     ASSERT_EQ(checkGenome(b, 3, 1, 6, 10), "");

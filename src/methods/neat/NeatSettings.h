@@ -12,8 +12,8 @@ struct NeatSettings {
     // Mutation.
     double weightMutationRate = 0.8;   // a genome has its weights mutated
     double weightPerturbRate = 0.9;    // ... then each weight is perturbed, else replaced
-    double perturbationPower = 0.5;    // ours: a perturbation is uniform in +-power x weight range
-    double weightLimit = 8.0;          // ours: perturbations stop at +-limit x weight range
+    double perturbationPower = 1.0;    // ours: a perturbation is uniform in +-power x weight range
+    double weightLimit = 2.0;          // ours: perturbations stop at +-limit x weight range
     double addNodeRate = 0.03;
     double addConnectionRate = 0.05;   // the paper's value for small populations
     double reenableRate = 0.01;        // ours: one disabled connection switched back on
