@@ -37,6 +37,7 @@ TEST(NeatDistance, CountsExcessAndDisjointGenesApartAndAveragesMatchingWeights)
     settings.disjointCoefficient = 3.0;
     settings.weightCoefficient = 0.5;
     EXPECT_DOUBLE_EQ(compatibilityDistance(a, b, settings), 2.0 * 2 + 3.0 * 3 + 0.5 * 1.0);
+    EXPECT_DOUBLE_EQ(compatibilityDistance(b, a, settings), 2.0 * 2 + 3.0 * 3 + 0.5 * 1.0);
     EXPECT_DOUBLE_EQ(compatibilityDistance(a, a, settings), 0.0);
     // Nothing matching: W is 0, not a division by zero; every gene of the lower genome is
     // disjoint, every one of the higher excess.
