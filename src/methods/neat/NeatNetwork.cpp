@@ -81,18 +81,14 @@ NeatNetwork::NeatNetwork(const NeatGenome& genome, int inputs, int outputs)
         }
     }
 
-    stepFirstLink.push_back(0);
     for (int node : order) {
         const NodeGene& gene = genome.nodes[node];
         if (gene.kind == NodeGene::INPUT || !needed[node])
             continue;
-        stepNode.push_back(node);
-        stepThreshold.push_back(gene.threshold);
-        for (int c : incoming[node]) {
-            linkSource.push_back(indexOf.at(genome.connections[c].from));
-            linkWeight.push_back(genome.connections[c].weight);
-        }
-        stepFirstLink.push_back(static_cast<int>(linkSource.size()));
+        const int first = static_cast<int>(stepLinks.size());
+        for (int c : incoming[node])
+            stepLinks.push_back({indexOf.at(genome.connections[c].from), genome.connections[c].weight});
+        steps.push_back({node, gene.threshold, first, static_cast<int>(stepLinks.size())});
     }
 
     int last = 1;
@@ -110,16 +106,19 @@ void NeatNetwork::process(const std::vector<float>& inputs, std::vector<float>& 
         std::puts("Error: NeatNetwork::process: incorrect number of inputs given");
         return;
     }
-    std::copy(inputs.begin(), inputs.end(), values.begin());
-    const size_t steps = stepNode.size();
-    for (size_t s = 0; s < steps; ++s) {
+    float* value = values.data();
+    std::copy(inputs.begin(), inputs.end(), value);
+    const Link* link = stepLinks.data();
+    for (const Step& step : steps) {
         float sum = 0.0f;
-        for (int l = stepFirstLink[s]; l < stepFirstLink[s + 1]; ++l)
-            sum += linkWeight[l] * values[linkSource[l]];
-        const float x = sum - stepThreshold[s];
-        values[stepNode[s]] = static_cast<float>(1.0 / (std::pow(2.718281828459045, -static_cast<double>(x)) + 1.0));
+        for (const Link* l = link + step.first, *end = link + step.end; l != end; ++l)
+            sum += l->weight * value[l->source];
+        const float x = sum - step.threshold;
+        value[step.node] = static_cast<float>(1.0 / (std::pow(2.718281828459045, -static_cast<double>(x)) + 1.0));
     }
-    outputs.assign(values.begin() + inputCount, values.begin() + inputCount + outputCount);
+    outputs.resize(outputCount);
+    for (int o = 0; o < outputCount; ++o)
+        outputs[o] = value[inputCount + o];
 }
 
 std::unique_ptr<Brain> NeatNetwork::clone() const

@@ -28,12 +28,19 @@ private:
     int inputCount;
     int outputCount;
     std::vector<float> values; // per node of the genome, in its order
-    // Computing steps in topological order.
-    std::vector<int> stepNode;
-    std::vector<float> stepThreshold;
-    std::vector<int> stepFirstLink; // one more than the steps
-    std::vector<int> linkSource;
-    std::vector<float> linkWeight;
+    // Computing steps in topological order, each reading links [first, end).
+    struct Step {
+        int node;
+        float threshold;
+        int first;
+        int end;
+    };
+    struct Link {
+        int source;
+        float weight;
+    };
+    std::vector<Step> steps;
+    std::vector<Link> stepLinks;
     // For picture().
     std::vector<BrainNode::Kind> kinds;
     std::vector<int> columns;
