@@ -132,3 +132,25 @@ TEST(NeatState, RefusesWhatDoesNotFitAndChangesNothing)
     std::string reason;
     EXPECT_TRUE(method->restore(good, reason)) << reason;
 }
+
+TEST(NeatState, ParametersReadBackAndOutOfRangeValuesAreRefused)
+{
+    NeatSettings settings = growing();
+    settings.weightLimit = 3.5;
+    const nlohmann::json written = makeNeatMethod(10, 1.0f, 1, settings)->parameters();
+    NeatSettings read;
+    std::string reason;
+    ASSERT_TRUE(neatSettingsFromJson(written, read, reason)) << reason;
+    EXPECT_EQ(neatSettingsToJson(read), written);
+    EXPECT_EQ(read.weightLimit, 3.5);
+    EXPECT_EQ(read.stagnationLimit, 3);
+
+    for (const char* bad : {R"({"add-node-rate": 1.5})", R"({"target-species": 0})", R"({"threshold-step": 0})",
+                            R"({"add-nod-rate": 0.1})", R"({"stagnation-limit": 2.5})"}) {
+        NeatSettings unchanged = read;
+        reason.clear();
+        EXPECT_FALSE(neatSettingsFromJson(nlohmann::json::parse(bad), unchanged, reason)) << bad;
+        EXPECT_FALSE(reason.empty()) << bad;
+        EXPECT_EQ(neatSettingsToJson(unchanged), written) << bad;
+    }
+}
