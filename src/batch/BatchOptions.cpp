@@ -239,7 +239,8 @@ std::unique_ptr<CLI::App> makeParser(const std::string& program, std::map<std::s
     add("--csv", "FILE",
         "write one row per finished generation: generation,\n"
         "best_fitness, mean_fitness, median_fitness, steps,\n"
-        "wall_seconds (same seed and options: same fitness columns)",
+        "wall_seconds, species, mean_genome_size (same seed and\n"
+        "options: same columns but the wall time)",
         "Run");
     add("--save", "FILE",
         "write the population file when the run ends (also on\n"

@@ -286,6 +286,8 @@ int BatchRunner::run(std::FILE* out, std::FILE* err, bool showProgress)
             summary.best = evolver.history.back().best;
             summary.mean = evolver.history.back().mean;
             summary.median = evolver.history.back().median;
+            summary.species = evolver.history.back().species;
+            summary.genomeSize = evolver.history.back().genomeSize;
             summary.steps = stepsInGeneration;
             summary.wallSeconds = secondsSince(generationStart);
             generationStart = std::chrono::steady_clock::now();

@@ -125,7 +125,13 @@ void runGenerationCycle(World& world)
     for (float value : fitness)
         if (value > bestFitness)
             bestFitness = value;
-    evolver.history.push_back(summarizeFitness(fitness));
+    GenerationFitness summary = summarizeFitness(fitness);
+    summary.species = evolver.method->speciesCount();
+    double size = 0.0;
+    for (const Vehicle* vehicle : world.vehicles)
+        size += brainSize(*vehicle->brain);
+    summary.genomeSize = size / static_cast<double>(world.vehicles.size());
+    evolver.history.push_back(summary);
 
     world.destroyVehicles();
     evolver.method->tell(fitness);

@@ -231,6 +231,8 @@ SavedRun readRun(const json& root)
         throw BadFile("\"history\" does not hold one entry for each of the " + std::to_string(run.generation)
                       + " finished generations");
     run.history.reserve(history.size());
+    // 4 x h + h x 2 connections and h hidden neurons.
+    const double layeredSize = 7.0 * (run.params.hiddenNeurons > 0 ? run.params.hiddenNeurons : 0);
     for (size_t i = 0; i < history.size(); ++i) {
         const std::string name = "history entry " + std::to_string(i + 1);
         if (!history[i].is_object())
@@ -239,6 +241,19 @@ SavedRun readRun(const json& root)
         fitness.best = finiteFloat(member(history[i], "best", name + " "), name + " \"best\"");
         fitness.mean = finiteDouble(member(history[i], "mean", name + " "), name + " \"mean\"");
         fitness.median = finiteDouble(member(history[i], "median", name + " "), name + " \"median\"");
+        // Files written before the method's sizes were kept: one species of layered networks.
+        fitness.genomeSize = layeredSize;
+        if (history[i].contains("species")) {
+            const json& species = history[i]["species"];
+            if (!species.is_number_integer() || species.get<long long>() < 1 || species.get<long long>() > 1000000)
+                throw BadFile(name + " \"species\" is not a count from 1 up");
+            fitness.species = species.get<int>();
+        }
+        if (history[i].contains("genome_size")) {
+            fitness.genomeSize = finiteDouble(history[i]["genome_size"], name + " \"genome_size\"");
+            if (fitness.genomeSize < 0.0)
+                throw BadFile(name + " \"genome_size\" is negative");
+        }
         run.history.push_back(fitness);
     }
     return run;
@@ -282,7 +297,11 @@ std::string populationToJson(const SavedRun& run)
 
     json history = json::array();
     for (const GenerationFitness& entry : run.history)
-        history.push_back({{"best", entry.best}, {"mean", entry.mean}, {"median", entry.median}});
+        history.push_back({{"best", entry.best},
+                           {"mean", entry.mean},
+                           {"median", entry.median},
+                           {"species", entry.species},
+                           {"genome_size", entry.genomeSize}});
 
     // Ordered as written: the format and version first, the long lists last.
     nlohmann::ordered_json root;

@@ -38,7 +38,7 @@ void GUI::showMethodRows()
         {eliteCountEdit, "elite-count"},       {selectorCombo, "selector"},
         {crossoverRateEdit, "crossover-rate"}, {mutationRateEdit, "mutation-rate"},
         {maxPerturbationEdit, "max-perturbation"}, {sigmaEdit, "sigma"},
-        {learningRateEdit, "learning-rate"}};
+        {learningRateEdit, "learning-rate"}, {hiddenNeuronsEdit, "hidden-neurons"}};
     for (const auto& [element, option] : rows)
         element->setEnabled(methodUses(*method, option));
     // A value the method has no use for is not shown.

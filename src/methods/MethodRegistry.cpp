@@ -3,6 +3,7 @@
 #include "methods/CmaEs.h"
 #include "methods/GeneticAlgorithm.h"
 #include "methods/OpenAiEs.h"
+#include "methods/neat/NeatMethod.h"
 
 #include <algorithm>
 
@@ -33,6 +34,14 @@ std::unique_ptr<EvolutionMethod> makeOpenAiEs(const NeuralNetwork& shape, const 
     return makeOpenAiEsMethod(shape, params.populationSize, params.sigma, params.learningRate, seed);
 }
 
+// NEAT grows its own topology from inputs joined to outputs: the template network's shape
+// means nothing to it, only the weight range.
+std::unique_ptr<EvolutionMethod> makeNeat(const NeuralNetwork&, const EvolutionParams& params, std::uint64_t seed,
+                                          bool)
+{
+    return makeNeatMethod(params.populationSize, params.weightRange, seed);
+}
+
 } // namespace
 
 const std::vector<MethodInfo>& evolutionMethods()
@@ -40,14 +49,16 @@ const std::vector<MethodInfo>& evolutionMethods()
     // A new method is one more line here.
     static const std::vector<MethodInfo> methods = {
         {"ga", L"Genetic alg.", "genetic algorithm: elites, selection, crossover, mutation",
-         {"elite-count", "selector", "crossover-rate", "mutation-rate", "max-perturbation"}, 0.0f, 0.0f,
+         {"elite-count", "selector", "crossover-rate", "mutation-rate", "max-perturbation", "hidden-neurons"}, 0.0f, 0.0f,
          makeGeneticAlgorithm},
         {"cmaes", L"CMA-ES", "CMA-ES (Hansen): full covariance up to " + std::to_string(CMAES_FULL_COVARIANCE_MAX_GENES)
-             + " genes, diagonal above", {"sigma"},
+             + " genes, diagonal above", {"sigma", "hidden-neurons"},
          static_cast<float>(CMAES_DEFAULT_SIGMA), 0.0f, makeCmaEs},
         {"openai-es", L"OpenAI-ES", "OpenAI-ES (Salimans et al.), mirrored noise, ranks, Adam",
-         {"sigma", "learning-rate"}, static_cast<float>(OPENAI_ES_DEFAULT_SIGMA),
+         {"sigma", "learning-rate", "hidden-neurons"}, static_cast<float>(OPENAI_ES_DEFAULT_SIGMA),
          static_cast<float>(OPENAI_ES_DEFAULT_LEARNING_RATE), makeOpenAiEs},
+        {"neat", L"NEAT", "NEAT (Stanley & Miikkulainen): grows hidden nodes and connections, species", {}, 0.0f, 0.0f,
+         makeNeat},
     };
     return methods;
 }
@@ -63,7 +74,7 @@ const MethodInfo* findMethod(const std::string& name)
 const std::vector<std::string>& methodOptions()
 {
     static const std::vector<std::string> options = {"elite-count",      "selector", "crossover-rate", "mutation-rate",
-                                                     "max-perturbation", "sigma",    "learning-rate"};
+                                                     "max-perturbation", "sigma",    "learning-rate",  "hidden-neurons"};
     return options;
 }
 

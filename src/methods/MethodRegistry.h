@@ -36,7 +36,7 @@ const std::vector<MethodInfo>& evolutionMethods();
 const MethodInfo* findMethod(const std::string& name);
 // The options, by their command-line names without "--", that only some methods use:
 // "elite-count", "selector", "crossover-rate", "mutation-rate", "max-perturbation", "sigma",
-// "learning-rate". The other parameters belong to the arena and the network.
+// "learning-rate", "hidden-neurons" (NEAT grows its own hidden nodes). The other parameters belong to the arena and the network.
 const std::vector<std::string>& methodOptions();
 bool methodUses(const MethodInfo& method, const std::string& option);
 

@@ -6,7 +6,7 @@ set -uo pipefail
 source "$(dirname "${BASH_SOURCE[0]}")/common.sh"
 
 common=(--generation-time 3 --item-count 30 --population-size 9 --seed 31)
-for method in ga cmaes openai-es; do
+for method in ga cmaes openai-es neat; do
     run_batch "$method-straight" "${common[@]}" --method "$method" --generations 4 --csv "$tmp/$method-straight.csv"
     ((status == 0)) || { fail "$method: status $status: $(cat "$tmp/$method-straight.err")"; continue; }
     method_line=$(grep -A1 -x 'Evolution started!' "$tmp/$method-straight.out" | sed -n 2p)
@@ -19,7 +19,7 @@ for method in ga cmaes openai-es; do
         ((status == 0)) || { fail "$name: first part, status $status: $(cat "$tmp/$name-a.err")"; continue; }
         run_batch "$name-b" --load "$tmp/$name.json" --generations $((4 - first)) --csv "$tmp/$name-b.csv"
         ((status == 0)) || { fail "$name: continued, status $status: $(cat "$tmp/$name-b.err")"; continue; }
-        cat <(deterministic_columns "$tmp/$name-a.csv") <(tail -n +2 "$tmp/$name-b.csv" | cut -d, -f1-5) \
+        cat <(deterministic_columns "$tmp/$name-a.csv") <(tail -n +2 "$tmp/$name-b.csv" | cut -d, -f1-5,7-) \
             >"$tmp/$name-joined.csv"
         cmp -s <(deterministic_columns "$tmp/$method-straight.csv") "$tmp/$name-joined.csv" ||
             fail "$name: saved after $first generations and continued, the CSV differs from the straight run"

@@ -111,7 +111,8 @@ INSTANTIATE_TEST_SUITE_P(Methods, MethodResume,
                                            MethodCase{"cmaes_generation0", "cmaes", 0},
                                            MethodCase{"cmaes", "cmaes", 2},
                                            MethodCase{"openai_es_generation0", "openai-es", 0},
-                                           MethodCase{"openai_es", "openai-es", 2}),
+                                           MethodCase{"openai_es", "openai-es", 2},
+                                           MethodCase{"neat_generation0", "neat", 0}, MethodCase{"neat", "neat", 2}),
                          [](const auto& info) { return std::string(info.param.name); });
 
 // A version-1 file is the genetic algorithm's: it loads as "ga" with the same genomes and

@@ -26,7 +26,7 @@ public:
     bool restore(const nlohmann::json& state, std::string& reason) override;
     std::string description() const override;
 
-    int speciesCount() const;
+    int speciesCount() const override;
     // Mean over the genomes of their enabled connections plus their hidden nodes: the parts
     // that NEAT grows.
     double meanGenomeSize() const;
