@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Every evolution method from the command line: the run names it after "Evolution started!",
-# and a run saved and continued gives the uninterrupted run's CSV, column for column but the
-# wall time (a resume at generation 0 is in the unit tests: method_resume_test).
+# the CSV ends in its species and network size, and a run saved and continued gives the
+# uninterrupted run's CSV, column for column but the wall time (a resume at generation 0 is in the unit tests: method_resume_test).
 set -uo pipefail
 source "$(dirname "${BASH_SOURCE[0]}")/common.sh"
 
@@ -12,6 +12,14 @@ for method in ga cmaes openai-es neat; do
     method_line=$(grep -A1 -x 'Evolution started!' "$tmp/$method-straight.out" | sed -n 2p)
     [[ $method_line == "Method: $method ("*")." ]] ||
         fail "$method: no method's line right after 'Evolution started!': '$method_line'"
+    # The last two columns: the layered network's species and size (7 x 4 hidden neurons)
+    # every generation; NEAT's first generation is one species of 4-to-2 networks.
+    sizes=$(tail -n +2 "$tmp/$method-straight.csv" | cut -d, -f7-)
+    if [[ $method == neat ]]; then
+        [[ $(head -n 1 <<<"$sizes") == "1,8.000000" ]] || fail "neat: generation 1's species and size: $(head -n 1 <<<"$sizes")"
+    else
+        [[ $(sort -u <<<"$sizes") == "1,28.000000" ]] || fail "$method: species and sizes: $(sort -u <<<"$sizes" | tr '\n' ' ')"
+    fi
     for first in 1 2; do
         name=$method-$first
         run_batch "$name-a" "${common[@]}" --method "$method" --generations "$first" --csv "$tmp/$name-a.csv" \
