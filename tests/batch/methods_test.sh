@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Every evolution method from the command line: the run names it after "Evolution started!",
 # the CSV ends in its species and network size, and a run saved and continued gives the
-# uninterrupted run's CSV, column for column but the wall time (a resume at generation 0 is in the unit tests: method_resume_test).
+# uninterrupted run's CSV, column for column but the wall time (a resume at generation 0
+# is in the unit tests: method_resume_test).
 set -uo pipefail
 source "$(dirname "${BASH_SOURCE[0]}")/common.sh"
 
