@@ -81,10 +81,6 @@ NeatNetwork::NeatNetwork(const NeatGenome& genome, int inputs, int outputs)
         }
     }
 
-    // Steps by depth, as a layered network runs: the nodes of one depth do not wait for
-    // each other, so the processor overlaps their activations instead of running a chain
-    // of them one after another. Any topological order gives the same values.
-    std::stable_sort(order.begin(), order.end(), [&](int a, int b) { return columns[a] < columns[b]; });
     for (int node : order) {
         const NodeGene& gene = genome.nodes[node];
         if (gene.kind == NodeGene::INPUT || !needed[node])
