@@ -48,7 +48,7 @@ void chartDraw(benchmark::State& state, bool rebuild)
         history[g].median = static_cast<double>((g * 13) % 11) / 2.0;
     }
     modules::FitnessChart chart;
-    chart.sync(&history, history);
+    chart.sync(1, history);
     irr::video::IVideoDriver* driver = device->getVideoDriver();
     chart.draw(driver, font, screen); // the columns for the panel's width, once
 

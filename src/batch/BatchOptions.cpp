@@ -1,6 +1,7 @@
 #include "batch/BatchOptions.h"
 
 #include "batch/CommandLine.h"
+#include "core/Utf8.h"
 
 #include "evolution/InputCheck.h"
 #include "methods/MethodRegistry.h"
@@ -84,15 +85,6 @@ std::string methodNames(const char* separator)
 
 const char* const SELECTOR_NAMES[] = {"roulette", "tournament"};
 
-// Bytes as wide characters: anything outside ASCII fails the panel's check anyway.
-irr::core::stringw widen(const std::string& text)
-{
-    irr::core::stringw wide;
-    for (unsigned char c : text)
-        wide.append(static_cast<wchar_t>(c));
-    return wide;
-}
-
 bool isWholeNumber(const std::string& text)
 {
     if (text.empty())
@@ -120,9 +112,10 @@ std::string defaultText(const NumericOption& option)
 bool readNumeric(const NumericOption& option, const std::string& value, EvolutionParams& params,
                  std::string& error)
 {
-    const irr::core::stringw wide = widen(value);
+    // As the panel's text: anything outside ASCII fails the panel's check anyway.
+    const irr::core::stringw wide(fromUtf8(value).c_str());
     if (!strIsNumber(wide)) {
-        if (value.size() > 1 && value[0] == '-' && strIsNumber(widen(value.substr(1))))
+        if (value.size() > 1 && value[0] == '-' && strIsNumber(fromUtf8(value.substr(1)).c_str()))
             error = std::string("Error: ") + option.name + " must not be negative (got '" + value + "')";
         else
             error = std::string("Error: ") + option.name + " needs a number of digits and '.', got '" + value + "'";

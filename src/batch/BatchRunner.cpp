@@ -3,6 +3,7 @@
 #include "batch/StopSignals.h"
 
 #include "core/Engine.h"
+#include "core/Utf8.h"
 #include "evolution/Evolver.h"
 #include "evolution/PopulationFile.h"
 #include "evolution/RunLimits.h"
@@ -30,15 +31,6 @@ volatile std::sig_atomic_t stopRequested = 0;
 void onStopSignal(int)
 {
     BatchRunner::requestStop();
-}
-
-// The screen log's text is ASCII (words, digits, "inf", "nan"); anything else shows as '?'.
-std::string narrow(const wchar_t* text)
-{
-    std::string result;
-    for (; text && *text; ++text)
-        result += (*text > 0 && *text < 0x80) ? static_cast<char>(*text) : '?';
-    return result;
 }
 
 // Everything the run has brought up, released on every way out.
@@ -186,7 +178,7 @@ int BatchRunner::run(std::FILE* out, std::FILE* err, bool showProgress)
 
     const std::wstring refusal = checkRunLimits(params);
     if (!refusal.empty()) {
-        std::fprintf(err, "%s\n", narrow(refusal.c_str()).c_str());
+        std::fprintf(err, "%s\n", toUtf8(refusal.c_str()).c_str());
         return EXIT_FAILED;
     }
 
@@ -245,8 +237,8 @@ int BatchRunner::run(std::FILE* out, std::FILE* err, bool showProgress)
         startEvolution(params, *engine.world);
     }
     // "Evolution started!" and the method's line.
-    std::fprintf(out, "%s\n%s\n", narrow(engine.screenLog->lines[1]->getText()).c_str(),
-                 narrow(engine.screenLog->lines[0]->getText()).c_str());
+    std::fprintf(out, "%s\n%s\n", toUtf8(engine.screenLog->lines[1]->getText()).c_str(),
+                 toUtf8(engine.screenLog->lines[0]->getText()).c_str());
     std::fflush(out);
 
     runStart = std::chrono::steady_clock::now();
@@ -295,7 +287,7 @@ int BatchRunner::run(std::FILE* out, std::FILE* err, bool showProgress)
             ++finished;
 
             clearProgress(err);
-            std::fprintf(out, "%s\n", narrow(engine.screenLog->lines[0]->getText()).c_str());
+            std::fprintf(out, "%s\n", toUtf8(engine.screenLog->lines[0]->getText()).c_str());
             std::fflush(out);
             if (resources.csv && !writeCsv(resources.csv, csvRow(summary))) {
                 reportCsvError(err, options.csvPath);

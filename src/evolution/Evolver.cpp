@@ -7,9 +7,17 @@
 #include "vehicle/Vehicle.h"
 #include "world/World.h"
 
+#include <atomic>
+#include <memory>
 #include <utility>
 
 namespace modules {
+
+std::uint64_t newRunId()
+{
+    static std::atomic<std::uint64_t> lastRunId{0};
+    return ++lastRunId;
+}
 
 Evolver::Evolver(std::unique_ptr<EvolutionMethod> method)
     : method(std::move(method))
@@ -94,8 +102,10 @@ bool resumeEvolution(const SavedRun& run, const EvolutionParams& params, World& 
     placeGeneration(world);
     // In the uninterrupted run the step that bred this generation ends with the animation
     // pass: it sets the new vehicles' transforms and starts their collision response from
-    // where they stand. Their first moves depend on it.
-    engine.animateScene(animationTimeMs);
+    // where they stand. Their first moves depend on it. The first generation was bred by no
+    // step: its vehicles meet their first animation pass after their first move.
+    if (run.generation > 0)
+        engine.animateScene(animationTimeMs);
     return true;
 }
 

@@ -11,11 +11,15 @@
 
 #include <memory>
 #include <string>
+#include <cstdint>
 #include <vector>
 
 namespace modules {
 
 class World;
+
+// A number no other run of this process has had or will have (the first is 1).
+std::uint64_t newRunId();
 
 // One evolution run in the arena: the method that proposes the brains, what the run has
 // done so far and what it started from. The arena only asks the method for brains and tells
@@ -36,6 +40,9 @@ public:
     // method's state (unchanged while a generation runs) and the history, it is the run at
     // its last generation boundary.
     RandomState boundaryState{};
+    // Tells this run from every other: a run started after Stop may live at the stopped
+    // one's address, and its history may begin like the stopped one's.
+    std::uint64_t runId = newRunId();
 };
 
 // The first log line after "Evolution started!": "Method: NAME (DESCRIPTION)."

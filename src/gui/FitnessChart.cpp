@@ -1,5 +1,7 @@
 #include "gui/FitnessChart.h"
 
+#include "gui/SidePanel.h"
+
 #include <algorithm>
 #include <cmath>
 #include <cstring>
@@ -11,7 +13,6 @@ namespace modules {
 
 namespace {
 
-constexpr s32 MARGIN = 10;       // from the screen's edges, as the windows and the log keep
 constexpr s32 PAD = 6;           // inside the panel
 constexpr s32 SWATCH = 14;       // a legend entry's line
 constexpr s32 TICK = 3;          // half a lone generation's mark
@@ -30,11 +31,6 @@ core::stringw label(double value)
     wchar_t text[32];
     std::swprintf(text, 32, L"%g", value);
     return core::stringw(text);
-}
-
-s32 textWidth(gui::IGUIFont* font, const wchar_t* text)
-{
-    return static_cast<s32>(font->getDimension(text).Width);
 }
 
 s32 lineHeight(gui::IGUIFont* font)
@@ -84,7 +80,7 @@ FitnessChart::FitnessChart()
 {
 }
 
-void FitnessChart::sync(const void* newRun, const std::vector<GenerationFitness>& history)
+void FitnessChart::sync(std::uint64_t newRun, const std::vector<GenerationFitness>& history)
 {
     const bool continued = newRun == run && history.size() >= copy.size()
         && (copy.empty() || (sameBits(history.front(), copy.front()) && sameBits(history[copy.size() - 1], copy.back())));
@@ -104,11 +100,7 @@ void FitnessChart::sync(const void* newRun, const std::vector<GenerationFitness>
 
 core::recti FitnessChart::panelArea(const core::dimension2du& screen)
 {
-    const s32 w = static_cast<s32>(screen.Width);
-    const s32 h = static_cast<s32>(screen.Height);
-    const s32 width = std::clamp(w * 3 / 10, 220, 480);
-    const s32 height = std::clamp(h * 3 / 10, 170, 300);
-    return core::recti(w - MARGIN - width, MARGIN, w - MARGIN, MARGIN + height);
+    return sidePanelArea(screen, ESPC_TOP_RIGHT);
 }
 
 core::recti FitnessChart::plotArea(const core::recti& panel, gui::IGUIFont* font, const ChartScale& scale,

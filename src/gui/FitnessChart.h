@@ -5,6 +5,7 @@
 
 #include <irrlicht.h>
 
+#include <cstdint>
 #include <vector>
 
 namespace modules {
@@ -24,9 +25,10 @@ public:
 
     FitnessChart();
 
-    // Takes the new generations of `run`'s history; a different run (or a history that is
-    // no continuation of the copy, as after a load) replaces the copy. O(1) when nothing changed.
-    void sync(const void* run, const std::vector<GenerationFitness>& history);
+    // Takes the new generations of the history of the run numbered `runId` (Evolver::runId);
+    // a different run (or a history that is no continuation of the copy, as after a load)
+    // replaces the copy. O(1) when nothing changed.
+    void sync(std::uint64_t runId, const std::vector<GenerationFitness>& history);
     // True once a run has been seen: the chart stays until the next run replaces it.
     bool hasRun() const { return runSeen; }
     const std::vector<GenerationFitness>& history() const { return copy; }
@@ -47,7 +49,7 @@ public:
 private:
     void buildLines(const irr::core::recti& plot, const ChartScale& scale);
 
-    const void* run = nullptr;
+    std::uint64_t run = 0;
     bool runSeen = false;
     std::vector<GenerationFitness> copy;
     FitnessColumns columns;

@@ -83,6 +83,7 @@ GUI::GUI(World* world, CameraController* cameraController)
     fastModeWindow->setVisible(false);
     runWindow->setVisible(false);
     updateGuiContents();
+    showTimeState();
 }
 
 GUI::~GUI() = default;
@@ -100,6 +101,8 @@ bool GUI::lookUpElements()
         && (cameraWindow = window(IDs::CAMERA_WINDOW))
         && (fastModeWindow = window(IDs::FAST_MODE_WINDOW))
         && (runWindow = window(IDs::RUN_WINDOW))
+        && (pauseButton = lookUp<gui::IGUIButton>(IDs::PAUSE_BUTTON, gui::EGUIET_BUTTON, "button", error))
+        && (speedText = lookUp<gui::IGUIStaticText>(IDs::SPEED_TEXT, gui::EGUIET_STATIC_TEXT, "static text", error))
         && (generationTimeEdit = edit(IDs::GENERATION_TIME_EDIT))
         && (itemCountEdit = edit(IDs::ITEM_COUNT_EDIT))
         && (populationSizeEdit = edit(IDs::POPULATION_SIZE_EDIT))
@@ -143,6 +146,9 @@ bool GUI::isUsable(const gui::IGUIElement* element)
 
 void GUI::showSetupPanel()
 {
+    // The next run starts in motion.
+    engine.timeControl.setPaused(false);
+    showTimeState();
     setupWindow->setVisible(true);
     cameraWindow->setVisible(false);
     runWindow->setVisible(false);

@@ -33,7 +33,9 @@ struct GUIElementIDs {
         FAST_MODE_BUTTON = 401,
         STOP_BUTTON = 402,
         CHART_BUTTON = 403,
-        SAVE_POPULATION_BUTTON = 404
+        SAVE_POPULATION_BUTTON = 404,
+        PAUSE_BUTTON = 405,
+        SPEED_TEXT = 406
     };
 
     // Depth-first, parent before children: the first element with `id` in the tree below

@@ -1,6 +1,7 @@
 #include "gui/GUI.h"
 
 #include "core/Engine.h"
+#include "core/Utf8.h"
 #include "evolution/Evolver.h"
 #include "gui/CameraController.h"
 #include "gui/GUIElementIDs.h"
@@ -18,6 +19,8 @@ bool GUI::OnEvent(const SEvent& event)
         engine.device->closeDevice();
         return true;
     }
+    if (onViewEvent(event))
+        return true;
     if (event.EventType == EET_KEY_INPUT_EVENT && event.KeyInput.Key == KEY_F2) {
         if (event.KeyInput.PressedDown)
             toggleCharts();
@@ -47,11 +50,7 @@ bool GUI::OnEvent(const SEvent& event)
         break;
     case gui::EGET_FILE_SELECTED:
         if (caller && caller->getType() == gui::EGUIET_FILE_OPEN_DIALOG) {
-            const wchar_t* name = static_cast<gui::IGUIFileOpenDialog*>(caller)->getFileName();
-            std::string path;
-            for (; name && *name; ++name)
-                path += static_cast<char>(*name & 0xFF);
-            loadPopulation(path);
+            loadPopulation(toUtf8(static_cast<gui::IGUIFileOpenDialog*>(caller)->getFileName()));
         }
         break;
     case gui::EGET_BUTTON_CLICKED:
@@ -94,6 +93,9 @@ void GUI::onButtonClicked(s32 id)
     case GUIElementIDs::FAST_MODE_BUTTON:
         showFastPanel();
         engine.fastMode = true;
+        break;
+    case GUIElementIDs::PAUSE_BUTTON:
+        togglePause();
         break;
     case GUIElementIDs::CHART_BUTTON:
         toggleCharts();

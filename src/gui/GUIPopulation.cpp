@@ -1,6 +1,7 @@
 #include "gui/GUI.h"
 
 #include "core/Engine.h"
+#include "core/Utf8.h"
 #include "evolution/Evolver.h"
 #include "evolution/RunLimits.h"
 #include "gui/ScreenLog.h"
@@ -19,21 +20,13 @@ namespace modules {
 
 namespace {
 
-// The log's font holds ASCII; a path's other bytes show as the font's fallback.
-core::stringw widen(const std::string& text)
-{
-    core::stringw wide;
-    for (unsigned char c : text)
-        wide.append(static_cast<wchar_t>(c));
-    return wide;
-}
-
-// On the log and on standard output, where a script driving the window can read it.
+// On the log and on standard output, where a script driving the window can read it. The
+// log's font holds ASCII; a path's other characters show as the font's fallback.
 void report(const std::string& line)
 {
     std::puts(line.c_str());
     std::fflush(stdout);
-    engine.screenLog->writeLine(widen(line).c_str());
+    engine.screenLog->writeLine(fromUtf8(line).c_str());
 }
 
 } // namespace
@@ -130,7 +123,7 @@ void GUI::startRun()
     }
     if (loadedRun && params.method != loadedRun->params.method) {
         const std::string line = "Cannot start: the loaded population needs the method " + loadedRun->params.method + ".";
-        engine.screenLog->writeLine(widen(line).c_str());
+        engine.screenLog->writeLine(fromUtf8(line).c_str());
         return;
     }
     const std::wstring refusal = checkRunLimits(params);

@@ -1,6 +1,7 @@
 #include "gui/NetworkView.h"
 
 #include "brain/Brain.h"
+#include "gui/SidePanel.h"
 
 #include <algorithm>
 #include <cmath>
@@ -13,13 +14,7 @@ namespace modules {
 
 namespace {
 
-constexpr s32 MARGIN = 10;
 constexpr s32 PAD = 6;
-
-s32 textWidth(gui::IGUIFont* font, const wchar_t* text)
-{
-    return static_cast<s32>(font->getDimension(text).Width);
-}
 
 // Weak weights fade towards black; the strongest of the network shows its full colour.
 video::SColor weightColour(float weight, float strongest)
@@ -43,11 +38,7 @@ video::SColor activationColour(float activation)
 
 core::recti NetworkView::panelArea(const core::dimension2du& screen)
 {
-    const s32 w = static_cast<s32>(screen.Width);
-    const s32 h = static_cast<s32>(screen.Height);
-    const s32 width = std::clamp(w * 3 / 10, 220, 480);
-    const s32 height = std::clamp(h * 3 / 10, 170, 300);
-    return core::recti(w - MARGIN - width, h - MARGIN - height, w - MARGIN, h - MARGIN);
+    return sidePanelArea(screen, ESPC_BOTTOM_RIGHT);
 }
 
 void NetworkView::draw(video::IVideoDriver* driver, gui::IGUIFont* font, const core::dimension2du& screen,

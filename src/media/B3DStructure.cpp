@@ -26,11 +26,11 @@ public:
             return std::string(); // not a B3D file: the loader refuses it itself
         const std::size_t end = chunkEnd(0, size);
         if (end == 0)
-            return std::string();
+            return error;
         for (std::size_t pos = HEADER + 4; pos < end;) {
             const std::size_t childEnd = chunkEnd(pos, end);
             if (childEnd == 0)
-                break;
+                return error;
             const std::size_t body = pos + HEADER;
             if (tagIs(pos, "TEXS") && brushChunkSeen)
                 return fail("a TEXS chunk after a BRUS chunk", pos);
@@ -62,14 +62,31 @@ private:
         return value;
     }
 
-    // The end of the chunk whose header is at `pos`, or 0 when it does not lie within `parentEnd`.
-    std::size_t chunkEnd(std::size_t pos, std::size_t parentEnd) const
+    // The tag for a message: garbage bytes are not printed.
+    std::string tagAt(std::size_t pos) const
     {
-        if (parentEnd - pos < HEADER)
+        for (std::size_t i = pos; i < pos + 4; ++i)
+            if (data[i] < 0x20 || data[i] > 0x7E)
+                return "a chunk";
+        return "a " + std::string(reinterpret_cast<const char*>(data + pos), 4) + " chunk";
+    }
+
+    // The end of the chunk whose header is at `pos`, or 0 (and the error) when it does not lie
+    // within `parentEnd`. The loader would follow such a chunk's size wherever it points and
+    // read its fields from beyond it (a TRIS chunk of size -4 still has its brush read), so
+    // the file is refused rather than only the walk stopped.
+    std::size_t chunkEnd(std::size_t pos, std::size_t parentEnd)
+    {
+        const char* parent = pos == 0 ? "the file" : "its parent";
+        if (parentEnd - pos < HEADER) {
+            fail(std::string("a chunk header cut short by the end of ") + parent, pos);
             return 0;
+        }
         const std::int32_t length = intAt(pos + 4);
-        if (length < 0 || static_cast<std::size_t>(length) > parentEnd - pos - HEADER)
+        if (length < 0 || static_cast<std::size_t>(length) > parentEnd - pos - HEADER) {
+            fail(tagAt(pos) + " of size " + std::to_string(length) + " that does not fit " + parent, pos);
             return 0;
+        }
         return pos + HEADER + static_cast<std::size_t>(length);
     }
 
@@ -115,16 +132,18 @@ private:
     // name, position, scale, rotation, then child chunks (NODE, MESH, BONE, KEYS, ANIM).
     bool node(std::size_t pos, std::size_t end)
     {
+        const std::size_t start = pos - HEADER;
         const void* zero = std::memchr(data + pos, 0, end - pos);
-        if (!zero)
-            return true;
-        pos = static_cast<std::size_t>(static_cast<const unsigned char*>(zero) - data) + 1;
-        if (end - pos < 40)
-            return true;
+        if (zero)
+            pos = static_cast<std::size_t>(static_cast<const unsigned char*>(zero) - data) + 1;
+        if (!zero || end - pos < 40) {
+            fail("a NODE chunk too short for its name and transform", start);
+            return false;
+        }
         for (pos += 40; pos < end;) {
             const std::size_t childEnd = chunkEnd(pos, end);
             if (childEnd == 0)
-                break;
+                return false;
             if (tagIs(pos, "NODE") && !node(pos + HEADER, childEnd))
                 return false;
             if (tagIs(pos, "MESH") && !mesh(pos + HEADER, childEnd))
@@ -134,18 +153,25 @@ private:
         return true;
     }
 
-    // brush id, then VRTS and TRIS chunks; each TRIS starts with its brush id.
+    // brush id, then VRTS and TRIS chunks; each TRIS starts with its brush id. The loader
+    // reads a brush id even where its chunk has no room for one.
     bool mesh(std::size_t pos, std::size_t end)
     {
-        if (end - pos < 4)
-            return true;
+        if (end - pos < 4) {
+            fail("a MESH chunk without its brush", pos - HEADER);
+            return false;
+        }
         if (!brushIndex(pos))
             return false;
         for (pos += 4; pos < end;) {
             const std::size_t childEnd = chunkEnd(pos, end);
             if (childEnd == 0)
-                break;
-            if (tagIs(pos, "TRIS") && childEnd - pos >= HEADER + 4 && !brushIndex(pos + HEADER))
+                return false;
+            if (tagIs(pos, "TRIS") && childEnd - pos < HEADER + 4) {
+                fail("a TRIS chunk without its brush", pos);
+                return false;
+            }
+            if (tagIs(pos, "TRIS") && !brushIndex(pos + HEADER))
                 return false;
             pos = childEnd;
         }

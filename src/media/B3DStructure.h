@@ -15,7 +15,9 @@ namespace modules {
 //  - A MESH or TRIS brush index other than -1 that names no brush read before it: the
 //    loader reads past its material list (often still inside the list's spare room).
 //  - A BRUS chunk whose records do not fill it: its brushes cannot be counted.
-// Chunks the walk cannot follow (sizes past their parent) are left to the loader.
+//  - A chunk whose size does not fit its parent (negative, or past the parent's end), and a
+//    NODE, MESH or TRIS chunk too short for the fields before its children: the loader reads
+//    on beyond the chunk, and what it reads there (a brush index, say) is hidden from a walk.
 // Returns an empty text for a file without these faults, else a short reason ("... at byte N").
 std::string checkB3DStructure(const unsigned char* data, std::size_t size);
 

@@ -165,8 +165,10 @@ bool GeneticAlgorithm::restore(const nlohmann::json& state, std::string& reason)
                 return false;
             }
             const double value = gene.get<double>();
-            if (!std::isfinite(value) || !std::isfinite(static_cast<float>(value))) {
-                reason = name + " is not a finite number (too large for a float)";
+            // A mutation can carry a gene past the largest float, never to a value that is not
+            // a number: such genes are part of a run that can be reached, and saved.
+            if (std::isnan(value) || (std::isfinite(value) && !std::isfinite(static_cast<float>(value)))) {
+                reason = name + " is not a number a gene can hold";
                 return false;
             }
             values[g] = static_cast<float>(value);

@@ -45,6 +45,6 @@ for dir in "$tmp"/cases/damaged/*/; do
     grep -q '^Generation ' "$tmp/$name.out" && fail "$name: ran a generation"
     damaged=$((damaged + 1))
 done
-((damaged == 12)) || fail "$damaged damaged cases, expected 12"
+((damaged == 13)) || fail "$damaged damaged cases, expected 13"
 
 finish

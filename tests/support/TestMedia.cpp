@@ -261,6 +261,13 @@ std::vector<MediaCase> damagedMediaCases(const std::string& mediaDir)
     Chunk brushPast("BB3D");
     brushPast.i(1).add(brushes({-1, -1, -1, -1, -1, -1, -1})).add(triangleNode(9));
 
+    // The same triangle list with its size set to -4: the loader still reads its brush, and
+    // a walk that stops at the size never sees it.
+    Bytes brushHidden = brushPast.bytes();
+    const std::size_t tris = text(brushHidden).find("TRIS");
+    for (std::size_t k = 0; k < 4; ++k)
+        brushHidden[tris + 4 + k] = static_cast<std::uint8_t>(static_cast<std::uint32_t>(-4) >> (8 * k));
+
     // Two triangles whose corners differ by one float step (above the engine's rounding
     // error at 100): the octree's middle is a corner, and it splits them forever.
     Chunk tinyVertices("VRTS");
@@ -291,6 +298,7 @@ std::vector<MediaCase> damagedMediaCases(const std::string& mediaDir)
         {"gui_item_count_float", "gui.xml", bytesOf(asFloat), "the combo box's ItemCount stored as a float"},
         {"vehicle_texs_brus_texs", "vehicle.b3d", texsBrusTexs.bytes(), "TEXS, BRUS, then a second TEXS"},
         {"vehicle_brush_past_end", "vehicle.b3d", brushPast.bytes(), "a triangle list naming brush 9 of 7"},
+        {"vehicle_brush_hidden", "vehicle.b3d", brushHidden, "a triangle list of size -4 naming brush 9 of 7"},
         {"walls_tiny_triangles", "walls.b3d", tinyWalls.bytes(), "walls whose octree splits forever"},
         {"walls_huge_chunk", "walls.b3d", hugeChunk, "a chunk size far past the end of the file"},
         {"walls_cut", "walls.b3d", firstHalf(walls), "walls.b3d cut in half"},

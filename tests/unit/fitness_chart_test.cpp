@@ -20,6 +20,8 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdlib>
+#include <new>
+#include <utility>
 #include <vector>
 
 using modules::ChartScale;
@@ -262,6 +264,35 @@ TEST_F(ChartPanels, AReplacedHistoryReplacesTheChartsCopy)
     ASSERT_EQ(engine.fitnessChart->history().size(), 50u);
     EXPECT_EQ(engine.fitnessChart->history().front().best, 100.0f);
     EXPECT_EQ(engine.fitnessChart->reduction().highest(), 149.0f);
+}
+
+// After Stop, a new or loaded run may be built where the stopped one lived, and its history
+// may begin and reach the old length with the same values (seen: a loaded 0 3 5 4 0 6 7
+// drawn as 0 1 2 1 0 6 7 after a stopped 0 1 2 1 0): the chart shows the new run alone.
+TEST_F(ChartPanels, ARunInTheStoppedRunsPlaceShowsOnlyItsOwnGenerations)
+{
+    click(GUIElementIDs::START_BUTTON);
+    runGenerations(5);
+    modules::Evolver* const place = engine.world->evolver;
+    const std::vector<GenerationFitness> stopped = place->history;
+    std::vector<GenerationFitness> loaded(7);
+    for (std::size_t i = 0; i < loaded.size(); ++i)
+        loaded[i].best = 1.0e6f + static_cast<float>(i); // beyond any best of the stopped run
+    loaded.front() = stopped.front();
+    loaded[stopped.size() - 1] = stopped.back();
+
+    // Stop, then a new run at the same address, made certain rather than left to the heap.
+    modules::Evolver next(std::move(place->method));
+    next.populationSize = place->populationSize;
+    next.history = loaded;
+    place->~Evolver();
+    new (place) modules::Evolver(std::move(next));
+    engine.drawFrame();
+
+    ASSERT_EQ(engine.fitnessChart->history().size(), loaded.size());
+    for (std::size_t i = 0; i < loaded.size(); ++i)
+        EXPECT_EQ(engine.fitnessChart->history()[i].best, loaded[i].best) << "generation " << i + 1;
+    EXPECT_EQ(engine.fitnessChart->reduction().highest(), loaded.back().best);
 }
 
 TEST_F(ChartPanels, ChartButtonAndF2ToggleBothPanels)
