@@ -143,7 +143,8 @@ void CmaEsStrategy::tell(const std::vector<double>& costs)
     const std::vector<int> order = rankOrder(costs);
 
     // Recombination: the weighted mean step, in y and in z.
-    Eigen::VectorXd yw = Eigen::VectorXd::Zero(n), zw = Eigen::VectorXd::Zero(n);
+    yw.setZero(n);
+    zw.setZero(n);
     for (int i = 0; i < mu; ++i) {
         yw += weights[i] * Y.col(order[i]);
         zw += weights[i] * Z.col(order[i]);
@@ -179,7 +180,7 @@ void CmaEsStrategy::tell(const std::vector<double>& costs)
         // Exactly symmetric, from the upper triangle.
         C.triangularView<Eigen::StrictlyLower>() = C.transpose();
     } else {
-        Eigen::VectorXd rankMu = Eigen::VectorXd::Zero(n);
+        rankMu.setZero(n);
         for (int i = 0; i < mu; ++i)
             rankMu += weights[i] * Y.col(order[i]).cwiseAbs2();
         diagC = (1.0 + c1 * deltaH - c1 - cmu) * diagC + c1 * pc.cwiseAbs2() + cmu * rankMu;

@@ -9,8 +9,9 @@ namespace modules {
 
 // The evolution methods' own generator, apart from the C library's rand() that the arena
 // draws from, so that a method's draws never shift the arena's. xoshiro256** seeded through
-// splitmix64; Gaussians by Marsaglia's polar method written here, because the standard
-// library's distributions give different numbers on different standard libraries.
+// splitmix64; Gaussians by the ziggurat method of Marsaglia & Tsang (2000) written here,
+// because the standard library's distributions give different numbers on different
+// standard libraries.
 class MethodRandom {
 public:
     explicit MethodRandom(std::uint64_t seed = 0);
@@ -20,7 +21,7 @@ public:
     double uniform();
     // Uniform integer in [0, n), n > 0, without modulo bias.
     std::uint64_t below(std::uint64_t n);
-    // Standard normal.
+    // Standard normal, exact up to the tables' double precision; one 64-bit draw for most.
     double gaussian();
 
     nlohmann::json state() const;
@@ -29,8 +30,6 @@ public:
 
 private:
     std::uint64_t s[4];
-    bool hasSpare = false;
-    double spare = 0.0;
 };
 
 } // namespace modules
