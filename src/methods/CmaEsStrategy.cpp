@@ -120,9 +120,7 @@ CmaEsStrategy::CmaEsStrategy(const std::vector<double>& initialMean, double sigm
 const Eigen::MatrixXd& CmaEsStrategy::ask(MethodRandom& random)
 {
     Z.resize(n, lambda);
-    for (int k = 0; k < lambda; ++k)
-        for (int i = 0; i < n; ++i)
-            Z(i, k) = random.gaussian();
+    random.gaussians(Z.data(), static_cast<std::size_t>(Z.size())); // column by column
     if (variant == Covariance::FULL)
         Y.noalias() = B * (D.asDiagonal() * Z);
     else

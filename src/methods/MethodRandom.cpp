@@ -98,12 +98,14 @@ std::uint64_t MethodRandom::below(std::uint64_t n)
     return value % n;
 }
 
-double MethodRandom::gaussian()
+namespace {
+
+// One Gaussian from the ziggurat; here so that next() and uniform() inline.
+inline double zigguratGaussian(MethodRandom& random, const Ziggurat& z)
 {
-    const Ziggurat& z = ziggurat();
     for (;;) {
         // Low 8 bits: the layer; bit 8: the sign; top 53 bits: the place along the layer.
-        const std::uint64_t bits = next();
+        const std::uint64_t bits = random.next();
         const int layer = static_cast<int>(bits & (ZIGGURAT_LAYERS - 1));
         const double sign = (bits & ZIGGURAT_LAYERS) ? -1.0 : 1.0;
         const std::uint64_t along = bits >> 11;
@@ -111,19 +113,33 @@ double MethodRandom::gaussian()
         if (along < z.inner[layer])
             return sign * x; // under the layer above: inside the curve
         if (layer == 0) {
-            // Beyond r: the tail, by Marsaglia's (1964) method. 1 - uniform() is in (0, 1].
+            // Beyond R: the tail, by Marsaglia's (1964) method. 1 - uniform() is in (0, 1].
             double t, y;
             do {
-                t = -std::log(1.0 - uniform()) / ZIGGURAT_R;
-                y = -std::log(1.0 - uniform());
+                t = -std::log(1.0 - random.uniform()) / ZIGGURAT_R;
+                y = -std::log(1.0 - random.uniform());
             } while (y + y <= t * t);
             return sign * (ZIGGURAT_R + t);
         }
         // The wedge between the layer's inner and outer edge: accept under the curve.
-        const double y = z.bottom[layer] + uniform() * (z.bottom[layer + 1] - z.bottom[layer]);
+        const double y = z.bottom[layer] + random.uniform() * (z.bottom[layer + 1] - z.bottom[layer]);
         if (y < std::exp(-0.5 * x * x))
             return sign * x;
     }
+}
+
+} // namespace
+
+double MethodRandom::gaussian()
+{
+    return zigguratGaussian(*this, ziggurat());
+}
+
+void MethodRandom::gaussians(double* out, std::size_t count)
+{
+    const Ziggurat& z = ziggurat();
+    for (std::size_t i = 0; i < count; ++i)
+        out[i] = zigguratGaussian(*this, z);
 }
 
 nlohmann::json MethodRandom::state() const

@@ -2,6 +2,7 @@
 
 #include <nlohmann/json.hpp>
 
+#include <cstddef>
 #include <cstdint>
 #include <string>
 
@@ -23,6 +24,9 @@ public:
     std::uint64_t below(std::uint64_t n);
     // Standard normal, exact up to the tables' double precision; one 64-bit draw for most.
     double gaussian();
+    // `count` Gaussians into out[0..count), the same numbers as as many gaussian() calls,
+    // in one loop that keeps the tables at hand.
+    void gaussians(double* out, std::size_t count);
 
     nlohmann::json state() const;
     // False with a reason for a state this generator cannot be in (e.g. all zeros).
