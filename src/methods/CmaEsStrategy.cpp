@@ -120,9 +120,7 @@ CmaEsStrategy::CmaEsStrategy(const std::vector<double>& initialMean, double sigm
 const Eigen::MatrixXd& CmaEsStrategy::ask(MethodRandom& random)
 {
     Z.resize(n, lambda);
-    for (int k = 0; k < lambda; ++k)
-        for (int i = 0; i < n; ++i)
-            Z(i, k) = random.gaussian();
+    random.gaussians(Z.data(), static_cast<std::size_t>(Z.size())); // column by column
     if (variant == Covariance::FULL)
         Y.noalias() = B * (D.asDiagonal() * Z);
     else
@@ -143,7 +141,8 @@ void CmaEsStrategy::tell(const std::vector<double>& costs)
     const std::vector<int> order = rankOrder(costs);
 
     // Recombination: the weighted mean step, in y and in z.
-    Eigen::VectorXd yw = Eigen::VectorXd::Zero(n), zw = Eigen::VectorXd::Zero(n);
+    yw.setZero(n);
+    zw.setZero(n);
     for (int i = 0; i < mu; ++i) {
         yw += weights[i] * Y.col(order[i]);
         zw += weights[i] * Z.col(order[i]);
@@ -179,7 +178,7 @@ void CmaEsStrategy::tell(const std::vector<double>& costs)
         // Exactly symmetric, from the upper triangle.
         C.triangularView<Eigen::StrictlyLower>() = C.transpose();
     } else {
-        Eigen::VectorXd rankMu = Eigen::VectorXd::Zero(n);
+        rankMu.setZero(n);
         for (int i = 0; i < mu; ++i)
             rankMu += weights[i] * Y.col(order[i]).cwiseAbs2();
         diagC = (1.0 + c1 * deltaH - c1 - cmu) * diagC + c1 * pc.cwiseAbs2() + cmu * rankMu;

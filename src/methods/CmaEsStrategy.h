@@ -66,6 +66,8 @@ private:
 
     // The last ask(): z ~ N(0, I), y = B D z, x = m + sigma y, one column each.
     Eigen::MatrixXd Z, Y, X;
+    // tell()'s working space, kept to spare allocations each generation.
+    Eigen::VectorXd yw, zw, rankMu;
     bool asked = false;
 };
 

@@ -39,9 +39,7 @@ OpenAiEsStrategy::OpenAiEsStrategy(const std::vector<double>& initialMean, doubl
 const Eigen::MatrixXd& OpenAiEsStrategy::ask(MethodRandom& random)
 {
     E.resize(n, pairs);
-    for (int k = 0; k < pairs; ++k)
-        for (int i = 0; i < n; ++i)
-            E(i, k) = random.gaussian();
+    random.gaussians(E.data(), static_cast<std::size_t>(E.size())); // column by column
     X.resize(n, lambda);
     for (int k = 0; k < pairs; ++k) {
         X.col(2 * k) = theta + sigma * E.col(k);

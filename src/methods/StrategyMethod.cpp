@@ -38,7 +38,7 @@ std::vector<std::unique_ptr<Brain>> StrategyMethod::ask()
     const Eigen::MatrixXd& x = *candidates;
     std::vector<std::unique_ptr<Brain>> brains;
     brains.reserve(x.cols());
-    std::vector<float> genome(x.rows());
+    genome.resize(x.rows());
     for (Eigen::Index k = 0; k < x.cols(); ++k) {
         for (Eigen::Index i = 0; i < x.rows(); ++i)
             genome[i] = toGene(x(i, k));

@@ -39,6 +39,7 @@ private:
     MethodRandom randomBeforeAsk;
     bool asked = false;
     const Eigen::MatrixXd* candidates = nullptr;
+    std::vector<float> genome; // one candidate in floats, kept to spare an allocation per ask
 };
 
 } // namespace modules

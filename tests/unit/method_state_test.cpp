@@ -173,7 +173,7 @@ TEST(MethodStateTest, StatesThatDoNotFitAreRefusedAndChangeNothing)
 TEST(MethodRandomTest, StateRoundTripsThroughTextAndAllZerosIsRefused)
 {
     modules::MethodRandom random(2026);
-    for (int i = 0; i < 7; ++i) // odd: a spare Gaussian is waiting
+    for (int i = 0; i < 7; ++i)
         random.gaussian();
     const std::string text = random.state().dump();
     modules::MethodRandom copy(1);
@@ -189,6 +189,41 @@ TEST(MethodRandomTest, StateRoundTripsThroughTextAndAllZerosIsRefused)
     EXPECT_FALSE(copy.restore(zero, reason));
     EXPECT_NE(reason.find("zero"), std::string::npos) << reason;
     EXPECT_EQ(copy.state(), before);
+}
+
+// A million draws against the normal distribution: mean, variance, and a chi-square over 34
+// bins of width 0.25 from -4 to 4 plus both tails, with the bin chances from erfc. A wrong
+// layer table, a lost tail or a lost sign moves them far past these bounds (about 5 standard
+// deviations, so a sound sampler with any seed passes).
+TEST(MethodRandomTest, GaussiansFollowTheNormalDistribution)
+{
+    constexpr int DRAWS = 1000000;
+    constexpr int BINS = 34;
+    const auto below = [](double a) { return 0.5 * std::erfc(-a / std::sqrt(2.0)); };
+    const auto binOf = [](double x) { return x < -4.0 ? 0 : x >= 4.0 ? BINS - 1 : 1 + static_cast<int>((x + 4.0) * 4.0); };
+    modules::MethodRandom random(20260);
+    std::vector<long> count(BINS, 0);
+    double sum = 0.0, squares = 0.0;
+    for (int i = 0; i < DRAWS; ++i) {
+        const double x = random.gaussian();
+        ASSERT_TRUE(std::isfinite(x));
+        sum += x;
+        squares += x * x;
+        ++count[binOf(x)];
+    }
+    const double mean = sum / DRAWS;
+    const double variance = squares / DRAWS - mean * mean;
+    EXPECT_NEAR(mean, 0.0, 5.0 / std::sqrt(DRAWS));
+    EXPECT_NEAR(variance, 1.0, 5.0 * std::sqrt(2.0 / DRAWS));
+    double chiSquare = 0.0;
+    for (int b = 0; b < BINS; ++b) {
+        const double low = b == 0 ? -HUGE_VAL : -4.0 + (b - 1) * 0.25;
+        const double high = b == BINS - 1 ? HUGE_VAL : -4.0 + b * 0.25;
+        const double expected = DRAWS * (below(high) - below(low));
+        chiSquare += (count[b] - expected) * (count[b] - expected) / expected;
+    }
+    // 33 degrees of freedom: mean 33, standard deviation 8.1.
+    EXPECT_LT(chiSquare, 80.0) << "tails " << count[0] << " and " << count[BINS - 1];
 }
 
 } // namespace
