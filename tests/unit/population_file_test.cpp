@@ -436,6 +436,11 @@ const BadFileCase BAD_FILES[] = {
      "one entry for each of the 3 finished generations"},
     {"noGenomes", [](const std::string& good) { return replaced(good, "\"genomes\"", "\"genome\""); },
      "has no \"genomes\""},
+    {"noSpecies", [](const std::string& good) { return replaced(good, "\"species\": 1", "\"species\": 0"); },
+     "history entry 1 \"species\" is 0, outside 1 to"},
+    {"negativeGenomeSize",
+     [](const std::string& good) { return replaced(good, "\"genome_size\": 0.0", "\"genome_size\": -1.5"); },
+     "history entry 1 \"genome_size\" is negative"},
 };
 
 class PopulationBadFile : public ::testing::TestWithParam<BadFileCase> {};
