@@ -8,6 +8,7 @@ PACKAGES=(
     # build
     build-essential cmake pkg-config
     libirrlicht-dev libx11-dev libfreetype-dev libpng-dev libcli11-dev nlohmann-json3-dev
+    libeigen3-dev
     googletest libgtest-dev libbenchmark-dev
     # the Debian package: dpkg-shlibdeps for its dependencies; the install tests
     dpkg-dev file

@@ -5,11 +5,13 @@
 #include "core/Utf8.h"
 
 #include "evolution/InputCheck.h"
+#include "methods/MethodRegistry.h"
 
 #include <irrlicht.h>
 
 #include <CLI/CLI.hpp>
 
+#include <algorithm>
 #include <climits>
 #include <map>
 #include <memory>
@@ -21,7 +23,8 @@ namespace modules {
 
 namespace {
 
-// The nine numeric parameters, as the panel's edit boxes hold them.
+// The numeric parameters, as the panel's edit boxes hold them: the nine of the ten, then
+// the methods' sigma and learning rate.
 struct NumericOption {
     const char* name;
     float EvolutionParams::*floatField; // exactly one of the two is set
@@ -40,7 +43,46 @@ const NumericOption NUMERIC_OPTIONS[] = {
     {"--max-perturbation", &EvolutionParams::maxPerturbation, nullptr, "largest change a mutation makes to a gene"},
     {"--hidden-neurons", nullptr, &EvolutionParams::hiddenNeurons, "neurons in the hidden layer"},
     {"--weight-range", &EvolutionParams::weightRange, nullptr, "scale of the random initial weights"},
+    {"--sigma", &EvolutionParams::sigma, nullptr, "step size of the search distribution"},
+    {"--learning-rate", &EvolutionParams::learningRate, nullptr, "step size of the gradient step (Adam)"},
 };
+
+bool isMethodOwn(const NumericOption& option)
+{
+    return option.floatField == &EvolutionParams::sigma || option.floatField == &EvolutionParams::learningRate;
+}
+
+// "ga", "cmaes, openai-es": the methods that use an option, for the help and the errors.
+std::string methodsUsing(const std::string& option)
+{
+    std::string names;
+    for (const MethodInfo& method : evolutionMethods())
+        if (methodUses(method, option))
+            names += (names.empty() ? "" : ", ") + std::string(method.name);
+    return names;
+}
+
+// Which methods use a method option, with their defaults: "cmaes [0.3], openai-es [0.1]".
+std::string methodDefaults(const std::string& option)
+{
+    std::string text;
+    for (const MethodInfo& method : evolutionMethods()) {
+        if (!methodUses(method, option))
+            continue;
+        std::ostringstream value;
+        value << (option == "sigma" ? method.defaultSigma : method.defaultLearningRate);
+        text += (text.empty() ? "" : ", ") + std::string(method.name) + " [" + value.str() + "]";
+    }
+    return text.empty() ? "no method" : text;
+}
+
+std::string methodNames(const char* separator)
+{
+    std::string names;
+    for (const MethodInfo& method : evolutionMethods())
+        names += (names.empty() ? "" : separator) + std::string(method.name);
+    return names;
+}
 
 std::string defaultText(const NumericOption& option)
 {
@@ -130,7 +172,8 @@ std::unique_ptr<CLI::App> makeParser(const std::string& program, std::map<std::s
         "share/kinetarium/media beside bin/; KINETARIUM_MEDIA=DIR names another folder.\n"
         "\n"
         "Defaults are in brackets. Evolution parameters take values as the panel accepts them:\n"
-        "digits and '.', integers truncated; a number beyond the 32-bit range of its field is refused.",
+        "digits and '.', integers truncated; a number beyond the 32-bit range of its field is refused.\n"
+        "An option that the chosen method does not use is refused.",
         program);
     app->get_formatter()->column_width(26);
     app->get_formatter()->label("REQUIRED", "");
@@ -147,11 +190,28 @@ std::unique_ptr<CLI::App> makeParser(const std::string& program, std::map<std::s
             ->group(group);
     };
     // In the panel's order: the selector comes after the elite count.
+    // An option that only some methods use says which.
+    const auto usedBy = [](const char* name) {
+        const std::string option = name + 2;
+        const auto& own = methodOptions();
+        return std::find(own.begin(), own.end(), option) == own.end() ? std::string() : " (" + methodsUsing(option) + ")";
+    };
     for (const NumericOption& option : NUMERIC_OPTIONS) {
+        if (isMethodOwn(option))
+            continue;
         if (option.floatField == &EvolutionParams::crossoverRate)
-            add("--selector", "roulette|tournament", "how parents are selected [roulette]", parameters);
-        add(option.name, "X", std::string(option.help) + " [" + defaultText(option) + "]", parameters);
+            add("--selector", "roulette|tournament", "how parents are selected [roulette]" + usedBy("--selector"),
+                parameters);
+        add(option.name, "X", std::string(option.help) + " [" + defaultText(option) + "]" + usedBy(option.name),
+            parameters);
     }
+    std::string methodHelp = "evolution method [" + std::string(evolutionMethods().front().name) + "]:";
+    for (const MethodInfo& method : evolutionMethods())
+        methodHelp += "\n  " + std::string(method.name) + ": " + method.summary;
+    add("--method", methodNames("|"), methodHelp, "Method");
+    for (const NumericOption& option : NUMERIC_OPTIONS)
+        if (isMethodOwn(option))
+            add(option.name, "X", std::string(option.help) + ";\nused by " + methodDefaults(option.name + 2), "Method");
     add("--generations", "N", "generations to run, 0 until interrupted [" + std::to_string(defaults.generations) + "]",
         "Run");
     add("--seed", "S",
@@ -161,7 +221,8 @@ std::unique_ptr<CLI::App> makeParser(const std::string& program, std::map<std::s
     add("--csv", "FILE",
         "write one row per finished generation: generation,\n"
         "best_fitness, mean_fitness, median_fitness, steps,\n"
-        "wall_seconds (same seed and options: same fitness columns)",
+        "wall_seconds, species, mean_genome_size (same seed and\n"
+        "options: same columns but the wall time)",
         "Run");
     add("--save", "FILE",
         "write the population file when the run ends (also on\n"
@@ -195,6 +256,13 @@ bool readBatchOptions(int argc, const char* const* argv, BatchOptions& options, 
         break;
     }
 
+    if (app->count("--method")) {
+        if (!chooseMethod(options.params, values["--method"])) {
+            error = "Error: --method must be one of " + methodNames(", ") + ", got '" + values["--method"] + "'";
+            return false;
+        }
+        options.paramsGiven.push_back("--method");
+    }
     for (const NumericOption& option : NUMERIC_OPTIONS) {
         if (!app->count(option.name))
             continue;
@@ -270,6 +338,10 @@ EvolutionParams overrideParams(const EvolutionParams& fromFile, const BatchOptio
             differs = params.selectorType != options.params.selectorType;
             params.selectorType = options.params.selectorType;
         }
+        if (name == "--method") {
+            differs = params.method != options.params.method;
+            params.method = options.params.method;
+        }
         for (const NumericOption& option : NUMERIC_OPTIONS) {
             if (name != option.name)
                 continue;
@@ -285,6 +357,21 @@ EvolutionParams overrideParams(const EvolutionParams& fromFile, const BatchOptio
             changed.push_back(name);
     }
     return params;
+}
+
+bool checkMethodOptions(const BatchOptions& options, const std::string& method, std::string& error)
+{
+    const MethodInfo* chosen = findMethod(method);
+    for (const std::string& given : options.paramsGiven) {
+        const std::string option = given.substr(2);
+        const auto& own = methodOptions();
+        if (!chosen || std::find(own.begin(), own.end(), option) == own.end() || methodUses(*chosen, option))
+            continue;
+        error = "Error: " + given + " is not used by the method " + method + " (it is used by " + methodsUsing(option)
+            + ")";
+        return false;
+    }
+    return true;
 }
 
 std::string batchUsage(const std::string& program)

@@ -9,7 +9,8 @@ namespace modules {
 
 // What one run of kinetarium-batch is asked to do.
 struct BatchOptions {
-    // The ten evolution parameters, with the panel's defaults.
+    // The ten evolution parameters, with the panel's defaults, and the method with its
+    // parameters (its defaults unless given).
     EvolutionParams params;
     // Generations to finish; 0 runs until interrupted.
     long long generations = 10;
@@ -42,6 +43,10 @@ bool parseBatchOptions(int argc, const char* const* argv, BatchOptions& options,
 // gets the option names of the ones that change a value.
 EvolutionParams overrideParams(const EvolutionParams& fromFile, const BatchOptions& options,
                                std::vector<std::string>& changed);
+
+// False with one line "Error: ..." when an option given is one that `method` does not use
+// (--sigma for "ga", --crossover-rate for "cmaes").
+bool checkMethodOptions(const BatchOptions& options, const std::string& method, std::string& error);
 
 // The text that --help prints: every option with its default.
 std::string batchUsage(const std::string& program);

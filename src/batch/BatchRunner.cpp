@@ -204,9 +204,21 @@ int BatchRunner::run(std::FILE* out, std::FILE* err, bool showProgress)
                                  (neurons ? " hidden neurons." : " genomes."));
             return EXIT_FAILED;
         }
+        if (params.method != loaded.params.method) {
+            reportError(err, "Error: --method cannot change on a loaded population: the population file '" +
+                                 options.loadPath + "' holds a run of " + loaded.params.method + ".");
+            return EXIT_FAILED;
+        }
         for (const std::string& name : changed)
             overrideLine += (overrideLine.empty() ? "" : ", ") + name;
         seed = loaded.seed;
+    }
+    {
+        std::string error;
+        if (!checkMethodOptions(options, params.method, error)) {
+            std::fprintf(err, "%s\n", error.c_str());
+            return EXIT_BAD_OPTIONS;
+        }
     }
 
     const std::wstring refusal = checkRunLimits(params);
@@ -255,10 +267,18 @@ int BatchRunner::run(std::FILE* out, std::FILE* err, bool showProgress)
     // Its line goes to `err` below, after the progress bar is cleared.
     engine.abortRunOutput = nullptr;
 
-    if (resuming)
-        resumeEvolution(loaded, params, *engine.world, animationTime(0));
-    else
+    if (resuming) {
+        std::string reason;
+        if (!resumeEvolution(loaded, params, *engine.world, animationTime(0), reason)) {
+            std::fprintf(err, "Error: cannot load the population file '%s': %s.\n", options.loadPath.c_str(),
+                         reason.c_str());
+            return EXIT_FAILED;
+        }
+    } else {
         startEvolution(params, *engine.world);
+    }
+    // "Evolution started!" and the method's line.
+    report(out, toUtf8(engine.screenLog->lines[1]->getText()));
     report(out, toUtf8(engine.screenLog->lines[0]->getText()));
 
     runStart = std::chrono::steady_clock::now();
@@ -295,6 +315,8 @@ int BatchRunner::run(std::FILE* out, std::FILE* err, bool showProgress)
             summary.best = evolver.history.back().best;
             summary.mean = evolver.history.back().mean;
             summary.median = evolver.history.back().median;
+            summary.species = evolver.history.back().species;
+            summary.genomeSize = evolver.history.back().genomeSize;
             summary.steps = stepsInGeneration;
             summary.wallSeconds = secondsSince(generationStart);
             generationStart = std::chrono::steady_clock::now();

@@ -12,6 +12,8 @@ struct GenerationSummary {
     double median = 0.0;    // middle value; the mean of the two middle ones for an even count
     long long steps = 0;    // simulation steps the generation took
     double wallSeconds = 0; // wall-clock time it took, the generation cycle included
+    int species = 1;        // the method's species in the generation (1 without species)
+    double genomeSize = 0;  // mean connections in use plus hidden nodes of its networks
 };
 
 // The CSV header line and one row, each ending in a newline. The fitness columns are

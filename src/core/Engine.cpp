@@ -150,6 +150,9 @@ bool Engine::createScene(unsigned seed, bool withGui, std::string& error)
     this->seed = seed;
     seedRandom(seed);
     world = new World();
+    // The run's messages reach the user through the screen log.
+    world->logLine = [this](const wchar_t* line) { screenLog->writeLine(line); };
+    world->logCleared = [this] { screenLog->clear(); };
     if (withGui) {
         gui = new GUI(world, cameraController);
         if (!gui->loadError().empty()) {
@@ -292,7 +295,7 @@ void Engine::drawPanels()
     const core::dimension2du screen = driver->getScreenSize();
     fitnessChart->draw(driver, font, screen);
     if (Vehicle* shown = cameraController->networkVehicle()) {
-        networkView->draw(driver, font, screen, shown->brain);
+        networkView->draw(driver, font, screen, shown->brain->picture());
         if (shown == cameraController->selectedVehicle)
             drawSelectionCaption(driver, font, NetworkView::panelArea(screen),
                                  selectionCaption(cameraController->selectedNumber, shown->fitness));

@@ -1,8 +1,11 @@
 #pragma once
 
+#include <string>
+
 namespace modules {
 
-// The ten parameters of an evolution run, as the user sets them in the panel.
+// The ten parameters of an evolution run, as the user sets them in the panel, and the
+// evolution method with its own parameters.
 struct EvolutionParams {
     float generationTime = 20.0f;
     int itemCount = 60;
@@ -14,6 +17,11 @@ struct EvolutionParams {
     float maxPerturbation = 10.0f;
     int hiddenNeurons = 4;
     float weightRange = 1.0f;
+    // The method by its name ("ga", "cmaes", "openai-es"); sigma and the learning rate are
+    // used by the methods that have them (0 otherwise), see MethodRegistry.
+    std::string method = "ga";
+    float sigma = 0.0f;
+    float learningRate = 0.0f;
 };
 
 // The selectors' names in files and on command lines, indexed by `selectorType`.

@@ -1,15 +1,13 @@
 #include "evolution/Evolver.h"
 
 #include "core/Engine.h"
+#include "core/NumberText.h"
 #include "core/Random.h"
-#include "evolution/Selector.h"
-#include "gui/GUI.h"
-#include "gui/ScreenLog.h"
+#include "methods/MethodRegistry.h"
 #include "vehicle/Vehicle.h"
 #include "world/World.h"
 
 #include <atomic>
-#include <cstdlib>
 #include <memory>
 #include <utility>
 
@@ -21,93 +19,23 @@ std::uint64_t newRunId()
     return ++lastRunId;
 }
 
-Evolver::Evolver(const NeuralNetwork& templateNetwork, int populationSize, int eliteCount,
-                 int selectorType, float crossoverRate, float mutationRate, float maxPerturbation)
-    : populationSize(populationSize)
-    , eliteCount(eliteCount)
-    , selectorType(selectorType)
-    , crossoverRate(crossoverRate)
-    , mutationRate(mutationRate)
-    , maxPerturbation(maxPerturbation)
+Evolver::Evolver(std::unique_ptr<EvolutionMethod> method)
+    : method(std::move(method))
 {
-    if (populationSize > 0)
-        population.reserve(static_cast<size_t>(populationSize));
-    for (int j = 0; j < populationSize; ++j) {
-        population.push_back(templateNetwork);
-        population.back().randomize();
-    }
 }
 
-void Evolver::mutate(NeuralNetwork& network) const
+std::wstring methodLine(const EvolutionMethod& method)
 {
-    std::vector<float> genes = network.getData();
-    for (float& gene : genes) {
-        if (fRand() < mutationRate) {
-            const float change = fRand2();
-            gene = static_cast<float>(static_cast<double>(gene)
-                                      + static_cast<double>(change) * static_cast<double>(maxPerturbation));
-        }
-    }
-    network.setData(genes);
+    const std::string description = method.description();
+    const std::string text = "Method: " + method.name() + (description.empty() ? "" : " (" + description + ")") + ".";
+    return std::wstring(text.begin(), text.end());
 }
 
 namespace {
 
-void writeLog(const wchar_t* text)
+// The template network of a run; its construction draws from the generator.
+NeuralNetwork templateFor(const EvolutionParams& params)
 {
-    if (engine.screenLog)
-        engine.screenLog->writeLine(text);
-}
-
-// Fittest first; of equal values the lowest position wins each pass.
-void rankByFitness(std::vector<NeuralNetwork>& population)
-{
-    const size_t n = population.size();
-    for (size_t i = 0; i < n; ++i) {
-        size_t best = i;
-        for (size_t j = i + 1; j < n; ++j)
-            if (population[j].fitness > population[best].fitness)
-                best = j;
-        if (best != i)
-            std::swap(population[i], population[best]);
-    }
-}
-
-void crossover(NeuralNetwork& a, NeuralNetwork& b)
-{
-    std::vector<float> genesA = a.getData();
-    std::vector<float> genesB = b.getData();
-    const unsigned length = static_cast<unsigned>(genesA.size());
-    if (length < 2)
-        return; // no cut point exists
-    const unsigned cut = static_cast<unsigned>(std::rand()) % (length - 1) + 1;
-    for (unsigned p = cut; p < length; ++p)
-        std::swap(genesA[p], genesB[p]);
-    a.setData(genesA);
-    b.setData(genesB);
-}
-
-std::unique_ptr<Selector> makeSelector(int selectorType, const std::vector<NeuralNetwork>& population)
-{
-    // Only 0 and 1 come from the panel; anything else gets the default roulette wheel.
-    if (selectorType == 1)
-        return std::make_unique<TournamentSelector>(population, Evolver::TOURNAMENT_SIZE);
-    return std::make_unique<RouletteWheelSelector>(population);
-}
-
-} // namespace
-
-namespace {
-
-// The World's share of the parameters, the log line and the template network (whose
-// construction draws from the generator).
-NeuralNetwork prepareRun(const EvolutionParams& params, World& world)
-{
-    world.vehicleCount = params.populationSize;
-    world.generationTime = params.generationTime;
-    world.itemCount = params.itemCount;
-    writeLog(L"Evolution started!");
-
     NeuralNetwork templateNetwork(params.weightRange);
     templateNetwork.addLayer(4);
     templateNetwork.addLayer(params.hiddenNeurons);
@@ -115,40 +43,61 @@ NeuralNetwork prepareRun(const EvolutionParams& params, World& world)
     return templateNetwork;
 }
 
-// A generation boundary: the next population is bred, nothing of it is placed yet.
+// The World's share of the parameters and the run's opening log lines.
+void enterRun(const EvolutionParams& params, World& world, Evolver* evolver)
+{
+    world.vehicleCount = params.populationSize;
+    world.generationTime = params.generationTime;
+    world.itemCount = params.itemCount;
+    world.evolver = evolver;
+    world.writeLog(L"Evolution started!");
+    world.writeLog(methodLine(*evolver->method).c_str());
+}
+
+// A generation boundary: the method has made the next generation, nothing of it is placed yet.
 void placeGeneration(World& world)
 {
     world.evolver->boundaryState = captureRandomState();
-    world.createVehicles(world.evolver->population);
+    world.createVehicles(world.evolver->method->ask());
+}
+
+Evolver* newEvolver(std::unique_ptr<EvolutionMethod> method, const EvolutionParams& params, unsigned seed)
+{
+    auto* evolver = new Evolver(std::move(method));
+    evolver->populationSize = params.populationSize;
+    evolver->params = params;
+    evolver->seed = seed;
+    return evolver;
 }
 
 } // namespace
 
 void startEvolution(const EvolutionParams& params, World& world)
 {
-    const NeuralNetwork templateNetwork = prepareRun(params, world);
-    world.evolver = new Evolver(templateNetwork, params.populationSize, params.eliteCount, params.selectorType,
-                                params.crossoverRate, params.mutationRate, params.maxPerturbation);
-    world.evolver->params = params;
-    world.evolver->seed = engine.seed;
+    const MethodInfo* method = findMethod(params.method);
+    if (!method)
+        method = &evolutionMethods().front();
+    const NeuralNetwork templateNetwork = templateFor(params);
+    enterRun(params, world, newEvolver(method->make(templateNetwork, params, engine.seed, false), params, engine.seed));
     placeGeneration(world);
 }
 
-void resumeEvolution(const SavedRun& run, const EvolutionParams& params, World& world, irr::u32 animationTimeMs)
+bool resumeEvolution(const SavedRun& run, const EvolutionParams& params, World& world, irr::u32 animationTimeMs,
+                     std::string& reason)
 {
-    const NeuralNetwork templateNetwork = prepareRun(params, world);
-    // An empty population: the genomes are the saved ones, not new random ones.
-    world.evolver = new Evolver(templateNetwork, 0, params.eliteCount, params.selectorType, params.crossoverRate,
-                                params.mutationRate, params.maxPerturbation);
-    Evolver& evolver = *world.evolver;
-    evolver.populationSize = params.populationSize;
-    evolver.population.assign(run.genomes.size(), templateNetwork);
-    for (size_t i = 0; i < run.genomes.size(); ++i)
-        evolver.population[i].setData(run.genomes[i]);
-    evolver.generation = run.generation;
-    evolver.history = run.history;
-    evolver.params = params;
-    evolver.seed = run.seed;
+    const MethodInfo* method = findMethod(params.method);
+    if (!method) {
+        reason = "the method \"" + params.method + "\" is not known";
+        return false;
+    }
+    const NeuralNetwork templateNetwork = templateFor(params);
+    std::unique_ptr<EvolutionMethod> made = method->make(templateNetwork, params, run.seed, true);
+    if (!made->restore(run.methodState, reason))
+        return false;
+    Evolver* evolver = newEvolver(std::move(made), params, run.seed);
+    evolver->generation = run.generation;
+    evolver->history = run.history;
+    enterRun(params, world, evolver);
     restoreRandomState(run.randomState);
     placeGeneration(world);
     // In the uninterrupted run the step that bred this generation ends with the animation
@@ -157,6 +106,7 @@ void resumeEvolution(const SavedRun& run, const EvolutionParams& params, World& 
     // step: its vehicles meet their first animation pass after their first move.
     if (run.generation > 0)
         engine.animateScene(animationTimeMs);
+    return true;
 }
 
 SavedRun savedRun(const Evolver& evolver)
@@ -166,9 +116,7 @@ SavedRun savedRun(const Evolver& evolver)
     run.seed = evolver.seed;
     run.generation = evolver.generation;
     run.randomState = evolver.boundaryState;
-    run.genomes.reserve(evolver.population.size());
-    for (const NeuralNetwork& network : evolver.population)
-        run.genomes.push_back(network.getData());
+    run.methodState = evolver.method->state();
     run.history = evolver.history;
     return run;
 }
@@ -176,46 +124,33 @@ SavedRun savedRun(const Evolver& evolver)
 void runGenerationCycle(World& world)
 {
     Evolver& evolver = *world.evolver;
-    std::vector<NeuralNetwork>& population = evolver.population;
 
-    for (size_t i = 0; i < world.vehicles.size() && i < population.size(); ++i)
-        population[i].fitness = world.vehicles[i]->fitness;
-    const float bestFitness = NeuralNetwork::getFittest(population).fitness;
     std::vector<float> fitness;
     fitness.reserve(world.vehicles.size());
     for (const Vehicle* vehicle : world.vehicles)
         fitness.push_back(vehicle->fitness);
-    evolver.history.push_back(summarizeFitness(fitness));
+    if (fitness.empty())
+        throw EmptyPopulationError();
+    float bestFitness = fitness.front();
+    for (float value : fitness)
+        if (value > bestFitness)
+            bestFitness = value;
+    GenerationFitness summary = summarizeFitness(fitness);
+    summary.species = evolver.method->speciesCount();
+    double size = 0.0;
+    for (const Vehicle* vehicle : world.vehicles)
+        size += brainSize(*vehicle->brain);
+    summary.genomeSize = size / static_cast<double>(world.vehicles.size());
+    evolver.history.push_back(summary);
 
     world.destroyVehicles();
-    rankByFitness(population);
-
-    std::vector<NeuralNetwork> next;
-    next.reserve(population.size());
-    {
-        std::unique_ptr<Selector> selector = makeSelector(evolver.selectorType, population);
-        int k = 0;
-        for (; k < evolver.eliteCount && k < evolver.populationSize; ++k)
-            next.push_back(population[static_cast<size_t>(k)]);
-        for (; k < evolver.populationSize; k += 2) {
-            NeuralNetwork a = selector->select();
-            NeuralNetwork b = selector->select();
-            if (fRand() < evolver.crossoverRate)
-                crossover(a, b);
-            evolver.mutate(a);
-            evolver.mutate(b);
-            next.push_back(std::move(a));
-            if (k < evolver.populationSize - 1)
-                next.push_back(std::move(b));
-        }
-    }
-    population = std::move(next);
+    evolver.method->tell(fitness);
     ++evolver.generation;
     placeGeneration(world);
 
     const irr::core::stringw report = irr::core::stringw(L"Generation ") + irr::core::stringw(evolver.generation)
-        + L". Best vehicle fitness in last generation was " + GUI::numberToString(bestFitness);
-    writeLog(report.c_str());
+        + L". Best vehicle fitness in last generation was " + numberText(bestFitness);
+    world.writeLog(report.c_str());
 }
 
 void stopEvolution(World& world)
@@ -223,8 +158,7 @@ void stopEvolution(World& world)
     delete world.evolver;
     world.evolver = nullptr;
     world.destroyVehicles();
-    if (engine.screenLog)
-        engine.screenLog->clear();
+    world.clearLog();
 }
 
 } // namespace modules

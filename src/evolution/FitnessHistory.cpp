@@ -23,4 +23,12 @@ GenerationFitness summarizeFitness(const std::vector<float>& fitness)
     return summary;
 }
 
+int brainSize(const Brain& brain)
+{
+    int hidden = 0;
+    for (const BrainNode& node : brain.picture().nodes)
+        hidden += node.kind == BrainNode::HIDDEN;
+    return brain.connectionCount() + hidden;
+}
+
 } // namespace modules

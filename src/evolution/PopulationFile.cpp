@@ -3,9 +3,11 @@
 #include "core/SafeWrite.h"
 #include "core/Utf8.h"
 #include "evolution/RunLimits.h"
+#include "methods/MethodRegistry.h"
 
 #include <nlohmann/json.hpp>
 
+#include <algorithm>
 #include <cerrno>
 #include <climits>
 #include <cmath>
@@ -112,6 +114,72 @@ void readParams(const json& object, EvolutionParams& params)
     }
 }
 
+// The method's part of a file: {"name", "parameters", "state"}. The genetic algorithm's
+// genomes, the one long part of a method's state, stand at the top level as in version 1, where
+// they are read and written entry by entry.
+void readMethodSection(const json& section, SavedRun& run)
+{
+    if (!section.is_object())
+        throw BadFile("\"method\" is not an object");
+    const json& name = member(section, "name", "\"method\" ");
+    const MethodInfo* method = name.is_string() ? findMethod(name.get<std::string>()) : nullptr;
+    if (!method)
+        throw BadFile("the method " + name.dump() + " is not one this program knows");
+    EvolutionParams& params = run.params;
+    params.method = method->name;
+    const json& parameters = member(section, "parameters", "\"method\" ");
+    if (!parameters.is_object())
+        throw BadFile("the method's \"parameters\" is not an object");
+    // Keys as the ten parameters' ("learning_rate"); the option names have dashes.
+    const auto methodParameter = [&](const char* key, float& value) {
+        value = 0.0f;
+        std::string option = key;
+        std::replace(option.begin(), option.end(), '_', '-');
+        if (!methodUses(*method, option))
+            return;
+        value = finiteFloat(member(parameters, key, "the method's \"parameters\" "), std::string("\"") + key + "\"");
+        if (value < 0.0f)
+            throw BadFile(std::string("\"") + key + "\" is negative");
+    };
+    methodParameter("sigma", params.sigma);
+    methodParameter("learning_rate", params.learningRate);
+
+    run.methodState = member(section, "state", "\"method\" ");
+}
+
+// The state is checked by the method itself, restored into a method built for the run's
+// parameters.
+void checkMethodState(const SavedRun& run)
+{
+    const MethodInfo* method = findMethod(run.params.method);
+    std::string reason;
+    bool fits = false;
+    try {
+        fits = method->make(networkShape(run.params), run.params, run.seed, true)->restore(run.methodState, reason);
+    } catch (const std::exception& e) {
+        reason = e.what(); // parameters the method refuses
+    }
+    if (!fits)
+        throw BadFile("the " + std::string(method->name) + " state does not fit: " + reason);
+}
+
+nlohmann::ordered_json methodSection(const SavedRun& run)
+{
+    const MethodInfo* method = findMethod(run.params.method);
+    json parameters = json::object();
+    if (method && methodUses(*method, "sigma"))
+        parameters["sigma"] = run.params.sigma;
+    if (method && methodUses(*method, "learning-rate"))
+        parameters["learning_rate"] = run.params.learningRate;
+    nlohmann::ordered_json section;
+    section["name"] = run.params.method;
+    section["parameters"] = parameters;
+    section["state"] = run.methodState;
+    if (run.params.method == "ga")
+        section["state"].erase("genomes"); // written at the top level
+    return section;
+}
+
 // A gene as the file holds it: its number, or one of the words for an overflowed gene.
 float geneFromJson(const json& value, const std::string& name)
 {
@@ -157,15 +225,16 @@ struct FileContent {
     bool hasHistory = false;
     struct Entry {
         GenerationFitness fitness;
-        bool seen[3] = {false, false, false}; // best, mean, median
+        bool seen[5] = {false, false, false, false, false}; // best, mean, median, species, genome_size
     };
     std::vector<Entry> history;
 };
 
-const char* const HISTORY_KEYS[] = {"best", "mean", "median"};
+// The first three are required; files written before the last two were kept lack them.
+const char* const HISTORY_KEYS[] = {"best", "mean", "median", "species", "genome_size"};
 // The root's members the reader keeps as JSON besides the long lists ("genomes", "history");
 // any other member is passed over unread. A new member of the format goes here.
-const char* const SHORT_MEMBERS[] = {"format", "version", "parameters", "seed", "generation", "random_state"};
+const char* const SHORT_MEMBERS[] = {"format", "version", "parameters", "seed", "generation", "random_state", "method"};
 
 // Builds FileContent from the parser's events at a cost bounded by what a run can hold: the
 // genomes stop at the run limits, the history costs less than its text, members this program
@@ -197,7 +266,7 @@ public:
             rootKey = name;
         } else if (place == Place::HistoryEntry && depth == 3) {
             historyField = -1;
-            for (int i = 0; i < 3; ++i)
+            for (int i = 0; i < 5; ++i)
                 if (name == HISTORY_KEYS[i])
                     historyField = i;
         } else if (place == Place::Short) {
@@ -225,8 +294,10 @@ private:
     enum class Place { Root, Skipped, Short, Genomes, Genome, History, HistoryEntry, HistoryValue };
 
     static constexpr int MAX_DEPTH = 64;
-    // Members of the short part (parameters, generator state) beyond any a file can need.
-    static constexpr long long MAX_SHORT_VALUES = 100000;
+    // Members of the short part beyond any a file can need: the parameters, the generator
+    // state and a method's state (a few vectors of the genome's length for the strategies,
+    // the genomes for NEAT; the genetic algorithm's genomes are a long list of their own).
+    static constexpr long long MAX_SHORT_VALUES = 8000000;
     static constexpr std::size_t MAX_GENES = 7 * static_cast<std::size_t>(MAX_HIDDEN_NEURONS) + 6;
 
     std::string genomeName() const { return "genome " + std::to_string(content.genomes.size()); }
@@ -274,8 +345,12 @@ private:
                     entry.fitness.best = finiteFloat(value, name);
                 else if (historyField == 1)
                     entry.fitness.mean = finiteDouble(value, name);
-                else
+                else if (historyField == 2)
                     entry.fitness.median = finiteDouble(value, name);
+                else if (historyField == 3)
+                    entry.fitness.species = static_cast<int>(wholeNumber(value, name, 1, 1000000));
+                else if ((entry.fitness.genomeSize = finiteDouble(value, name)) < 0.0)
+                    throw BadFile(name + " is negative");
                 entry.seen[historyField] = true;
             }
             return true;
@@ -433,19 +508,29 @@ SavedRun readRun(FileContent& content)
             wholeNumber(state[static_cast<size_t>(i)], "\"random_state\" word " + std::to_string(i), 0, UINT32_MAX));
     checkRandomState(run.randomState);
 
-    if (!content.hasGenomes) {
-        member(root, "genomes", "the file ");
-        throw BadFile("\"genomes\" is not a list");
+    if (number >= 2)
+        readMethodSection(member(root, "method", "the file "), run);
+    else
+        run.params.method = "ga"; // version 1: the genetic algorithm's genomes at the top level
+    if (number < 2 || content.hasGenomes || root.contains("genomes")) {
+        if (!content.hasGenomes) {
+            member(root, "genomes", "the file ");
+            throw BadFile("\"genomes\" is not a list");
+        }
+        if (content.genomes.size() != static_cast<size_t>(run.params.populationSize))
+            throw BadFile(std::to_string(content.genomes.size()) + " genomes for a population of "
+                          + std::to_string(run.params.populationSize));
+        const size_t genes = 7 * static_cast<size_t>(run.params.hiddenNeurons) + 6;
+        for (size_t i = 0; i < content.genomes.size(); ++i)
+            if (content.genomes[i].size() != genes)
+                throw BadFile("genome " + std::to_string(i + 1) + " has " + std::to_string(content.genomes[i].size())
+                              + " genes, but " + std::to_string(run.params.hiddenNeurons) + " hidden neurons need "
+                              + std::to_string(genes));
+        if (!run.methodState.is_object())
+            run.methodState = json::object();
+        run.methodState["genomes"] = std::move(content.genomes);
     }
-    if (content.genomes.size() != static_cast<size_t>(run.params.populationSize))
-        throw BadFile(std::to_string(content.genomes.size()) + " genomes for a population of "
-                      + std::to_string(run.params.populationSize));
-    const size_t genes = 7 * static_cast<size_t>(run.params.hiddenNeurons) + 6;
-    for (size_t i = 0; i < content.genomes.size(); ++i)
-        if (content.genomes[i].size() != genes)
-            throw BadFile("genome " + std::to_string(i + 1) + " has " + std::to_string(content.genomes[i].size())
-                          + " genes, but " + std::to_string(run.params.hiddenNeurons) + " hidden neurons need "
-                          + std::to_string(genes));
+    checkMethodState(run);
 
     if (!content.hasHistory || content.history.size() != static_cast<size_t>(run.generation)) {
         if (!content.hasHistory)
@@ -453,10 +538,14 @@ SavedRun readRun(FileContent& content)
         throw BadFile("\"history\" does not hold one entry for each of the " + std::to_string(run.generation)
                       + " finished generations");
     }
-    run.genomes = std::move(content.genomes);
     run.history.reserve(content.history.size());
-    for (const FileContent::Entry& entry : content.history)
+    // Without a size: one of the layered networks, 4 x h + h x 2 connections and h hidden neurons.
+    const double layeredSize = 7.0 * (run.params.hiddenNeurons > 0 ? run.params.hiddenNeurons : 0);
+    for (const FileContent::Entry& entry : content.history) {
         run.history.push_back(entry.fitness);
+        if (!entry.seen[4])
+            run.history.back().genomeSize = layeredSize;
+    }
     return run;
 }
 
@@ -581,6 +670,7 @@ nlohmann::ordered_json shortMembers(const SavedRun& run)
     root["seed"] = run.seed;
     root["generation"] = run.generation;
     root["random_state"] = run.randomState;
+    root["method"] = methodSection(run);
     return root;
 }
 
@@ -595,21 +685,30 @@ void writeRun(JsonOut& out, const SavedRun& run)
     for (size_t i = 0; i < run.history.size(); ++i) {
         const GenerationFitness& entry = run.history[i];
         out.put(std::string(i == 0 ? "\n" : ",\n") + "  {\n   \"best\": " + json(entry.best).dump() + ",\n   \"mean\": "
-                + json(entry.mean).dump() + ",\n   \"median\": " + json(entry.median).dump() + "\n  }");
+                + json(entry.mean).dump() + ",\n   \"median\": " + json(entry.median).dump()
+                + ",\n   \"species\": " + json(entry.species).dump() + ",\n   \"genome_size\": "
+                + json(entry.genomeSize).dump() + "\n  }");
+    }
+    // Only the genetic algorithm's genomes, lists of genes, are a long list of their own.
+    const auto genomes = run.methodState.is_object() && run.params.method == "ga" ? run.methodState.find("genomes")
+                                                                                  : run.methodState.end();
+    if (genomes == run.methodState.end() || !genomes->is_array()) {
+        out.put(run.history.empty() ? "]\n}\n" : "\n ]\n}\n");
+        return;
     }
     out.put(run.history.empty() ? "],\n \"genomes\": [" : "\n ],\n \"genomes\": [");
-    for (size_t i = 0; i < run.genomes.size(); ++i) {
-        const std::vector<float>& genome = run.genomes[i];
+    for (size_t i = 0; i < genomes->size(); ++i) {
+        const json& genome = (*genomes)[i];
         out.put(i == 0 ? "\n  [" : ",\n  [");
         std::string gene;
         for (size_t g = 0; g < genome.size(); ++g) {
-            if (!geneText(genome[g], gene))
+            if (!genome[g].is_number() || !geneText(genome[g].get<float>(), gene))
                 throw BadFile("genome " + std::to_string(i + 1) + " gene " + std::to_string(g + 1) + " is not a number");
             out.put((g == 0 ? "\n   " : ",\n   ") + gene);
         }
         out.put(genome.empty() ? "]" : "\n  ]");
     }
-    out.put(run.genomes.empty() ? "]\n}\n" : "\n ]\n}\n");
+    out.put(genomes->empty() ? "]\n}\n" : "\n ]\n}\n");
 }
 
 } // namespace

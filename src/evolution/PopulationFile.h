@@ -4,6 +4,8 @@
 #include "evolution/EvolutionParams.h"
 #include "evolution/FitnessHistory.h"
 
+#include <nlohmann/json.hpp>
+
 #include <cstdint>
 #include <ostream>
 #include <string>
@@ -15,16 +17,19 @@ namespace modules {
 // carries across generations: the items, the vehicles' places and the clocks are all made
 // anew, with the generator, when a generation starts.
 struct SavedRun {
-    EvolutionParams params;
+    EvolutionParams params; // the method's name and its parameters too
     unsigned seed = 0;    // the seed the generator started from
     int generation = 0;   // generations finished
     RandomState randomState{}; // the generator right before the next generation is placed
-    std::vector<std::vector<float>> genomes; // the next generation, in population order
+    // The method's complete state (EvolutionMethod::state()): for the genetic algorithm the
+    // next generation's genomes in population order.
+    nlohmann::json methodState;
     std::vector<GenerationFitness> history;  // one entry per finished generation
 };
 
 constexpr const char* POPULATION_FORMAT = "kinetarium-population";
-constexpr int POPULATION_FORMAT_VERSION = 1;
+// Version 1 files (the genetic algorithm's genomes at the top level) still load, as "ga".
+constexpr int POPULATION_FORMAT_VERSION = 2;
 
 // The largest population file written or read. Far above what the run limits let the genomes
 // take (20 million genes of some 30 characters); a very long history can pass it, and is then

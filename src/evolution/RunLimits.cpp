@@ -1,13 +1,14 @@
 #include "evolution/RunLimits.h"
 
-#include "gui/GUI.h"
+#include "core/NumberText.h"
+#include "methods/MethodRegistry.h"
 
 namespace modules {
 
 std::wstring checkRunLimits(const EvolutionParams& params)
 {
     if (!(params.generationTime <= MAX_GENERATION_TIME))
-        return L"Cannot start: a generation time of " + std::wstring(GUI::numberToString(params.generationTime).c_str())
+        return L"Cannot start: a generation time of " + std::wstring(numberText(params.generationTime).c_str())
             + L" s never ends (the generation clock stops at " + std::to_wstring(static_cast<long>(MAX_GENERATION_TIME))
             + L" s).";
     if (params.populationSize > MAX_POPULATION_SIZE)
@@ -24,6 +25,13 @@ std::wstring checkRunLimits(const EvolutionParams& params)
     if (population * genes > MAX_TOTAL_GENES)
         return L"Cannot start: population x genome length (" + std::to_wstring(population * genes)
             + L" genes) is above the limit of " + std::to_wstring(MAX_TOTAL_GENES) + L".";
+    if (const MethodInfo* method = findMethod(params.method)) {
+        const std::wstring name(params.method.begin(), params.method.end());
+        if (methodUses(*method, "sigma") && !(params.sigma > 0.0f))
+            return L"Cannot start: the method " + name + L" needs a sigma above 0.";
+        if (methodUses(*method, "learning-rate") && !(params.learningRate > 0.0f))
+            return L"Cannot start: the method " + name + L" needs a learning rate above 0.";
+    }
     return std::wstring();
 }
 

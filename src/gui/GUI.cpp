@@ -3,6 +3,7 @@
 #include "core/Engine.h"
 #include "gui/GUIElementIDs.h"
 #include "media/MediaCheck.h"
+#include "methods/MethodRegistry.h"
 
 #include <filesystem>
 
@@ -69,6 +70,11 @@ GUI::GUI(World* world, CameraController* cameraController)
     }
     if (!lookUpElements())
         return;
+    // The methods as the program knows them, whatever the layout lists.
+    methodCombo->clear();
+    for (const MethodInfo& method : evolutionMethods())
+        methodCombo->addItem(method.label);
+    methodCombo->setMaxSelectionRows(static_cast<u32>(evolutionMethods().size()));
 
     layout(engine.driver->getScreenSize());
     for (gui::IGUIWindow* window : {setupWindow, cameraWindow, fastModeWindow, runWindow})
@@ -106,7 +112,10 @@ bool GUI::lookUpElements()
         && (mutationRateEdit = edit(IDs::MUTATION_RATE_EDIT))
         && (maxPerturbationEdit = edit(IDs::MAX_PERTURBATION_EDIT))
         && (hiddenNeuronsEdit = edit(IDs::HIDDEN_NEURONS_EDIT))
-        && (weightRangeEdit = edit(IDs::WEIGHT_RANGE_EDIT));
+        && (weightRangeEdit = edit(IDs::WEIGHT_RANGE_EDIT))
+        && (methodCombo = lookUp<gui::IGUIComboBox>(IDs::METHOD_COMBO, gui::EGUIET_COMBO_BOX, "combo box", error))
+        && (sigmaEdit = edit(IDs::SIGMA_EDIT))
+        && (learningRateEdit = edit(IDs::LEARNING_RATE_EDIT));
 }
 
 void GUI::layout(const core::dimension2du& screenSize)

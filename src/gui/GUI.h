@@ -25,7 +25,7 @@ public:
 
     bool OnEvent(const irr::SEvent& event) override;
 
-    // Shows params in the ten controls.
+    // Shows params in the ten controls and the method's rows.
     void updateGuiContents();
     // Reads the controls into params when every edit box holds a number; else rolls back.
     void evolutionParamsChanged();
@@ -92,12 +92,17 @@ public:
     irr::gui::IGUIEditBox* maxPerturbationEdit = nullptr;
     irr::gui::IGUIEditBox* hiddenNeuronsEdit = nullptr;
     irr::gui::IGUIEditBox* weightRangeEdit = nullptr;
+    irr::gui::IGUIComboBox* methodCombo = nullptr;
+    irr::gui::IGUIEditBox* sigmaEdit = nullptr;
+    irr::gui::IGUIEditBox* learningRateEdit = nullptr;
 
     // A loaded run waiting for Start, and the file it came from.
     std::optional<SavedRun> loadedRun;
 
 private:
     bool lookUpElements();
+    // The method's own values and which rows it uses: the others are disabled.
+    void showMethodRows();
     void openPopulationDialog();
     void startRun();
     void onButtonClicked(irr::s32 id);

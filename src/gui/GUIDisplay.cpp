@@ -1,6 +1,7 @@
 #include "gui/GUI.h"
 
-#include <cstdio>
+#include "core/NumberText.h"
+#include "methods/MethodRegistry.h"
 
 using namespace irr;
 
@@ -8,17 +9,7 @@ namespace modules {
 
 core::stringw GUI::numberToString(float value)
 {
-    char buffer[255];
-    std::snprintf(buffer, sizeof buffer, "%0.6f", static_cast<double>(value));
-    core::stringw text(buffer);
-
-    const s32 point = text.findFirst(L'.');
-    if (point < 0)
-        return text;
-    const u32 firstDecimal = static_cast<u32>(point) + 1;
-    while (text.size() > firstDecimal + 1 && text[text.size() - 1] == L'0')
-        text = text.subString(0, text.size() - 1);
-    return text;
+    return numberText(value);
 }
 
 void GUI::updateGuiContents()
@@ -33,6 +24,26 @@ void GUI::updateGuiContents()
     maxPerturbationEdit->setText(numberToString(params.maxPerturbation).c_str());
     hiddenNeuronsEdit->setText(core::stringw(params.hiddenNeurons).c_str());
     weightRangeEdit->setText(numberToString(params.weightRange).c_str());
+    showMethodRows();
+}
+
+void GUI::showMethodRows()
+{
+    const std::vector<MethodInfo>& methods = evolutionMethods();
+    const MethodInfo* method = findMethod(params.method);
+    if (!method)
+        method = &methods.front();
+    methodCombo->setSelected(static_cast<s32>(method - methods.data()));
+    const std::pair<gui::IGUIElement*, const char*> rows[] = {
+        {eliteCountEdit, "elite-count"},       {selectorCombo, "selector"},
+        {crossoverRateEdit, "crossover-rate"}, {mutationRateEdit, "mutation-rate"},
+        {maxPerturbationEdit, "max-perturbation"}, {sigmaEdit, "sigma"},
+        {learningRateEdit, "learning-rate"}, {hiddenNeuronsEdit, "hidden-neurons"}};
+    for (const auto& [element, option] : rows)
+        element->setEnabled(methodUses(*method, option));
+    // A value the method has no use for is not shown.
+    sigmaEdit->setText(methodUses(*method, "sigma") ? numberToString(params.sigma).c_str() : L"");
+    learningRateEdit->setText(methodUses(*method, "learning-rate") ? numberToString(params.learningRate).c_str() : L"");
 }
 
 } // namespace modules

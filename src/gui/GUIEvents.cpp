@@ -45,7 +45,7 @@ bool GUI::OnEvent(const SEvent& event)
         break;
     case gui::EGET_ELEMENT_FOCUSED:
         // A box is emptied for typing; leaving it empty brings the stored value back.
-        if (caller && caller->getType() == gui::EGUIET_EDIT_BOX)
+        if (caller && caller->getType() == gui::EGUIET_EDIT_BOX && isUsable(caller))
             caller->setText(L"");
         break;
     case gui::EGET_FILE_SELECTED:

@@ -1,6 +1,7 @@
 #include "gui/GUI.h"
 
 #include "evolution/InputCheck.h"
+#include "methods/MethodRegistry.h"
 
 using namespace irr;
 
@@ -27,10 +28,28 @@ void GUI::evolutionParamsChanged()
             return;
         }
     }
+    // The method's own boxes count only while the method uses them (enabled).
+    for (const gui::IGUIEditBox* box : {sigmaEdit, learningRateEdit}) {
+        if (box->isEnabled() && !strIsNumber(textOf(box))) {
+            updateGuiContents();
+            return;
+        }
+    }
 
     // Built aside and stored whole, so a value that cannot be stored rolls back every field.
     EvolutionParams read;
     read.selectorType = selectorCombo->getSelected();
+    const std::vector<MethodInfo>& methods = evolutionMethods();
+    const s32 chosen = methodCombo->getSelected();
+    const MethodInfo& method = chosen >= 0 && static_cast<size_t>(chosen) < methods.size()
+        ? methods[static_cast<size_t>(chosen)]
+        : methods.front();
+    const bool methodChanged = method.name != params.method;
+    // Another method starts from its own defaults; the same one keeps what the boxes hold.
+    chooseMethod(read, method.name);
+    const bool methodValuesFit = methodChanged
+        || ((!sigmaEdit->isEnabled() || textToFloat(textOf(sigmaEdit), read.sigma))
+            && (!learningRateEdit->isEnabled() || textToFloat(textOf(learningRateEdit), read.learningRate)));
     const bool valuesFit = textToFloat(textOf(generationTimeEdit), read.generationTime)
         && textToInt(textOf(itemCountEdit), read.itemCount)
         && textToInt(textOf(populationSizeEdit), read.populationSize)
@@ -40,11 +59,13 @@ void GUI::evolutionParamsChanged()
         && textToFloat(textOf(mutationRateEdit), read.mutationRate)
         && textToFloat(textOf(maxPerturbationEdit), read.maxPerturbation)
         && textToFloat(textOf(weightRangeEdit), read.weightRange);
-    if (!valuesFit) {
+    if (!valuesFit || !methodValuesFit) {
         updateGuiContents();
         return;
     }
     params = read;
+    if (methodChanged)
+        showMethodRows();
 }
 
 } // namespace modules

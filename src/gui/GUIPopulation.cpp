@@ -53,7 +53,7 @@ bool GUI::loadPopulation(const std::string& path)
     }
     params = run.params;
     updateGuiContents();
-    const std::string line = "Loaded population of " + std::to_string(run.genomes.size()) + " vehicles from " + path
+    const std::string line = "Loaded population of " + std::to_string(run.params.populationSize) + " vehicles from " + path
         + " (generation " + std::to_string(run.generation) + ")";
     loadedRun = std::move(run);
     report(line);
@@ -121,6 +121,11 @@ void GUI::startRun()
         engine.screenLog->writeLine(line.c_str());
         return;
     }
+    if (loadedRun && params.method != loadedRun->params.method) {
+        const std::string line = "Cannot start: the loaded population needs the method " + loadedRun->params.method + ".";
+        engine.screenLog->writeLine(fromUtf8(line).c_str());
+        return;
+    }
     const std::wstring refusal = checkRunLimits(params);
     if (!refusal.empty()) {
         engine.screenLog->writeLine(refusal.c_str());
@@ -131,7 +136,11 @@ void GUI::startRun()
         const SavedRun run = std::move(*loadedRun);
         loadedRun.reset();
         // The window's animation passes take the timer's time; 0 would reset the collision response.
-        resumeEvolution(run, params, *world, std::max<u32>(1, engine.timer->getTime()));
+        std::string reason;
+        if (!resumeEvolution(run, params, *world, std::max<u32>(1, engine.timer->getTime()), reason)) {
+            report("Cannot start: " + reason + ".");
+            return;
+        }
     } else {
         startEvolution(params, *world);
     }

@@ -1,6 +1,6 @@
 #include "gui/NetworkView.h"
 
-#include "brain/NeuralNetwork.h"
+#include "brain/Brain.h"
 #include "gui/SidePanel.h"
 
 #include <algorithm>
@@ -42,18 +42,30 @@ core::recti NetworkView::panelArea(const core::dimension2du& screen)
 }
 
 void NetworkView::draw(video::IVideoDriver* driver, gui::IGUIFont* font, const core::dimension2du& screen,
-                       const NeuralNetwork& network) const
+                       const BrainPicture& picture) const
 {
-    const std::vector<std::vector<Neuron>>& layers = network.layers;
-    if (!font || layers.empty())
+    if (!font || picture.nodes.empty())
         return;
+    // Each node's column and its place in that column, in the order the picture lists them.
+    int lastColumn = 0;
+    for (const BrainNode& node : picture.nodes)
+        lastColumn = std::max(lastColumn, node.column);
+    const size_t columnCount = static_cast<size_t>(lastColumn) + 1;
+    std::vector<size_t> columnSize(columnCount, 0);
+    std::vector<size_t> row(picture.nodes.size());
+    for (size_t n = 0; n < picture.nodes.size(); ++n) {
+        const size_t column = static_cast<size_t>(std::max(picture.nodes[n].column, 0));
+        row[n] = columnSize[column]++;
+    }
+    const auto columnOf = [&](size_t n) { return static_cast<size_t>(std::max(picture.nodes[n].column, 0)); };
+
     const core::recti panel = panelArea(screen);
     driver->draw2DRectangle(video::SColor(BACKGROUND_COLOR), panel);
     const video::SColor text(TEXT_COLOR);
     const s32 fh = static_cast<s32>(font->getDimension(L"Ag").Height);
 
-    const bool labelInputs = layers.front().size() == 4;
-    const bool labelOutputs = layers.size() > 1 && layers.back().size() == 2;
+    const bool labelInputs = columnSize.front() == 4;
+    const bool labelOutputs = columnCount > 1 && columnSize.back() == 2;
     s32 inputLabels = 0, outputLabels = 0;
     if (labelInputs)
         for (const wchar_t* name : INPUT_LABELS)
@@ -66,44 +78,51 @@ void NetworkView::draw(video::IVideoDriver* driver, gui::IGUIFont* font, const c
     const s32 bottom = panel.LowerRightCorner.Y - PAD - fh / 2;
     const s32 left = panel.UpperLeftCorner.X + PAD + inputLabels + 12;
     const s32 right = panel.LowerRightCorner.X - PAD - outputLabels - 12;
-    const s32 size = std::clamp((bottom - top) / 12, 6, 14); // a neuron's square
+    const s32 size = std::clamp((bottom - top) / 12, 6, 14); // a node's square
 
-    // A layer too large for the panel shows its first neurons and a count of the others.
+    // A column too tall for the panel shows its first nodes and a count of the others.
     const s32 fits = std::max<s32>((bottom - top) / (size + 3), 2);
-    const size_t layerCount = layers.size();
-    std::vector<size_t> shown(layerCount);
-    for (size_t k = 0; k < layerCount; ++k)
-        shown[k] = std::min<size_t>(layers[k].size(), static_cast<size_t>(fits));
+    std::vector<size_t> shown(columnCount);
+    for (size_t k = 0; k < columnCount; ++k)
+        shown[k] = std::min<size_t>(columnSize[k], static_cast<size_t>(fits));
     const auto centre = [&](size_t k, size_t j) {
-        const s32 x = layerCount < 2 ? (left + right) / 2
-                                     : left + static_cast<s32>((right - left) * static_cast<long long>(k)
-                                                               / static_cast<long long>(layerCount - 1));
+        const s32 x = columnCount < 2 ? (left + right) / 2
+                                      : left + static_cast<s32>((right - left) * static_cast<long long>(k)
+                                                                / static_cast<long long>(columnCount - 1));
         const s32 y = top + static_cast<s32>((bottom - top) * (2 * static_cast<long long>(j) + 1)
                                              / (2 * static_cast<long long>(std::max<size_t>(shown[k], 1))));
         return core::vector2di(x, y);
     };
+    const auto visible = [&](int n) {
+        return n >= 0 && static_cast<size_t>(n) < picture.nodes.size()
+            && row[static_cast<size_t>(n)] < shown[columnOf(static_cast<size_t>(n))];
+    };
 
     float strongest = 0.0f;
-    for (size_t k = 1; k < layerCount; ++k)
-        for (size_t j = 0; j < shown[k]; ++j)
-            for (size_t i = 0; i < shown[k - 1] && i < layers[k][j].weights.size(); ++i)
-                if (std::isfinite(layers[k][j].weights[i]))
-                    strongest = std::max(strongest, std::fabs(layers[k][j].weights[i]));
-    for (size_t k = 1; k < layerCount; ++k)
-        for (size_t j = 0; j < shown[k]; ++j)
-            for (size_t i = 0; i < shown[k - 1] && i < layers[k][j].weights.size(); ++i)
-                driver->draw2DLine(centre(k - 1, i), centre(k, j), weightColour(layers[k][j].weights[i], strongest));
+    for (const BrainLink& link : picture.links)
+        if (visible(link.from) && visible(link.to) && std::isfinite(link.weight))
+            strongest = std::max(strongest, std::fabs(link.weight));
+    for (const BrainLink& link : picture.links) {
+        if (!visible(link.from) || !visible(link.to))
+            continue;
+        const size_t from = static_cast<size_t>(link.from), to = static_cast<size_t>(link.to);
+        driver->draw2DLine(centre(columnOf(from), row[from]), centre(columnOf(to), row[to]),
+                           weightColour(link.weight, strongest));
+    }
 
-    for (size_t k = 0; k < layerCount; ++k) {
-        for (size_t j = 0; j < shown[k]; ++j) {
-            const core::vector2di c = centre(k, j);
+    // Column by column: its nodes, then the count of those not shown.
+    for (size_t k = 0; k < columnCount; ++k) {
+        for (size_t n = 0; n < picture.nodes.size(); ++n) {
+            if (columnOf(n) != k || row[n] >= shown[k])
+                continue;
+            const core::vector2di c = centre(k, row[n]);
             const core::recti square(c.X - size / 2, c.Y - size / 2, c.X - size / 2 + size, c.Y - size / 2 + size);
-            driver->draw2DRectangle(activationColour(layers[k][j].output), square);
+            driver->draw2DRectangle(activationColour(picture.nodes[n].activation), square);
             driver->draw2DRectangleOutline(square, video::SColor(NEURON_OUTLINE_COLOR));
         }
-        if (shown[k] < layers[k].size()) {
+        if (shown[k] < columnSize[k]) {
             wchar_t more[32];
-            std::swprintf(more, 32, L"+%zu", layers[k].size() - shown[k]);
+            std::swprintf(more, 32, L"+%zu", columnSize[k] - shown[k]);
             const core::vector2di c = centre(k, shown[k] - 1);
             font->draw(more, core::recti(c.X + size, c.Y - fh / 2, c.X + size + textWidth(font, more) + 1, c.Y + fh), text);
         }
@@ -116,7 +135,7 @@ void NetworkView::draw(video::IVideoDriver* driver, gui::IGUIFont* font, const c
         }
     if (labelOutputs)
         for (size_t j = 0; j < 2; ++j) {
-            const core::vector2di c = centre(layerCount - 1, j);
+            const core::vector2di c = centre(columnCount - 1, j);
             font->draw(OUTPUT_LABELS[j], core::recti(c.X + size / 2 + 6, c.Y - fh / 2,
                                                      c.X + size / 2 + 7 + textWidth(font, OUTPUT_LABELS[j]), c.Y - fh / 2 + fh), text);
         }

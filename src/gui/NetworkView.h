@@ -4,12 +4,12 @@
 
 namespace modules {
 
-class NeuralNetwork;
+struct BrainPicture;
 
-// The bottom-right panel that shows the followed vehicle's network: the four sensor inputs,
-// the hidden neurons and the two outputs, every weight a line (its colour the sign, its
-// brightness the size) and every neuron filled by the activation that the vehicle's last
-// step left in it. It only reads the network.
+// The bottom-right panel that shows the followed vehicle's brain: its nodes in columns (the
+// four sensor inputs first, the two outputs last, hidden nodes between by depth), every
+// connection a line (its colour the sign, its brightness the size) and every node filled by
+// the activation that the vehicle's last step left in it. It only reads the picture.
 class NetworkView {
 public:
     static constexpr irr::u32 BACKGROUND_COLOR = 0xB4000000;   // translucent black, as the chart
@@ -24,7 +24,7 @@ public:
 
     static irr::core::recti panelArea(const irr::core::dimension2du& screen);
     void draw(irr::video::IVideoDriver* driver, irr::gui::IGUIFont* font, const irr::core::dimension2du& screen,
-              const NeuralNetwork& network) const;
+              const BrainPicture& picture) const;
 };
 
 } // namespace modules

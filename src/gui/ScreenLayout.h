@@ -17,10 +17,10 @@ constexpr irr::s32 LOG_LINE_HEIGHT = 16;
 constexpr irr::s32 LOG_BAND = 90;
 
 // The smallest usable window: the log with its margin on both sides in width; in height the
-// parameter dialog (402 high in gui.xml), centred, clear of a band as high as the log's at
+// parameter dialog (494 high in gui.xml), centred, clear of a band as high as the log's at
 // the bottom and, by symmetry, at the top. Smaller windows are not laid out.
 constexpr irr::u32 MINIMUM_WIDTH = LOG_LEFT + LOG_WIDTH + LOG_LEFT;
-constexpr irr::u32 MINIMUM_HEIGHT = 402 + 2 * LOG_BAND;
+constexpr irr::u32 MINIMUM_HEIGHT = 494 + 2 * LOG_BAND;
 
 } // namespace ScreenLayout
 

@@ -22,7 +22,7 @@ std::string trialLoad()
         return error;
 
     readingMediaFile(engine.mediaFolder + "/vehicle.b3d");
-    Vehicle vehicle(NeuralNetwork(), engine.world->wallSelector, nullptr, core::vector3df(0, 0, 0));
+    Vehicle vehicle(std::make_unique<NeuralNetwork>(), engine.world->wallSelector, nullptr, core::vector3df(0, 0, 0));
     engine.animateScene(1);
     // Far outside the arena: the collision response has to stop it at a wall.
     vehicle.node->setPosition(core::vector3df(1000.0f, 0.0f, 1000.0f));

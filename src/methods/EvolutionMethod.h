@@ -34,6 +34,9 @@ public:
     // it could not have reached) returns false with a short reason and changes nothing.
     virtual bool restore(const nlohmann::json& state, std::string& reason) = 0;
 
+    // Species in the generation of the last ask(); methods without species have one.
+    virtual int speciesCount() const { return 1; }
+
     // One line for the log about how the method runs (e.g. which variant), or empty.
     virtual std::string description() const { return {}; }
 };

@@ -17,6 +17,50 @@ std::uint64_t splitmix64(std::uint64_t& x)
 
 std::uint64_t rotl(std::uint64_t x, int k) { return (x << k) | (x >> (64 - k)); }
 
+// Marsaglia & Tsang's ziggurat for the normal density f(x) = exp(-x^2 / 2), x >= 0: layers of
+// equal area V stacked under the curve. Layer 0 is the rectangle [0, R] x [0, f(R)] with the
+// tail beyond R; layer k >= 1 spans heights f(x_k) to f(x_(k+1)) with width x_k, where
+// x_1 = R, f(x_(k+1)) = f(x_k) + V / x_k and the top layer reaches f(0) = 1.
+// R is the paper's for 256 layers; V = R f(R) + the tail's area, to double precision.
+constexpr int ZIGGURAT_LAYERS = 256;
+constexpr double ZIGGURAT_R = 3.6541528853610088;
+constexpr double ZIGGURAT_V = 0.004928673233974658;
+
+struct Ziggurat {
+    double scaledWidth[ZIGGURAT_LAYERS];    // the layer's width over 2^53
+    std::uint64_t inner[ZIGGURAT_LAYERS];   // 53-bit places below this lie under the layer above
+    double bottom[ZIGGURAT_LAYERS + 1];     // f at the layer's lower edge; bottom[256] = 1
+};
+
+// Built once from exp, log and sqrt only, so every machine gets the same tables.
+Ziggurat buildZiggurat()
+{
+    Ziggurat z;
+    double edge[ZIGGURAT_LAYERS + 1]; // edge[k] = x_k; edge[0] = layer 0's virtual width
+    const double fR = std::exp(-0.5 * ZIGGURAT_R * ZIGGURAT_R);
+    edge[0] = ZIGGURAT_V / fR;
+    edge[1] = ZIGGURAT_R;
+    z.bottom[0] = 0.0;
+    z.bottom[1] = fR;
+    for (int k = 1; k + 1 < ZIGGURAT_LAYERS; ++k) {
+        z.bottom[k + 1] = z.bottom[k] + ZIGGURAT_V / edge[k];
+        edge[k + 1] = std::sqrt(-2.0 * std::log(z.bottom[k + 1]));
+    }
+    edge[ZIGGURAT_LAYERS] = 0.0;
+    z.bottom[ZIGGURAT_LAYERS] = 1.0;
+    for (int k = 0; k < ZIGGURAT_LAYERS; ++k) {
+        z.scaledWidth[k] = edge[k] * 0x1.0p-53;
+        z.inner[k] = static_cast<std::uint64_t>(edge[k + 1] / edge[k] * 0x1.0p53);
+    }
+    return z;
+}
+
+const Ziggurat& ziggurat()
+{
+    static const Ziggurat tables = buildZiggurat();
+    return tables;
+}
+
 } // namespace
 
 MethodRandom::MethodRandom(std::uint64_t seed)
@@ -54,41 +98,60 @@ std::uint64_t MethodRandom::below(std::uint64_t n)
     return value % n;
 }
 
+namespace {
+
+// One Gaussian from the ziggurat; here so that next() and uniform() inline.
+inline double zigguratGaussian(MethodRandom& random, const Ziggurat& z)
+{
+    for (;;) {
+        // Low 8 bits: the layer; bit 8: the sign; top 53 bits: the place along the layer.
+        const std::uint64_t bits = random.next();
+        const int layer = static_cast<int>(bits & (ZIGGURAT_LAYERS - 1));
+        const double sign = (bits & ZIGGURAT_LAYERS) ? -1.0 : 1.0;
+        const std::uint64_t along = bits >> 11;
+        const double x = static_cast<double>(along) * z.scaledWidth[layer];
+        if (along < z.inner[layer])
+            return sign * x; // under the layer above: inside the curve
+        if (layer == 0) {
+            // Beyond R: the tail, by Marsaglia's (1964) method. 1 - uniform() is in (0, 1].
+            double t, y;
+            do {
+                t = -std::log(1.0 - random.uniform()) / ZIGGURAT_R;
+                y = -std::log(1.0 - random.uniform());
+            } while (y + y <= t * t);
+            return sign * (ZIGGURAT_R + t);
+        }
+        // The wedge between the layer's inner and outer edge: accept under the curve.
+        const double y = z.bottom[layer] + random.uniform() * (z.bottom[layer + 1] - z.bottom[layer]);
+        if (y < std::exp(-0.5 * x * x))
+            return sign * x;
+    }
+}
+
+} // namespace
+
 double MethodRandom::gaussian()
 {
-    if (hasSpare) {
-        hasSpare = false;
-        return spare;
-    }
-    double u, v, q;
-    do {
-        u = 2.0 * uniform() - 1.0;
-        v = 2.0 * uniform() - 1.0;
-        q = u * u + v * v;
-    } while (q >= 1.0 || q == 0.0);
-    const double scale = std::sqrt(-2.0 * std::log(q) / q);
-    spare = v * scale;
-    hasSpare = true;
-    return u * scale;
+    return zigguratGaussian(*this, ziggurat());
+}
+
+void MethodRandom::gaussians(double* out, std::size_t count)
+{
+    const Ziggurat& z = ziggurat();
+    for (std::size_t i = 0; i < count; ++i)
+        out[i] = zigguratGaussian(*this, z);
 }
 
 nlohmann::json MethodRandom::state() const
 {
-    // The spare is kept bit for bit: a decimal round trip of a double is exact in
-    // nlohmann-json, but its bits say so without relying on it.
-    std::uint64_t spareBits;
-    std::memcpy(&spareBits, &spare, sizeof spareBits);
-    return {{"xoshiro256", {s[0], s[1], s[2], s[3]}}, {"has_spare", hasSpare}, {"spare_bits", spareBits}};
+    return {{"xoshiro256", {s[0], s[1], s[2], s[3]}}};
 }
 
 bool MethodRandom::restore(const nlohmann::json& state, std::string& reason)
 {
-    const auto words = state.find("xoshiro256");
-    const auto has = state.find("has_spare");
-    const auto bits = state.find("spare_bits");
-    if (!state.is_object() || words == state.end() || has == state.end() || bits == state.end()
-        || !words->is_array() || words->size() != 4 || !has->is_boolean() || !bits->is_number_unsigned()) {
-        reason = "the method's generator state is not four words, a flag and a spare";
+    const auto words = state.is_object() ? state.find("xoshiro256") : state.end();
+    if (!state.is_object() || words == state.end() || !words->is_array() || words->size() != 4) {
+        reason = "the method's generator state is not four words";
         return false;
     }
     std::uint64_t next[4];
@@ -103,16 +166,7 @@ bool MethodRandom::restore(const nlohmann::json& state, std::string& reason)
         reason = "the method's generator state is all zeros";
         return false;
     }
-    const std::uint64_t spareBits = bits->get<std::uint64_t>();
-    double nextSpare;
-    std::memcpy(&nextSpare, &spareBits, sizeof nextSpare);
-    if (!std::isfinite(nextSpare)) {
-        reason = "the method's generator spare is not a finite number";
-        return false;
-    }
     std::memcpy(s, next, sizeof s);
-    hasSpare = has->get<bool>();
-    spare = nextSpare;
     return true;
 }
 

@@ -2,6 +2,7 @@
 
 #include <nlohmann/json.hpp>
 
+#include <cstddef>
 #include <cstdint>
 #include <string>
 
@@ -9,8 +10,9 @@ namespace modules {
 
 // The evolution methods' own generator, apart from the C library's rand() that the arena
 // draws from, so that a method's draws never shift the arena's. xoshiro256** seeded through
-// splitmix64; Gaussians by Marsaglia's polar method written here, because the standard
-// library's distributions give different numbers on different standard libraries.
+// splitmix64; Gaussians by the ziggurat method of Marsaglia & Tsang (2000) written here,
+// because the standard library's distributions give different numbers on different
+// standard libraries.
 class MethodRandom {
 public:
     explicit MethodRandom(std::uint64_t seed = 0);
@@ -20,8 +22,11 @@ public:
     double uniform();
     // Uniform integer in [0, n), n > 0, without modulo bias.
     std::uint64_t below(std::uint64_t n);
-    // Standard normal.
+    // Standard normal, exact up to the tables' double precision; one 64-bit draw for most.
     double gaussian();
+    // `count` Gaussians into out[0..count), the same numbers as as many gaussian() calls,
+    // in one loop that keeps the tables at hand.
+    void gaussians(double* out, std::size_t count);
 
     nlohmann::json state() const;
     // False with a reason for a state this generator cannot be in (e.g. all zeros).
@@ -29,8 +34,6 @@ public:
 
 private:
     std::uint64_t s[4];
-    bool hasSpare = false;
-    double spare = 0.0;
 };
 
 } // namespace modules

@@ -177,7 +177,8 @@ const std::vector<std::string>& batchParameterNames()
 {
     static const std::vector<std::string> names = {
         "generation-time", "item-count",    "population-size",  "elite-count",    "selector",
-        "crossover-rate",  "mutation-rate", "max-perturbation", "hidden-neurons", "weight-range"};
+        "crossover-rate",  "mutation-rate", "max-perturbation", "hidden-neurons", "weight-range",
+        "method",          "sigma",         "learning-rate"};
     return names;
 }
 

@@ -25,7 +25,8 @@ struct StudyOptions {
     bool help = false;
 };
 
-// The ten evolution parameters of kinetarium-batch, by option name without the dashes.
+// The ten evolution parameters of kinetarium-batch, the method and its sigma and learning
+// rate, by option name without the dashes.
 const std::vector<std::string>& batchParameterNames();
 
 // Reads the command line (argv[0] is the program). Every parameter value, varied or fixed,

@@ -1,5 +1,9 @@
 #include "study/StudyPlan.h"
 
+#include "methods/MethodRegistry.h"
+
+#include <algorithm>
+
 namespace modules {
 
 namespace {
@@ -13,6 +17,27 @@ std::string fileSafe(const std::string& text)
         if (c == '/')
             c = '~';
     return safe;
+}
+
+// A method option goes only to the runs whose method uses it: a study of several methods
+// gives each its own parameters.
+std::vector<std::string> forItsMethod(const std::vector<std::string>& arguments)
+{
+    std::string name = evolutionMethods().front().name;
+    for (std::size_t i = 0; i + 1 < arguments.size(); i += 2)
+        if (arguments[i] == "--method")
+            name = arguments[i + 1];
+    const MethodInfo* method = findMethod(name);
+    const std::vector<std::string>& own = methodOptions();
+    std::vector<std::string> kept;
+    for (std::size_t i = 0; i + 1 < arguments.size(); i += 2) {
+        const std::string option = arguments[i].substr(2);
+        if (method && std::find(own.begin(), own.end(), option) != own.end() && !methodUses(*method, option))
+            continue;
+        kept.push_back(arguments[i]);
+        kept.push_back(arguments[i + 1]);
+    }
+    return kept;
 }
 
 } // namespace
@@ -44,6 +69,7 @@ StudyPlan makeStudyPlan(const StudyOptions& options)
             config.parameterArguments.push_back("--" + parameter.name);
             config.parameterArguments.push_back(value);
         }
+        config.parameterArguments = forItsMethod(config.parameterArguments);
         if (options.varied.empty())
             config.name = config.label = "fixed";
         plan.configs.push_back(config);

@@ -5,6 +5,7 @@
 #include "world/ItemManager.h"
 
 #include <cmath>
+#include <utility>
 
 using namespace irr;
 
@@ -16,9 +17,9 @@ constexpr float SENSOR_LENGTH = 2.0f;
 
 } // namespace
 
-Vehicle::Vehicle(const NeuralNetwork& network, scene::ITriangleSelector* wallSelector,
+Vehicle::Vehicle(std::unique_ptr<Brain> brain, scene::ITriangleSelector* wallSelector,
                  ItemManager* itemManager, const core::vector3df& position)
-    : brain(network)
+    : brain(std::move(brain))
     , wallSelector(wallSelector)
     , itemManager(itemManager)
 {
@@ -64,7 +65,7 @@ void Vehicle::update(float dt)
     inputs[3] = sensors[1]->getItemProximity(itemManager);
 
     std::vector<float> outputs(2, 0.0f);
-    brain.process(inputs, outputs);
+    brain->process(inputs, outputs);
 
     // A network with infinite or NaN genes can answer NaN; such a vehicle stays where it
     // is rather than hand a non-finite pose to the collision response.

@@ -1,5 +1,6 @@
 #include "world/World.h"
 
+#include "brain/Brain.h"
 #include "core/Engine.h"
 #include "core/Random.h"
 #include "evolution/Evolver.h"
@@ -58,13 +59,13 @@ World::~World()
     destroyVehicles();
 }
 
-void World::createVehicles(const std::vector<NeuralNetwork>& networks)
+void World::createVehicles(std::vector<std::unique_ptr<Brain>> brains)
 {
     itemManager = new ItemManager(this, itemCount);
-    for (int i = 0; i < vehicleCount && static_cast<size_t>(i) < networks.size(); ++i) {
+    for (int i = 0; i < vehicleCount && static_cast<size_t>(i) < brains.size(); ++i) {
         const float x = fRand2() * arenaWidth * 0.5f;
         const float z = fRand2() * arenaDepth * 0.5f;
-        vehicles.push_back(new Vehicle(networks[static_cast<size_t>(i)], wallSelector, itemManager,
+        vehicles.push_back(new Vehicle(std::move(brains[static_cast<size_t>(i)]), wallSelector, itemManager,
                                        core::vector3df(x, 0.0f, z)));
     }
     generationClock = 0.0f;
@@ -84,6 +85,18 @@ void World::destroyVehicles()
     for (Vehicle* vehicle : vehicles)
         delete vehicle;
     vehicles.clear();
+}
+
+void World::writeLog(const wchar_t* line) const
+{
+    if (logLine)
+        logLine(line);
+}
+
+void World::clearLog() const
+{
+    if (logCleared)
+        logCleared();
 }
 
 void World::updateHighlight()

@@ -4,6 +4,8 @@
 
 #include <irrlicht.h>
 
+#include <functional>
+#include <memory>
 #include <vector>
 
 namespace modules {
@@ -11,7 +13,7 @@ namespace modules {
 class Evolver;
 class Vehicle;
 class ItemManager;
-class NeuralNetwork;
+class Brain;
 
 // The arena and what lives in it: the static scene, the current generation and the run.
 class World {
@@ -21,9 +23,17 @@ public:
     World(const World&) = delete;
     World& operator=(const World&) = delete;
 
-    void createVehicles(const std::vector<NeuralNetwork>& networks);
+    // Vehicle i gets brain i, for the first vehicleCount brains.
+    void createVehicles(std::vector<std::unique_ptr<Brain>> brains);
     void destroyVehicles();
     void updateHighlight();
+    // The run's messages for the user; they go wherever logLine and logCleared lead (the
+    // screen log in the program), nowhere when those are empty.
+    void writeLog(const wchar_t* line) const;
+    void clearLog() const;
+
+    std::function<void(const wchar_t* line)> logLine;
+    std::function<void()> logCleared;
 
     Evolver* evolver = nullptr;
     std::vector<Vehicle*> vehicles;

@@ -35,7 +35,7 @@ wait_for_lines() {
 
 # The fitness columns (generation, best, mean, median) and the step count of a CSV file.
 deterministic_columns() {
-    cut -d, -f1-5 "$1"
+    cut -d, -f1-5,7- "$1"
 }
 
 finish() {

@@ -22,7 +22,7 @@ rows=$(($(wc -l <"$tmp/run.csv") - 1))
 ((rows >= 2)) || fail "only $rows CSV rows"
 ((rows == reports)) || fail "$rows CSV rows but $reports reports"
 [[ -z $(tail -c 1 "$tmp/run.csv") ]] || fail "the CSV's last row is cut"
-awk -F, 'NF != 6 {bad = 1} END {exit bad}' "$tmp/run.csv" || fail "a CSV row has not 6 fields"
+awk -F, 'NF != 8 {bad = 1} END {exit bad}' "$tmp/run.csv" || fail "a CSV row has not 8 fields"
 awk -F, 'NR > 1 && $1 != NR - 1 {bad = 1} END {exit bad}' "$tmp/run.csv" || fail "CSV generations not 1, 2, ..."
 
 finish

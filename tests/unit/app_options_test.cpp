@@ -41,10 +41,10 @@ TEST(AppOptions, FullScreenByDefaultAWindowOnRequest)
     EXPECT_TRUE(parsed.options.windowed);
     EXPECT_EQ(parsed.options.windowSize, irr::core::dimension2du(1280, 720));
 
-    parsed = parse({"--window", "1024x600"});
+    parsed = parse({"--window", "1024x700"});
     ASSERT_EQ(parsed.outcome, AppOptionsOutcome::RUN) << parsed.text;
     EXPECT_TRUE(parsed.options.windowed);
-    EXPECT_EQ(parsed.options.windowSize, irr::core::dimension2du(1024, 600));
+    EXPECT_EQ(parsed.options.windowSize, irr::core::dimension2du(1024, 700));
 
     // The smallest usable window itself is accepted; the last --window counts.
     const std::string smallest = std::to_string(modules::ScreenLayout::MINIMUM_WIDTH) + "x"
@@ -79,8 +79,8 @@ TEST(AppOptions, RefusedWithOneErrorLine)
         {{"--window", "99999999999x600"}, "WIDTHxHEIGHT"},
         {{"--window", narrow.c_str()}, "smallest usable window"},
         {{"--window", low.c_str()}, "smallest usable window"},
-        {{"--window", "8193x600"}, "largest window"},
-        {{"--window", "1024x600", "extra"}, "extra"},
+        {{"--window", "8193x700"}, "largest window"},
+        {{"--window", "1024x700", "extra"}, "extra"},
         {{"--fullscreen"}, "--fullscreen"},
     };
     for (const auto& c : cases) {

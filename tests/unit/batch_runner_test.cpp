@@ -99,7 +99,7 @@ TEST_F(BatchRunnerTest, ReportsTheSameGenerationsAsTheEnginesOwnLoop)
     std::ifstream csv(options.csvPath);
     std::string header;
     std::getline(csv, header);
-    EXPECT_EQ(header, "generation,best_fitness,mean_fitness,median_fitness,steps,wall_seconds");
+    EXPECT_EQ(header, "generation,best_fitness,mean_fitness,median_fitness,steps,wall_seconds,species,mean_genome_size");
     int rows = 0;
     for (std::string row; std::getline(csv, row); ++rows) {
         ASSERT_LT(rows, GENERATIONS);

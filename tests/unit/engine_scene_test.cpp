@@ -1,6 +1,7 @@
 // The engine's scene on the null device: the camera glide, the screen log, the arena and the
 // rule that nothing is simulated while no evolution runs.
 
+#include "BrainAccess.h"
 #include "TestEngine.h"
 #include "VectorExpect.h"
 
@@ -139,7 +140,7 @@ TEST_F(EngineScene, CameraModesChooseTheDesiredPose)
     modules::NeuralNetwork network;
     network.addLayer(4);
     network.addLayer(2);
-    modules::Vehicle vehicle(network, engine.world->wallSelector, &items, vector3df(1.0f, 0.0f, 2.0f));
+    modules::Vehicle vehicle(network.clone(), engine.world->wallSelector, &items, vector3df(1.0f, 0.0f, 2.0f));
     vehicle.node->setRotation(vector3df(0.0f, 70.0f, 0.0f));
     controller().followedVehicle = &vehicle;
     placeCamera(position, target);
@@ -169,7 +170,7 @@ TEST_F(EngineScene, FirstFrameOfAGenerationHighlightsAfterTheCameraStep)
         network.addLayer(4);
         network.addLayer(2);
     }
-    world.createVehicles(networks);
+    world.createVehicles(brainsOf(networks));
     controller().setCameraType(modules::ECT_FOLLOW_BEST);
 
     engine.drawFrame();
@@ -319,7 +320,7 @@ TEST_F(EngineScene, NothingIsSimulatedWithoutAnEvolution)
     network.setData(std::vector<float>(network.getData().size(), 0.0f));
     network.layers[1][0].threshold = -1000.0f;
     network.layers[1][1].threshold = -1000.0f;
-    world.createVehicles(std::vector<modules::NeuralNetwork>(2, network));
+    world.createVehicles(brainsOf(std::vector<modules::NeuralNetwork>(2, network)));
 
     for (int i = 0; i < 5; ++i)
         step();
@@ -328,7 +329,7 @@ TEST_F(EngineScene, NothingIsSimulatedWithoutAnEvolution)
         EXPECT_EQ(vehicle->node->getRotation().Y, 0.0f);
 
     // With an evolution running the same step moves them.
-    world.evolver = new modules::Evolver(network, 0, 0, 0, 0.0f, 0.0f, 0.0f);
+    world.evolver = new modules::Evolver(std::make_unique<modules::GeneticAlgorithm>(network, 0, 0, 0, 0.0f, 0.0f, 0.0f));
     step();
     EXPECT_EQ(world.generationClock, DT);
     for (modules::Vehicle* vehicle : world.vehicles)

@@ -282,8 +282,8 @@ TEST_F(ChartPanels, ARunInTheStoppedRunsPlaceShowsOnlyItsOwnGenerations)
     loaded[stopped.size() - 1] = stopped.back();
 
     // Stop, then a new run at the same address, made certain rather than left to the heap.
-    modules::Evolver next(place->population.front(), place->populationSize, place->eliteCount, place->selectorType,
-                          place->crossoverRate, place->mutationRate, place->maxPerturbation);
+    modules::Evolver next(std::move(place->method));
+    next.populationSize = place->populationSize;
     next.history = loaded;
     place->~Evolver();
     new (place) modules::Evolver(std::move(next));

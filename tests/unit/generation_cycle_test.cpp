@@ -2,6 +2,7 @@
 // (ranking, elites, offspring, crossover), the timing of generations in simulation steps,
 // the report line, the stop, and the runs that cannot go on.
 
+#include "BrainAccess.h"
 #include "TestEngine.h"
 
 #include "brain/NeuralNetwork.h"
@@ -71,7 +72,7 @@ protected:
     std::vector<Genome> genomes()
     {
         std::vector<Genome> all;
-        for (const NeuralNetwork& network : evolver().population)
+        for (const NeuralNetwork& network : gaOf(evolver()).population)
             all.push_back(network.getData());
         return all;
     }
@@ -92,24 +93,25 @@ TEST_F(GenerationCycle, StartBuildsOneVehiclePerNetworkOfTheDefaultTopology)
 {
     startEngine(3);
     start(EvolutionParams());
-    EXPECT_EQ(logLine(0), L"Evolution started!");
+    EXPECT_EQ(logLine(1), L"Evolution started!");
+    EXPECT_EQ(logLine(0), L"Method: ga (genetic algorithm).");
     ASSERT_NE(world().evolver, nullptr);
     EXPECT_EQ(evolver().generation, 0);
-    ASSERT_EQ(evolver().population.size(), 20u);
+    ASSERT_EQ(gaOf(evolver()).population.size(), 20u);
     ASSERT_EQ(world().vehicles.size(), 20u);
     ASSERT_NE(world().itemManager, nullptr);
     EXPECT_EQ(world().itemManager->items.size(), 60u);
     for (size_t i = 0; i < 20; ++i) {
-        const NeuralNetwork& network = evolver().population[i];
+        const NeuralNetwork& network = gaOf(evolver()).population[i];
         ASSERT_EQ(network.layers.size(), 3u);
         EXPECT_EQ(network.layers[0].size(), 4u);
         EXPECT_EQ(network.layers[1].size(), 4u);
         EXPECT_EQ(network.layers[2].size(), 2u);
         EXPECT_EQ(network.getData().size(), 34u);
-        EXPECT_EQ(world().vehicles[i]->brain.getData(), network.getData()) << "vehicle " << i;
+        EXPECT_EQ(networkOf(*world().vehicles[i]).getData(), network.getData()) << "vehicle " << i;
     }
     // Every member drew its own values.
-    EXPECT_NE(evolver().population[0].getData(), evolver().population[1].getData());
+    EXPECT_NE(gaOf(evolver()).population[0].getData(), gaOf(evolver()).population[1].getData());
 }
 
 TEST_F(GenerationCycle, PopulationSizeIsKeptForOddAndEvenSizesWithAndWithoutElites)
@@ -125,11 +127,11 @@ TEST_F(GenerationCycle, PopulationSizeIsKeptForOddAndEvenSizesWithAndWithoutElit
                         fitness.push_back(static_cast<float>((i * 7) % 4));
                     setFitness(fitness);
                     modules::runGenerationCycle(world());
-                    ASSERT_EQ(evolver().population.size(), static_cast<size_t>(size))
+                    ASSERT_EQ(gaOf(evolver()).population.size(), static_cast<size_t>(size))
                         << "size " << size << ", elites " << elites << ", selector " << selector;
                     ASSERT_EQ(world().vehicles.size(), static_cast<size_t>(size));
                     for (size_t i = 0; i < world().vehicles.size(); ++i) {
-                        EXPECT_EQ(world().vehicles[i]->brain.getData(), evolver().population[i].getData());
+                        EXPECT_EQ(networkOf(*world().vehicles[i]).getData(), gaOf(evolver()).population[i].getData());
                         EXPECT_EQ(world().vehicles[i]->fitness, 0.0f);
                     }
                     EXPECT_EQ(evolver().generation, generation);
@@ -248,11 +250,11 @@ TEST_F(GenerationCycle, DegenerateParametersStillRunGenerations)
         p.generationTime = c.generationTime;
         p.crossoverRate = 1.0f;
         start(p);
-        EXPECT_EQ(evolver().population[0].getData().size(), c.genes);
+        EXPECT_EQ(gaOf(evolver()).population[0].getData().size(), c.genes);
         for (int i = 0; i < 30; ++i)
             step();
         EXPECT_GE(evolver().generation, 3) << "hidden " << c.hiddenNeurons;
-        EXPECT_EQ(evolver().population.size(), 3u);
+        EXPECT_EQ(gaOf(evolver()).population.size(), 3u);
         EXPECT_EQ(world().vehicles.size(), 3u);
         modules::stopEvolution(world());
     }
@@ -277,7 +279,7 @@ protected:
         p.mutationRate = mutationRate;
         p.maxPerturbation = 10.0f;
         start(p);
-        ASSERT_EQ(evolver().population[0].getData().size(), LENGTH);
+        ASSERT_EQ(gaOf(evolver()).population[0].getData().size(), LENGTH);
         // Genes that differ in sign only, so a child shows which parent each came from.
         for (size_t i = 0; i < LENGTH; ++i) {
             positive[i] = 1000.0f + static_cast<float>(i);
@@ -312,12 +314,12 @@ protected:
     // Breeds the pair with the generator seeded with `seed`; returns the two children.
     std::pair<Genome, Genome> breed(unsigned seed)
     {
-        evolver().population[0].setData(positive);
-        evolver().population[1].setData(negative);
+        gaOf(evolver()).population[0].setData(positive);
+        gaOf(evolver()).population[1].setData(negative);
         setFitness({1, 1});
         std::srand(seed);
         modules::runGenerationCycle(world());
-        return {evolver().population[0].getData(), evolver().population[1].getData()};
+        return {gaOf(evolver()).population[0].getData(), gaOf(evolver()).population[1].getData()};
     }
 
     // Mutation at rate 1 with the draws from `next` on: test, sign, magnitude per gene.
@@ -426,7 +428,7 @@ TEST_F(GenerationCycle, ReportsTheGenerationNumberAndTheBestScore)
     modules::runGenerationCycle(world());
     EXPECT_EQ(evolver().generation, 1);
     EXPECT_EQ(logLine(0), L"Generation 1. Best vehicle fitness in last generation was 3.0");
-    EXPECT_EQ(logLine(1), L"Evolution started!");
+    EXPECT_EQ(logLine(2), L"Evolution started!");
 
     setFitness({0, 2.5f, 0});
     modules::runGenerationCycle(world());
@@ -512,7 +514,7 @@ TEST_F(GenerationCycle, EmptyPopulationRaisesTheErrorAndBreedsNothing)
 {
     startEngine(17);
     start(params(0, 0));
-    EXPECT_TRUE(evolver().population.empty());
+    EXPECT_TRUE(gaOf(evolver()).population.empty());
     EXPECT_TRUE(world().vehicles.empty());
     try {
         modules::runGenerationCycle(world());
@@ -627,7 +629,7 @@ TEST_F(GenerationCycle, DefaultRunReportsEachGeneration)
         ASSERT_EQ(evolver().generation, generation);
         const std::wstring line = logLine(0);
         EXPECT_EQ(line, L"Generation " + std::to_wstring(generation) + L". Best vehicle fitness in last generation was "
-                            + modules::GUI::numberToString(evolver().population[0].fitness).c_str());
+                            + modules::GUI::numberToString(gaOf(evolver()).population[0].fitness).c_str());
         std::cout << std::string(line.begin(), line.end()) << '\n';
     }
 }

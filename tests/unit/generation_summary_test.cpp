@@ -33,7 +33,7 @@ TEST(GenerationSummary, NoVehiclesGiveZeros)
 
 TEST(GenerationSummary, CsvLines)
 {
-    EXPECT_EQ(modules::csvHeader(), "generation,best_fitness,mean_fitness,median_fitness,steps,wall_seconds\n");
+    EXPECT_EQ(modules::csvHeader(), "generation,best_fitness,mean_fitness,median_fitness,steps,wall_seconds,species,mean_genome_size\n");
     GenerationSummary summary;
     summary.generation = 12;
     summary.best = 25.0f;
@@ -41,5 +41,7 @@ TEST(GenerationSummary, CsvLines)
     summary.median = 8.5;
     summary.steps = 600;
     summary.wallSeconds = 0.0265;
-    EXPECT_EQ(modules::csvRow(summary), "12,25.000000,9.650000,8.500000,600,0.026500\n");
+    summary.species = 3;
+    summary.genomeSize = 13.25;
+    EXPECT_EQ(modules::csvRow(summary), "12,25.000000,9.650000,8.500000,600,0.026500,3,13.250000\n");
 }

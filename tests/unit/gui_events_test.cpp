@@ -3,6 +3,7 @@
 // Events are handed to the handler directly, or posted to the device where the GUI
 // environment has to turn them into widget events first, as it does for a user.
 
+#include "BrainAccess.h"
 #include "SyntheticEvents.h"
 #include "TestEngine.h"
 
@@ -88,7 +89,7 @@ TEST_F(GuiEvents, StartSwitchesToTheRunningPanelAndStartsTheRun)
     ASSERT_EQ(panelState(), SETUP);
     EXPECT_FALSE(click(GUIElementIDs::START_BUTTON));
     EXPECT_EQ(panelState(), RUNNING);
-    EXPECT_EQ(logLine(0), L"Evolution started!");
+    EXPECT_EQ(logLine(1), L"Evolution started!");
     ASSERT_NE(world().evolver, nullptr);
     EXPECT_EQ(world().evolver->populationSize, 20);
     EXPECT_EQ(world().vehicles.size(), 20u);
@@ -98,7 +99,7 @@ TEST_F(GuiEvents, StartSwitchesToTheRunningPanelAndStartsTheRun)
     click(GUIElementIDs::START_BUTTON);
     EXPECT_EQ(world().evolver, evolver);
     EXPECT_EQ(world().vehicles.size(), 20u);
-    EXPECT_EQ(logLine(1), L"");
+    EXPECT_EQ(logLine(2), L"");
 }
 
 TEST_F(GuiEvents, FastModeAndNormalSpeedSwitchPanelAndPacing)
@@ -113,7 +114,7 @@ TEST_F(GuiEvents, FastModeAndNormalSpeedSwitchPanelAndPacing)
     EXPECT_EQ(panelState(), RUNNING);
     EXPECT_FALSE(engine.fastMode);
     ASSERT_NE(world().evolver, nullptr);
-    EXPECT_EQ(logLine(0), L"Evolution started!"); // neither writes a message
+    EXPECT_EQ(logLine(1), L"Evolution started!"); // neither writes a message
 }
 
 TEST_F(GuiEvents, CameraButtonsSetTheModeAndWriteTheirMessageOnEveryClick)
@@ -287,7 +288,7 @@ TEST_F(GuiEvents, StartIsRefusedAboveTheRunLimitsWithOneLine)
     click(GUIElementIDs::START_BUTTON);
     EXPECT_EQ(panelState(), RUNNING);
     ASSERT_NE(world().evolver, nullptr);
-    EXPECT_EQ(world().evolver->population.at(0).getData().size(), 70006u);
+    EXPECT_EQ(gaOf(*world().evolver).population.at(0).getData().size(), 70006u);
 }
 
 // As a user does it: click into a box (emptied), type, and click "Start" at once; the

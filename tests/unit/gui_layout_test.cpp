@@ -19,7 +19,8 @@ const std::map<s32, gui::EGUI_ELEMENT_TYPE> kExpectedKinds = {
     {103, gui::EGUIET_EDIT_BOX}, {104, gui::EGUIET_EDIT_BOX},  {105, gui::EGUIET_EDIT_BOX},
     {106, gui::EGUIET_COMBO_BOX}, {107, gui::EGUIET_EDIT_BOX}, {108, gui::EGUIET_EDIT_BOX},
     {109, gui::EGUIET_EDIT_BOX}, {110, gui::EGUIET_EDIT_BOX},  {111, gui::EGUIET_EDIT_BOX},
-    {112, gui::EGUIET_BUTTON},   {113, gui::EGUIET_BUTTON},    {200, gui::EGUIET_WINDOW},
+    {112, gui::EGUIET_BUTTON},   {113, gui::EGUIET_BUTTON},    {114, gui::EGUIET_COMBO_BOX},
+    {115, gui::EGUIET_EDIT_BOX}, {116, gui::EGUIET_EDIT_BOX},  {200, gui::EGUIET_WINDOW},
     {201, gui::EGUIET_BUTTON},   {202, gui::EGUIET_BUTTON},    {300, gui::EGUIET_WINDOW},
     {301, gui::EGUIET_BUTTON},
     {400, gui::EGUIET_WINDOW},   {401, gui::EGUIET_BUTTON},    {402, gui::EGUIET_BUTTON},
@@ -163,7 +164,9 @@ TEST_F(GuiLayout, SmallWindowsKeepToTheTopLeftCorner)
 {
     const core::rect<s32> setup = byId(100)->getRelativePosition();
     EXPECT_LE(setup.getWidth(), 420);
-    EXPECT_LE(setup.getHeight(), 440);
+    // With the method's rows below the buttons: centred on a 768-high screen it still ends
+    // above the log's band.
+    EXPECT_LE(setup.getHeight(), 500);
     // The arena's centre on a 1024x768 screen, the smallest one considered, stays free.
     for (s32 id : {200, 300, 400}) {
         const core::rect<s32> r = byId(id)->getRelativePosition();

@@ -2,6 +2,7 @@
 // uninterrupted run, through the batch's code path and the window's buttons; a damaged or
 // hostile file is refused whole; a failed write keeps the old file.
 
+#include "BrainAccess.h"
 #include "ChildProcess.h"
 #include "SyntheticEvents.h"
 #include "TestEngine.h"
@@ -78,10 +79,10 @@ void expectSameHistory(const std::vector<modules::GenerationFitness>& a,
     }
 }
 
-std::vector<std::vector<float>> genomesOf(const modules::Evolver& evolver)
+std::vector<std::vector<float>> genomesOf(modules::Evolver& evolver)
 {
     std::vector<std::vector<float>> genomes;
-    for (const modules::NeuralNetwork& network : evolver.population)
+    for (const modules::NeuralNetwork& network : gaOf(evolver).population)
         genomes.push_back(network.getData());
     return genomes;
 }
@@ -228,9 +229,10 @@ TEST_P(PopulationResume, SavedAndLoadedRunEqualsTheUninterruptedOne)
     EXPECT_EQ(run.generation, G);
     EXPECT_EQ(run.seed, SEED);
     if (GetParam().overflowingGenes) {
-        ASSERT_TRUE(hasInfiniteGene(run.genomes)) << "no gene overflowed: the case tests nothing";
+        ASSERT_TRUE(hasInfiniteGene(run.methodState["genomes"].get<std::vector<std::vector<float>>>()))
+            << "no gene overflowed: the case tests nothing";
     }
-    modules::resumeEvolution(run, run.params, *engine.world, 1);
+    ASSERT_TRUE(modules::resumeEvolution(run, run.params, *engine.world, 1, error)) << error;
     for (int i = 0; i < STEPS_IN; ++i)
         step();
     EXPECT_EQ(vehiclePlaces(), expectedPlaces);
@@ -366,8 +368,10 @@ SavedRun goodRun()
     run.generation = 2;
     modules::seedRandom(8);
     run.randomState = modules::captureRandomState();
+    std::vector<std::vector<float>> genomes;
     for (int i = 0; i < 3; ++i)
-        run.genomes.push_back(std::vector<float>(13, 0.25f * static_cast<float>(i + 1)));
+        genomes.push_back(std::vector<float>(13, 0.25f * static_cast<float>(i + 1)));
+    run.methodState = {{"genomes", genomes}};
     run.history = {{3.0f, 1.5, 1.0}, {4.0f, 2.0, 2.0}};
     return run;
 }
@@ -379,8 +383,8 @@ const BadFileCase BAD_FILES[] = {
     {"otherFormat", [](const std::string& good) { return replaced(good, "kinetarium-population", "other"); },
      "not a Kinetarium population file"},
     {"jsonArray", [](const std::string&) { return std::string("[1, 2, 3]"); }, "not a Kinetarium population file"},
-    {"newerVersion", [](const std::string& good) { return replaced(good, "\"version\": 1", "\"version\": 2"); },
-     "format version 2 is newer"},
+    {"newerVersion", [](const std::string& good) { return replaced(good, "\"version\": 2", "\"version\": 3"); },
+     "format version 3 is newer"},
     {"moreHiddenNeurons",
      [](const std::string& good) { return replaced(good, "\"hidden_neurons\": 1", "\"hidden_neurons\": 2"); },
      "genome 1 has 13 genes, but 2 hidden neurons need 20"},
@@ -420,7 +424,7 @@ const BadFileCase BAD_FILES[] = {
          return good.substr(0, at) + state + good.substr(good.find(']', at));
      },
      "\"random_state\" is not a state of the generator"},
-    {"versionZero", [](const std::string& good) { return replaced(good, "\"version\": 1", "\"version\": 0"); },
+    {"versionZero", [](const std::string& good) { return replaced(good, "\"version\": 2", "\"version\": 0"); },
      "\"version\" is 0, outside 1 to"},
     {"populationZeroNoGenomes",
      [](const std::string& good) {
@@ -432,6 +436,11 @@ const BadFileCase BAD_FILES[] = {
      "one entry for each of the 3 finished generations"},
     {"noGenomes", [](const std::string& good) { return replaced(good, "\"genomes\"", "\"genome\""); },
      "has no \"genomes\""},
+    {"noSpecies", [](const std::string& good) { return replaced(good, "\"species\": 1", "\"species\": 0"); },
+     "history entry 1 \"species\" is 0, outside 1 to"},
+    {"negativeGenomeSize",
+     [](const std::string& good) { return replaced(good, "\"genome_size\": 0.0", "\"genome_size\": -1.5"); },
+     "history entry 1 \"genome_size\" is negative"},
 };
 
 class PopulationBadFile : public ::testing::TestWithParam<BadFileCase> {};
@@ -457,7 +466,7 @@ TEST_P(PopulationBadFile, IsRefusedWithOneLineNamingFileAndProblemAndNothingLoad
     EXPECT_NE(error.find(GetParam().problem), std::string::npos) << error;
     EXPECT_EQ(error.find('\n'), std::string::npos) << error;
     EXPECT_EQ(run.generation, -5);
-    EXPECT_TRUE(run.genomes.empty());
+    EXPECT_TRUE(run.methodState.is_null());
 
     // The good one reads back whole.
     ASSERT_TRUE(modules::readPopulationFile(good, run, error)) << error;
@@ -533,7 +542,7 @@ TEST_F(WindowPopulation, AFileNamedBeyondLatin1LoadsThroughTheDialog)
     dialog->OnEvent(testing_support::guiEvent(irr::gui::EGET_BUTTON_CLICKED, ok));
 
     ASSERT_TRUE(engine.gui->loadedRun.has_value()) << logLine();
-    EXPECT_EQ(engine.gui->loadedRun->genomes, goodRun().genomes);
+    EXPECT_EQ(engine.gui->loadedRun->methodState, goodRun().methodState);
 }
 
 // A write that fails keeps the previous file: a file size limit stops the write half way
@@ -548,7 +557,7 @@ TEST(PopulationSave, FailedWriteKeepsTheOldFileAndNamesIt)
     const std::string before = readText(path);
 
     SavedRun large = small;
-    large.genomes.assign(3, std::vector<float>(13, 0.123456789f));
+    large.methodState = {{"genomes", std::vector<std::vector<float>>(3, std::vector<float>(13, 0.123456789f))}};
     large.history.assign(2, {1.1f, 2.2, 3.3});
     for (int i = 0; i < 2000; ++i)
         large.history.push_back({1.1f, 2.2, 3.3});

@@ -2,6 +2,7 @@
 // tests replay the generator and check both the values drawn and how many numbers each
 // operation takes: one extra or missing draw shifts everything after it.
 
+#include "BrainAccess.h"
 #include "DrawReplay.h"
 #include "TestEngine.h"
 #include "VectorExpect.h"
@@ -158,7 +159,7 @@ TEST_F(PlacementDraws, CreateVehiclesPlacesAllItemsFirstThenAllVehicles)
 
     DrawReplay replay(SEED + 2, 100);
     std::srand(SEED + 2);
-    world.createVehicles(networks);
+    world.createVehicles(brainsOf(networks));
 
     ASSERT_NE(world.itemManager, nullptr);
     ASSERT_EQ(world.itemManager->items.size(), 3u);

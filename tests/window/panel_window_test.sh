@@ -11,7 +11,7 @@ xt_init "$@"
 
 # The dialog's size in media/gui.xml; the program centres it with integer halves.
 DIALOG_W=360
-DIALOG_H=402
+DIALOG_H=494
 ROWS=10 ROW_TOP=34 ROW_PITCH=28 ROW_H=24
 LABEL_X=16 LABEL_W=174 # label column, inside the dialog
 FIELD_X=196 FIELD_W=148 # edit boxes and the selector, inside the dialog

@@ -1,11 +1,11 @@
 #!/usr/bin/env bash
 # kinetarium --window under plain Xvfb (no VidMode extension, no window manager): a
-# 1024x600 window with the arena and the parameter dialog centred in it; resized to 900x700
+# 1024x680 window with the arena and the parameter dialog centred in it; resized to 900x700
 # the dialog is centred again and the window shows exactly what a window opened at 900x700
 # shows (a stretched arena or a dialog left in place would differ); made smaller than the
 # smallest usable size it grows back to it; closed as a window manager's close button does
 # (WM_DELETE_WINDOW) the program ends with status 0.
-# Screenshots: window-900x700.png (the reference), window-1024x600.png, window-resized.png.
+# Screenshots: window-900x700.png (the reference), window-1024x680.png, window-resized.png.
 # Usage: resizable_window_test.sh <path of kinetarium> <build dir> <path of wm_close>
 # shellcheck disable=SC2317 # the checks below are called through xt_poll_screenshot
 source "$(dirname "${BASH_SOURCE[0]}")/xserver.sh"
@@ -15,8 +15,8 @@ WM_CLOSE=$(readlink -f "${3:-}")
 [[ -x $WM_CLOSE ]] || xt_fail "wm_close helper not found: ${3:-<none>}"
 
 # The dialog's size in media/gui.xml; the smallest usable window (ScreenLayout.h).
-DIALOG_W=360 DIALOG_H=402
-MIN_W=520 MIN_H=582
+DIALOG_W=360 DIALOG_H=494
+MIN_W=520 MIN_H=674
 
 xt_start_xvfb 1280 1024
 
@@ -85,13 +85,13 @@ xt_poll_screenshot window-900x700.png 120 window_drawn ||
 REFERENCE=$XT_ARTIFACT_DIR/window-900x700.png
 close_window
 
-# 2. A window opened at 1024x600, then resized to 900x700 and below the smallest size.
-xt_start_app "$XT_BUILD_DIR" window-1024x600 --window 1024x600
+# 2. A window opened at 1024x680, then resized to 900x700 and below the smallest size.
+xt_start_app "$XT_BUILD_DIR" window-1024x680 --window 1024x680
 xt_wait_window Kinetarium || xt_fail "no visible window named Kinetarium within ${XT_WINDOW_TIMEOUT}s"
-wait_geometry 1024 600
-show_window 1024 600
-xt_poll_screenshot window-1024x600.png 120 window_drawn ||
-    xt_fail "no arena with the dialog at $DIALOG in $XT_ARTIFACT_DIR/window-1024x600.png"
+wait_geometry 1024 680
+show_window 1024 680
+xt_poll_screenshot window-1024x680.png 120 window_drawn ||
+    xt_fail "no arena with the dialog at $DIALOG in $XT_ARTIFACT_DIR/window-1024x680.png"
 
 xt_log "resizing the window to 900x700"
 xdotool windowsize "$XT_WINDOW" 900 700 || xt_fail "xdotool cannot resize the window"
@@ -110,4 +110,4 @@ xt_poll_screenshot window-smallest.png 120 window_drawn ||
 xt_log "closing the window (WM_DELETE_WINDOW)"
 close_window
 
-xt_pass "1024x600 window with the arena and the centred dialog; resized to 900x700 it matches a 900x700 window; held at ${MIN_W}x${MIN_H}; closed with status 0"
+xt_pass "1024x680 window with the arena and the centred dialog; resized to 900x700 it matches a 900x700 window; held at ${MIN_W}x${MIN_H}; closed with status 0"

@@ -1,0 +1,307 @@
+#include "methods/CmaEsStrategy.h"
+
+#include "methods/StateJson.h"
+
+#include <Eigen/Eigenvalues>
+
+#include <algorithm>
+#include <cfloat>
+#include <cmath>
+#include <numeric>
+#include <stdexcept>
+
+namespace modules {
+
+namespace {
+
+// Keeps the step size a positive finite number whatever the costs do, so that every state a
+// run reaches can be saved and restored; far outside anything a search uses.
+constexpr double SIGMA_MIN = 1e-200;
+constexpr double SIGMA_MAX = 1e100;
+
+const char* variantName(CmaEsStrategy::Covariance variant)
+{
+    return variant == CmaEsStrategy::Covariance::FULL ? "full" : "separable";
+}
+
+// Indices of the costs from best (lowest) to worst; equal costs keep their order.
+std::vector<int> rankOrder(const std::vector<double>& costs)
+{
+    std::vector<int> order(costs.size());
+    std::iota(order.begin(), order.end(), 0);
+    std::stable_sort(order.begin(), order.end(), [&](int a, int b) { return costs[a] < costs[b]; });
+    return order;
+}
+
+} // namespace
+
+int CmaEsStrategy::defaultPopulationSize(int dimension)
+{
+    return 4 + static_cast<int>(std::floor(3.0 * std::log(std::max(dimension, 1))));
+}
+
+CmaEsStrategy::CmaEsStrategy(const std::vector<double>& initialMean, double sigma, int lambda,
+                             Covariance covariance)
+    : n(static_cast<int>(initialMean.size()))
+    , lambda(std::max(lambda, 0))
+    , variant(covariance)
+    , sigma(sigma)
+{
+    if (!(sigma > 0.0) || !std::isfinite(sigma))
+        throw std::invalid_argument("CMA-ES: the initial step size must be a positive number");
+    const double N = std::max(n, 1);
+
+    // Weights (tutorial, eq. 49-53). One candidate alone gets the whole weight.
+    const int count = std::max(this->lambda, 1);
+    Eigen::VectorXd raw(count);
+    for (int i = 0; i < count; ++i)
+        raw[i] = std::log((count + 1) / 2.0) - std::log(i + 1.0);
+    mu = count / 2;
+    if (mu == 0) {
+        mu = 1;
+        raw[0] = 1.0;
+    }
+    const Eigen::VectorXd positive = raw.head(mu);
+    mueff = positive.sum() * positive.sum() / positive.squaredNorm();
+
+    cc = (4.0 + mueff / N) / (N + 4.0 + 2.0 * mueff / N);
+    cs = (mueff + 2.0) / (N + mueff + 5.0);
+    damps = 1.0 + 2.0 * std::max(0.0, std::sqrt((mueff - 1.0) / (N + 1.0)) - 1.0) + cs;
+    chiN = std::sqrt(N) * (1.0 - 1.0 / (4.0 * N) + 1.0 / (21.0 * N * N));
+
+    weights = Eigen::VectorXd::Zero(count);
+    weights.head(mu) = positive / positive.sum();
+    if (variant == Covariance::FULL) {
+        const double alphaCov = 2.0;
+        c1 = alphaCov / ((N + 1.3) * (N + 1.3) + mueff);
+        cmu = std::min(1.0 - c1, alphaCov * (mueff - 2.0 + 1.0 / mueff) / ((N + 2.0) * (N + 2.0) + alphaCov * mueff / 2.0));
+        // Negative weights (active CMA), scaled so that C stays positive definite.
+        double negativeSum = 0.0, negativeSquares = 0.0;
+        for (int i = mu; i < count; ++i)
+            if (raw[i] < 0.0) {
+                negativeSum -= raw[i];
+                negativeSquares += raw[i] * raw[i];
+            }
+        if (negativeSum > 0.0) {
+            const double mueffMinus = negativeSum * negativeSum / negativeSquares;
+            const double alphaMu = 1.0 + c1 / cmu;
+            const double alphaMueff = 1.0 + 2.0 * mueffMinus / (mueff + 2.0);
+            const double alphaPosdef = (1.0 - c1 - cmu) / (N * cmu);
+            const double scale = std::min({alphaMu, alphaMueff, alphaPosdef});
+            for (int i = mu; i < count; ++i)
+                if (raw[i] < 0.0)
+                    weights[i] = scale * raw[i] / negativeSum;
+        }
+        eigenInterval = 1.0 / (10.0 * N * (c1 + cmu));
+    } else {
+        // Ros & Hansen (2008): the learning rate c_cov with mu_cov = mu_eff, times (n + 2) / 3.
+        const double mucov = mueff;
+        const double ccov = (1.0 / mucov) * 2.0 / ((N + std::sqrt(2.0)) * (N + std::sqrt(2.0)))
+                            + (1.0 - 1.0 / mucov) * std::min(1.0, (2.0 * mueff - 1.0) / ((N + 2.0) * (N + 2.0) + mueff));
+        const double ccovSep = std::min(1.0, ccov * (N + 2.0) / 3.0);
+        c1 = ccovSep / mucov;
+        cmu = ccovSep * (1.0 - 1.0 / mucov);
+    }
+
+    m.resize(n);
+    for (int i = 0; i < n; ++i)
+        m[i] = initialMean[i];
+    ps = Eigen::VectorXd::Zero(n);
+    pc = Eigen::VectorXd::Zero(n);
+    D = Eigen::VectorXd::Ones(n);
+    if (variant == Covariance::FULL) {
+        C = Eigen::MatrixXd::Identity(n, n);
+        B = Eigen::MatrixXd::Identity(n, n);
+    } else {
+        diagC = Eigen::VectorXd::Ones(n);
+    }
+}
+
+const Eigen::MatrixXd& CmaEsStrategy::ask(MethodRandom& random)
+{
+    Z.resize(n, lambda);
+    random.gaussians(Z.data(), static_cast<std::size_t>(Z.size())); // column by column
+    if (variant == Covariance::FULL)
+        Y.noalias() = B * (D.asDiagonal() * Z);
+    else
+        Y.noalias() = D.asDiagonal() * Z;
+    X = (sigma * Y).colwise() + m;
+    asked = true;
+    return X;
+}
+
+void CmaEsStrategy::tell(const std::vector<double>& costs)
+{
+    if (!asked || static_cast<int>(costs.size()) != lambda)
+        throw std::logic_error("CMA-ES: tell() needs one cost per candidate of the last ask()");
+    asked = false;
+    ++generationCount;
+    if (lambda == 0 || n == 0)
+        return;
+    const std::vector<int> order = rankOrder(costs);
+
+    // Recombination: the weighted mean step, in y and in z.
+    yw.setZero(n);
+    zw.setZero(n);
+    for (int i = 0; i < mu; ++i) {
+        yw += weights[i] * Y.col(order[i]);
+        zw += weights[i] * Z.col(order[i]);
+    }
+    m += sigma * yw;
+
+    // Step-size path: C^(-1/2) y_w = B D^-1 B^T B D z_w = B z_w.
+    const double psFactor = std::sqrt(cs * (2.0 - cs) * mueff);
+    if (variant == Covariance::FULL)
+        ps = (1.0 - cs) * ps + psFactor * (B * zw);
+    else
+        ps = (1.0 - cs) * ps + psFactor * zw;
+    const double psNorm = ps.norm();
+    const bool hsig = psNorm / std::sqrt(1.0 - std::pow(1.0 - cs, 2.0 * generationCount))
+                      < (1.4 + 2.0 / (n + 1.0)) * chiN;
+    pc = (1.0 - cc) * pc + (hsig ? std::sqrt(cc * (2.0 - cc) * mueff) : 0.0) * yw;
+    const double deltaH = hsig ? 0.0 : cc * (2.0 - cc);
+
+    if (variant == Covariance::FULL) {
+        // Rank-mu with every weight; a negative weight is scaled by n / ||C^(-1/2) y||^2,
+        // and ||C^(-1/2) y|| = ||B z|| = ||z||.
+        Eigen::MatrixXd ranked(n, lambda), weighted(n, lambda);
+        for (int i = 0; i < lambda; ++i) {
+            ranked.col(i) = Y.col(order[i]);
+            double w = weights[i];
+            if (w < 0.0)
+                w *= n / Z.col(order[i]).squaredNorm();
+            weighted.col(i) = w * ranked.col(i);
+        }
+        C *= 1.0 + c1 * deltaH - c1 - cmu * weights.sum();
+        C.noalias() += c1 * pc * pc.transpose();
+        C.noalias() += cmu * weighted * ranked.transpose();
+        // Exactly symmetric, from the upper triangle.
+        C.triangularView<Eigen::StrictlyLower>() = C.transpose();
+    } else {
+        rankMu.setZero(n);
+        for (int i = 0; i < mu; ++i)
+            rankMu += weights[i] * Y.col(order[i]).cwiseAbs2();
+        diagC = (1.0 + c1 * deltaH - c1 - cmu) * diagC + c1 * pc.cwiseAbs2() + cmu * rankMu;
+        diagC = diagC.cwiseMax(DBL_MIN);
+    }
+
+    sigma *= std::exp((cs / damps) * (psNorm / chiN - 1.0));
+    sigma = std::min(std::max(sigma, SIGMA_MIN), SIGMA_MAX);
+
+    if (variant == Covariance::SEPARABLE)
+        D = diagC.cwiseSqrt();
+    else if (generationCount - eigenGeneration > eigenInterval)
+        decompose();
+}
+
+void CmaEsStrategy::decompose()
+{
+    Eigen::SelfAdjointEigenSolver<Eigen::MatrixXd> solver(C);
+    const Eigen::VectorXd values = solver.eigenvalues();
+    // Rounding can leave a tiny eigenvalue at or below zero.
+    const double floor = std::max(values.maxCoeff() * 1e-20, DBL_MIN);
+    B = solver.eigenvectors();
+    D = values.cwiseMax(floor).cwiseSqrt();
+    eigenGeneration = generationCount;
+}
+
+Eigen::MatrixXd CmaEsStrategy::covarianceMatrix() const
+{
+    if (variant == Covariance::FULL)
+        return C;
+    return diagC.asDiagonal();
+}
+
+std::string CmaEsStrategy::description() const
+{
+    return variant == Covariance::FULL ? "full covariance" : "separable (diagonal) covariance";
+}
+
+nlohmann::json CmaEsStrategy::state() const
+{
+    nlohmann::json state = {
+        {"covariance_kind", variantName(variant)},
+        {"dimension", n},
+        {"population", lambda},
+        {"generation", generationCount},
+        {"sigma", sigma},
+        {"mean", vectorToJson(m)},
+        {"path_sigma", vectorToJson(ps)},
+        {"path_c", vectorToJson(pc)},
+    };
+    if (variant == Covariance::FULL) {
+        state["covariance"] = matrixToJson(C);
+        state["eigen_generation"] = eigenGeneration;
+        state["eigenvectors"] = matrixToJson(B);
+        state["eigenvalue_roots"] = vectorToJson(D);
+    } else {
+        state["covariance_diagonal"] = vectorToJson(diagC);
+    }
+    return state;
+}
+
+bool CmaEsStrategy::restore(const nlohmann::json& state, std::string& reason)
+{
+    if (!state.is_object()) {
+        reason = "the CMA-ES state is not an object";
+        return false;
+    }
+    const auto kind = state.find("covariance_kind");
+    if (kind == state.end() || !kind->is_string() || kind->get<std::string>() != variantName(variant)) {
+        reason = std::string("the CMA-ES state is not of the ") + variantName(variant) + " covariance kind";
+        return false;
+    }
+    long long dimension = 0, population = 0, generation = 0, eigenAt = 0;
+    double step = 0.0;
+    Eigen::VectorXd mean, pathSigma, pathC, roots, diagonal;
+    Eigen::MatrixXd covariance, vectors;
+    if (!readCount(state, "dimension", n, n, dimension, reason) || !readCount(state, "population", lambda, lambda, population, reason)) {
+        reason = "the CMA-ES state is for another genome length or population size (" + reason + ")";
+        return false;
+    }
+    if (!readCount(state, "generation", 0, INT32_MAX, generation, reason) || !readNumber(state, "sigma", step, reason)
+        || !readVector(state, "mean", n, mean, reason) || !readVector(state, "path_sigma", n, pathSigma, reason)
+        || !readVector(state, "path_c", n, pathC, reason))
+        return false;
+    if (!(step >= SIGMA_MIN && step <= SIGMA_MAX)) {
+        reason = "the CMA-ES step size is not a positive number in range";
+        return false;
+    }
+    if (variant == Covariance::FULL) {
+        if (!readMatrix(state, "covariance", n, n, covariance, reason)
+            || !readCount(state, "eigen_generation", 0, generation, eigenAt, reason)
+            || !readMatrix(state, "eigenvectors", n, n, vectors, reason)
+            || !readVector(state, "eigenvalue_roots", n, roots, reason))
+            return false;
+        if (!(covariance.diagonal().array() > 0.0).all() || !(roots.array() > 0.0).all()
+            || !(covariance.array() == covariance.transpose().array()).all()) {
+            reason = "the CMA-ES covariance is not symmetric with positive variances";
+            return false;
+        }
+    } else {
+        if (!readVector(state, "covariance_diagonal", n, diagonal, reason))
+            return false;
+        if (!(diagonal.array() > 0.0).all()) {
+            reason = "the CMA-ES covariance diagonal is not positive";
+            return false;
+        }
+    }
+    m = std::move(mean);
+    sigma = step;
+    ps = std::move(pathSigma);
+    pc = std::move(pathC);
+    generationCount = generation;
+    if (variant == Covariance::FULL) {
+        C = std::move(covariance);
+        B = std::move(vectors);
+        D = std::move(roots);
+        eigenGeneration = eigenAt;
+    } else {
+        diagC = std::move(diagonal);
+        D = diagC.cwiseSqrt();
+    }
+    asked = false;
+    return true;
+}
+
+} // namespace modules

@@ -1,0 +1,51 @@
+#pragma once
+
+#include "brain/NeuralNetwork.h"
+#include "evolution/EvolutionParams.h"
+#include "methods/EvolutionMethod.h"
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace modules {
+
+// Builds a method for a run. `shape` is the run's template network, drawn from rand() as the
+// run's start draws it (its genome is where a method that moves a mean starts). With
+// `restoring` the method is about to get a saved state and must draw nothing from rand().
+using MethodMaker = std::unique_ptr<EvolutionMethod> (*)(const NeuralNetwork& shape, const EvolutionParams& params,
+                                                         std::uint64_t seed, bool restoring);
+
+// One evolution method as the user chooses it: by name on the command line and in files,
+// by label in the panel.
+struct MethodInfo {
+    const char* name;    // "ga"
+    const wchar_t* label; // the panel's combo box item
+    std::string summary; // one line for --help
+    // Of the method options (see methodOptions), those this method uses.
+    std::vector<std::string> uses;
+    float defaultSigma;        // 0 when the method has no sigma
+    float defaultLearningRate; // 0 when the method has no learning rate
+    MethodMaker make;
+};
+
+// Every method, the default (the genetic algorithm) first, in the panel's order.
+const std::vector<MethodInfo>& evolutionMethods();
+// The method called `name`, or null.
+const MethodInfo* findMethod(const std::string& name);
+// The options, by their command-line names without "--", that only some methods use:
+// "elite-count", "selector", "crossover-rate", "mutation-rate", "max-perturbation", "sigma",
+// "learning-rate", "hidden-neurons" (NEAT grows its own hidden nodes). The other parameters belong to the arena and the network.
+const std::vector<std::string>& methodOptions();
+bool methodUses(const MethodInfo& method, const std::string& option);
+
+// The run's network shape, 4 inputs, the hidden neurons and 2 outputs, with every value 0:
+// drawn from nothing, for checking a saved state against it.
+NeuralNetwork networkShape(const EvolutionParams& params);
+
+// Makes `name` the record's method and its sigma and learning rate that method's defaults.
+// False (and nothing changed) for an unknown name.
+bool chooseMethod(EvolutionParams& params, const std::string& name);
+
+} // namespace modules

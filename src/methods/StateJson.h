@@ -1,0 +1,29 @@
+#pragma once
+
+#include <Eigen/Core>
+#include <nlohmann/json.hpp>
+
+#include <string>
+
+namespace modules {
+
+// Reading and writing the strategies' vectors and matrices in their states. Doubles go out
+// in nlohmann-json's shortest round-trip form, so they come back bit for bit.
+
+nlohmann::json vectorToJson(const Eigen::VectorXd& vector);
+// Row by row, one flat list.
+nlohmann::json matrixToJson(const Eigen::MatrixXd& matrix);
+
+// Each reader checks that `state[key]` is there, has the expected size and holds only finite
+// numbers; otherwise it sets `reason` (naming the key) and returns false, leaving `out` as
+// it was.
+bool readVector(const nlohmann::json& state, const char* key, int size, Eigen::VectorXd& out,
+                std::string& reason);
+bool readMatrix(const nlohmann::json& state, const char* key, int rows, int cols, Eigen::MatrixXd& out,
+                std::string& reason);
+bool readNumber(const nlohmann::json& state, const char* key, double& out, std::string& reason);
+// A whole number in [minimum, maximum].
+bool readCount(const nlohmann::json& state, const char* key, long long minimum, long long maximum,
+               long long& out, std::string& reason);
+
+} // namespace modules
