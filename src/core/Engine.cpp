@@ -243,6 +243,8 @@ void Engine::drawFrame()
     guiEnvironment->drawAll();
     driver->endScene();
     last = timer->getTime();
+    if (gui)
+        gui->frameDrawn();
 }
 
 void Engine::drawPanels()
@@ -336,6 +338,7 @@ int Engine::main(const AppOptions& options)
 
     if (!options.loadPath.empty())
         gui->loadPopulation(options.loadPath);
+    gui->applyStartOptions(options);
 
     runLoop();
     shutdown();

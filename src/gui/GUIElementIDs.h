@@ -30,7 +30,8 @@ struct GUIElementIDs {
         FAST_MODE_BUTTON = 401,
         STOP_BUTTON = 402,
         CHART_BUTTON = 403,
-        SAVE_POPULATION_BUTTON = 404
+        SAVE_POPULATION_BUTTON = 404,
+        RECORD_BUTTON = 407
     };
 
     // Depth-first, parent before children: the first element with `id` in the tree below
