@@ -22,7 +22,7 @@ PACKAGES=(
     # the study tests: checking the SVG
     libxml2-utils
     # recording clips (H.264 through libx264) and checking them in the tests
-    libavcodec-dev libavformat-dev libswscale-dev libavutil-dev ffmpeg
+    libavcodec-dev libavformat-dev libswscale-dev libavutil-dev libgl-dev ffmpeg
 )
 
 missing=()

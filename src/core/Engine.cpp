@@ -241,10 +241,11 @@ void Engine::drawFrame()
     sceneManager->drawAll();
     drawPanels();
     guiEnvironment->drawAll();
-    driver->endScene();
-    last = timer->getTime();
+    // The finished picture is read back from the back buffer, before the swap leaves it undefined.
     if (gui)
         gui->frameDrawn();
+    driver->endScene();
+    last = timer->getTime();
 }
 
 void Engine::drawPanels()

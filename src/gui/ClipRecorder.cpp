@@ -1,5 +1,6 @@
 #include "gui/ClipRecorder.h"
 
+#include <GL/gl.h>
 #include <pthread.h>
 
 #include <filesystem>
@@ -11,25 +12,23 @@ namespace modules {
 
 namespace {
 
-// The screen as the driver reads it back, top row first.
+// The finished picture in the back buffer, read before the swap. The rows come bottom
+// first; the picture keeps them so and the encoder reads them upwards.
 bool readScreen(video::IVideoDriver* driver, ScreenPicture& picture)
 {
-    video::IImage* image = driver->createScreenShot();
-    if (!image)
+    const core::dimension2du size = driver->getScreenSize();
+    if (size.Width == 0 || size.Height == 0)
         return false;
-    const video::ECOLOR_FORMAT format = image->getColorFormat();
-    const bool known = format == video::ECF_A8R8G8B8 || format == video::ECF_R8G8B8;
-    if (known) {
-        picture.width = static_cast<int>(image->getDimension().Width);
-        picture.height = static_cast<int>(image->getDimension().Height);
-        picture.stride = static_cast<int>(image->getPitch());
-        picture.bgra = format == video::ECF_A8R8G8B8;
-        const auto* data = static_cast<const std::uint8_t*>(image->lock());
-        picture.pixels.assign(data, data + static_cast<std::size_t>(picture.stride) * picture.height);
-        image->unlock();
-    }
-    image->drop();
-    return known && picture.width > 0 && picture.height > 0;
+    picture.width = static_cast<int>(size.Width);
+    picture.height = static_cast<int>(size.Height);
+    picture.stride = picture.width * 4;
+    picture.bgra = true;
+    picture.bottomUp = true;
+    picture.pixels.resize(static_cast<std::size_t>(picture.stride) * picture.height);
+    glPixelStorei(GL_PACK_ALIGNMENT, 1);
+    glReadBuffer(GL_BACK);
+    glReadPixels(0, 0, picture.width, picture.height, GL_BGRA, GL_UNSIGNED_BYTE, picture.pixels.data());
+    return glGetError() == GL_NO_ERROR;
 }
 
 } // namespace

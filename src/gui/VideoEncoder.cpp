@@ -4,6 +4,7 @@ extern "C" {
 #include <libavcodec/avcodec.h>
 #include <libavformat/avformat.h>
 #include <libavutil/error.h>
+#include <libavutil/log.h>
 #include <libavutil/opt.h>
 #include <libswscale/swscale.h>
 }
@@ -29,6 +30,8 @@ VideoEncoder::~VideoEncoder()
 bool VideoEncoder::open(const std::string& path, int width, int height, int framesPerSecond, std::string& error)
 {
     close();
+    // The program's own line reports what went wrong; FFmpeg's chatter stays off the terminal.
+    av_log_set_level(AV_LOG_ERROR);
     // libx264 by name: Debian's FFmpeg also lists hardware H.264 encoders that need a device.
     const AVCodec* h264 = avcodec_find_encoder_by_name("libx264");
     if (!h264) {
@@ -126,8 +129,13 @@ bool VideoEncoder::write(const ScreenPicture& picture, int count, std::string& e
         error = avError(status);
         return false;
     }
+    // Bottom-up rows are read from the last one backwards: no copy to turn them over.
     const std::uint8_t* source[1] = {picture.pixels.data()};
-    const int sourceStride[1] = {picture.stride};
+    int sourceStride[1] = {picture.stride};
+    if (picture.bottomUp) {
+        source[0] += static_cast<std::size_t>(picture.stride) * (picture.height - 1);
+        sourceStride[0] = -picture.stride;
+    }
     sws_scale(scaler, source, sourceStride, 0, sourceHeight, frame->data, frame->linesize);
     havePicture = true;
     return repeatLast(count, error);

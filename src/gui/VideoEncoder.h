@@ -13,7 +13,7 @@ struct SwsContext;
 
 namespace modules {
 
-// A picture read back from the screen: rows top to bottom, `stride` bytes apart.
+// A picture read back from the screen: rows `stride` bytes apart.
 struct ScreenPicture {
     std::vector<std::uint8_t> pixels;
     int width = 0;
@@ -21,6 +21,8 @@ struct ScreenPicture {
     int stride = 0;
     // Four bytes a pixel in the order B, G, R, A; otherwise three in the order R, G, B.
     bool bgra = true;
+    // The rows run from the bottom up (as OpenGL reads them).
+    bool bottomUp = false;
 };
 
 // H.264 (yuv420p) in a fragmented MP4 through FFmpeg's libraries: every second starts a
