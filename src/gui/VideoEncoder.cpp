@@ -57,7 +57,7 @@ bool VideoEncoder::open(const std::string& path, int width, int height, int fram
     codec->pix_fmt = AV_PIX_FMT_YUV420P;
     codec->time_base = AVRational{1, framesPerSecond};
     codec->framerate = AVRational{framesPerSecond, 1};
-    codec->gop_size = framesPerSecond; // a key frame, and so a fragment, every second
+    codec->gop_size = framesPerSecond; // a key frame every second
     codec->max_b_frames = 0;
     // One thread: the encoder must leave the other core to the simulation.
     codec->thread_count = 1;
@@ -81,8 +81,11 @@ bool VideoEncoder::open(const std::string& path, int width, int height, int fram
         close();
         return false;
     }
+    // A fragment for every frame, each on the disk at once: a program killed while
+    // recording leaves a file that plays up to the frames it had handed over.
+    format->flush_packets = 1;
     AVDictionary* options = nullptr;
-    av_dict_set(&options, "movflags", "frag_keyframe+empty_moov+default_base_moof", 0);
+    av_dict_set(&options, "movflags", "frag_every_frame+empty_moov+default_base_moof", 0);
     status = avformat_write_header(format, &options);
     av_dict_free(&options);
     if (status < 0) {

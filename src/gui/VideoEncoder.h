@@ -25,8 +25,9 @@ struct ScreenPicture {
     bool bottomUp = false;
 };
 
-// H.264 (yuv420p) in a fragmented MP4 through FFmpeg's libraries: every second starts a
-// fragment, so a file cut off at any moment plays up to its last whole fragment.
+// H.264 (yuv420p) in a fragmented MP4 through FFmpeg's libraries: every frame is a
+// fragment of its own, written out at once, so a file cut off at any moment plays up to
+// its last whole frame.
 // Used by one thread at a time.
 class VideoEncoder {
 public:
