@@ -16,12 +16,12 @@ cc -shared -fPIC -O2 -o "$XT_TMP/swap_counter.so" "$here/swap_counter.c" -ldl ||
 xt_start_xorg
 hz=$(getconf CLK_TCK)
 
-# "NAME TICKS" for every thread of the program.
+# "TID:NAME TICKS" for every thread of the program.
 thread_ticks() {
     local stat
     for stat in /proc/"$1"/task/*/stat; do
-        awk '{ s = $0; sub(/^[^(]*\(/, "", s); name = s; sub(/\).*$/, "", name); gsub(/ /, "_", name)
-               sub(/^[^)]*\) /, "", s); split(s, f, " "); print name, f[12] + f[13] }' "$stat" 2>/dev/null
+        awk '{ s = $0; tid = $1; sub(/^[^(]*\(/, "", s); name = s; sub(/\).*$/, "", name); gsub(/ /, "_", name)
+               sub(/^[^)]*\) /, "", s); split(s, f, " "); print tid ":" name, f[12] + f[13] }' "$stat" 2>/dev/null
     done
 }
 
@@ -40,7 +40,7 @@ measure() {
     awk -v a="$t0" -v b="$t1" '$1 > a && $1 <= b { n++ }
         END { printf "'"$mode"': %.1f frames/s drawn\n", n / (b - a) }' "$swaps"
     join <(sort <<<"$before") <(sort <<<"$after") | awk -v hz="$hz" -v a="$t0" -v b="$t1" '
-        { share = 100 * ($3 - $2) / hz / (b - a); if (share >= 0.5) printf "  %-16s %5.1f%% of a core\n", $1, share }'
+        { share = 100 * ($3 - $2) / hz / (b - a); if (share >= 0.5) printf "  %-22s %5.1f%% of a core\n", $1, share }'
     grep '^Recording' "$XT_APP_STDOUT" | sed 's/^/  /'
 }
 
