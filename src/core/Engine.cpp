@@ -4,6 +4,7 @@
 #include "core/DesktopResolution.h"
 #include "core/X11Window.h"
 #include "core/Random.h"
+#include "core/StateReport.h"
 #include "evolution/Evolver.h"
 #include "gui/CameraController.h"
 #include "gui/FitnessChart.h"
@@ -11,6 +12,7 @@
 #include "gui/NetworkView.h"
 #include "gui/ScreenLayout.h"
 #include "gui/ScreenLog.h"
+#include "gui/SelectionCaption.h"
 #include "media/MediaLocation.h"
 #include "media/B3DStructure.h"
 #include "media/MediaCheck.h"
@@ -130,6 +132,9 @@ bool Engine::createScene(unsigned seed, bool withGui, std::string& error)
         }
     }
 
+    timeControl = TimeControl();
+    stepsMade = 0;
+    framesDrawn = 0;
     screenLog = new ScreenLog();
     cameraController = new CameraController();
     this->seed = seed;
@@ -176,6 +181,7 @@ void Engine::simulationStep()
 {
     if (!world || !world->evolver)
         return;
+    ++stepsMade;
     world->generationClock += SIMULATION_STEP;
     for (Vehicle* vehicle : world->vehicles)
         vehicle->update(SIMULATION_STEP);
@@ -212,6 +218,16 @@ void Engine::undrawnStep(u32 timeMs)
     animateScene(timeMs);
 }
 
+void Engine::stepAndDrawFrame(u32 timeMs)
+{
+    const int steps = timeControl.takeStepsForFrame();
+    for (int i = 1; i < steps; ++i)
+        undrawnStep(timeMs);
+    if (steps > 0)
+        simulationStep();
+    drawFrame();
+}
+
 void Engine::drawFrame()
 {
     cameraController->updateCamera(SIMULATION_STEP);
@@ -241,10 +257,13 @@ void Engine::drawFrame()
     sceneManager->drawAll();
     drawPanels();
     guiEnvironment->drawAll();
+    if (gui)
+        gui->helpOverlay.draw(driver, guiEnvironment->getSkin()->getFont(), driver->getScreenSize());
     // The finished picture is read back from the back buffer, before the swap leaves it undefined.
     if (gui)
         gui->frameDrawn();
     driver->endScene();
+    ++framesDrawn;
     last = timer->getTime();
 }
 
@@ -261,8 +280,12 @@ void Engine::drawPanels()
     gui::IGUIFont* font = guiEnvironment->getSkin()->getFont();
     const core::dimension2du screen = driver->getScreenSize();
     fitnessChart->draw(driver, font, screen);
-    if (cameraController->cameraType == ECT_FOLLOW_BEST && cameraController->followedVehicle)
-        networkView->draw(driver, font, screen, cameraController->followedVehicle->brain);
+    if (Vehicle* shown = cameraController->networkVehicle()) {
+        networkView->draw(driver, font, screen, shown->brain);
+        if (shown == cameraController->selectedVehicle)
+            drawSelectionCaption(driver, font, NetworkView::panelArea(screen),
+                                 selectionCaption(cameraController->selectedNumber, shown->fitness));
+    }
 }
 
 void Engine::runLoop()
@@ -275,7 +298,7 @@ void Engine::runLoop()
         followScreenSize();
         const u32 now = timer->getTime();
         const bool due = frameDue(now, last);
-        if (!due && !fastMode) {
+        if (!due && (!fastMode || timeControl.paused())) {
             // Asleep until the frame is due: a mere yield woke the idle loop thousands of
             // times a second. Events wait for at most one frame, as they do while drawing.
             device->sleep(msUntilFrameDue(now, last));
@@ -285,8 +308,14 @@ void Engine::runLoop()
             undrawnStep(timer->getTime());
             continue;
         }
-        simulationStep();
-        drawFrame();
+        if (fastMode && !timeControl.paused()) {
+            simulationStep();
+            drawFrame();
+        } else {
+            stepAndDrawFrame(timer->getTime());
+        }
+        if (stateReportAsked())
+            printStateReport(*this);
     }
 }
 
@@ -325,6 +354,7 @@ int Engine::main(const AppOptions& options)
     // ends the program at the loop's first pass.
     std::signal(SIGTERM, onTerminate);
     std::signal(SIGINT, onTerminate);
+    askStateReportOnSignal();
 
     std::string error;
     // The data files are tried in a child process before any window opens.

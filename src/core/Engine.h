@@ -1,5 +1,7 @@
 #pragma once
 
+#include "core/TimeControl.h"
+
 #include <irrlicht.h>
 
 #include <functional>
@@ -52,6 +54,10 @@ public:
     // Once per loop iteration: lays out again when the device has reported another window
     // size; a resizable window made smaller than the smallest usable size is sized back up.
     void followScreenSize();
+    // The simulation steps of one drawn frame as timeControl asks (paused: none or a single
+    // step; else the normal mode's speed): all but the last undrawn at `timeMs`, the last
+    // left for the frame's own animation pass. Then the frame.
+    void stepAndDrawFrame(irr::u32 timeMs);
     // Camera step, sensor lines, highlight, scene, the chart and network panels, and GUI.
     void drawFrame();
     // Releases everything in the reverse order of creation.
@@ -88,6 +94,11 @@ public:
     FitnessChart* fitnessChart = nullptr;
     NetworkView* networkView = nullptr;
     bool fastMode = false;
+    // Pause, single steps and the normal mode's speed.
+    TimeControl timeControl;
+    // Simulation steps made and frames drawn since createScene.
+    unsigned long long stepsMade = 0;
+    unsigned long long framesDrawn = 0;
     // An ordinary resizable window (--window) rather than full screen.
     bool windowed = false;
     // The seed createScene gave the generator.

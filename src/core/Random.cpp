@@ -62,9 +62,26 @@ RandomState captureRandomState()
     return state;
 }
 
+bool isValidRandomPosition(std::uint32_t word)
+{
+    // Word 0 gives the rear position; the front always stands the separation ahead of it,
+    // so a rear inside the table is all the position there is to check.
+    return word % TYPE_COUNT == GENERATOR_TYPE && word / TYPE_COUNT < DEGREE;
+}
+
 bool isValidRandomState(const RandomState& state)
 {
-    return state[0] % TYPE_COUNT == GENERATOR_TYPE && state[0] / TYPE_COUNT < DEGREE;
+    if (!isValidRandomPosition(state[0]))
+        return false;
+    // The lowest bits of the table follow their own linear feedback shift register: once all
+    // are 0 they stay 0, and a table that was ever odd somewhere never becomes all even. The
+    // table of every one of the 2^32 seeds has an odd word (checked by running the seeding
+    // for each), so an all-even table (the all-zero one above all, which makes rand() return
+    // 0 for ever) never came from seeding.
+    for (std::size_t i = 1; i < RANDOM_STATE_WORDS; ++i)
+        if (state[i] % 2 != 0)
+            return true;
+    return false;
 }
 
 void restoreRandomState(const RandomState& state)

@@ -25,7 +25,10 @@ using RandomState = std::array<std::uint32_t, RANDOM_STATE_WORDS>;
 void seedRandom(unsigned seed);
 // The generator's current state; drawing is not affected.
 RandomState captureRandomState();
-// A state that setstate() can take: word 0 names the degree-31 type and a position in the table.
+// Word 0 of a state: the degree-31 type and a position in the table.
+bool isValidRandomPosition(std::uint32_t word);
+// A state that seeding and drawing can lead to: word 0 names the degree-31 type and a position
+// in the table, and the table is not one of the degenerate ones no seed reaches.
 bool isValidRandomState(const RandomState& state);
 // Makes rand() continue from `state`, which must be valid.
 void restoreRandomState(const RandomState& state);

@@ -1,14 +1,28 @@
 #pragma once
 
+#include <functional>
+#include <ostream>
 #include <string>
 
 namespace modules {
 
-// Replaces the file at `path` with `content` so that a crash or a failed write never leaves
+// Writes a file's content into `out`. May stop with false and its own reason (no file name,
+// no "Error:"), for instance when the content turns out larger than it may be.
+using ContentWriter = std::function<bool(std::ostream& out, std::string& reason)>;
+
+// Replaces the file at `path` with the content so that a crash or a failed write never leaves
 // it half written: the text goes to a new file in the same folder, is flushed and synced,
-// and only then renamed over the old one. A path that names something other than a regular
-// file (a device, a folder) is refused. On failure returns false with the reason in
-// `reason` (no file name, no "Error:"); the old file is then untouched.
+// and only then renamed over the old one. A link is written through: the file it names (or
+// would name, when it dangles) is replaced, the link stays. A path that names something
+// other than a regular file (a device, a folder) is refused. Temporaries that a killed
+// writer left beside the same file are removed after a successful write. On failure
+// returns false with the reason in `reason` (no file name, no "Error:"); the old file is
+// then untouched. The content streams out as it is made, so a large file needs no copy of
+// itself in memory.
+bool writeFileSafely(const std::string& path, const ContentWriter& write, std::string& reason);
 bool writeFileSafely(const std::string& path, const std::string& content, std::string& reason);
+
+// The same, with the failure as one line "Error: cannot write 'PATH': REASON" in `error`.
+bool writeFileReplacing(const std::string& path, const std::string& content, std::string& error);
 
 } // namespace modules

@@ -153,8 +153,10 @@ void resumeEvolution(const SavedRun& run, const EvolutionParams& params, World& 
     placeGeneration(world);
     // In the uninterrupted run the step that bred this generation ends with the animation
     // pass: it sets the new vehicles' transforms and starts their collision response from
-    // where they stand. Their first moves depend on it.
-    engine.animateScene(animationTimeMs);
+    // where they stand. Their first moves depend on it. The first generation was bred by no
+    // step: its vehicles meet their first animation pass after their first move.
+    if (run.generation > 0)
+        engine.animateScene(animationTimeMs);
 }
 
 SavedRun savedRun(const Evolver& evolver)

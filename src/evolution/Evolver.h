@@ -56,7 +56,8 @@ void startEvolution(const EvolutionParams& params, World& world);
 // Continues a saved run with `params` (the run's own, or changed ones with the same
 // population size and hidden neurons): the World's share, the log line, the saved next
 // generation placed exactly as the uninterrupted run places it, and the scene's animation
-// pass at `animationTimeMs` (not 0) that follows a generation cycle in every step.
+// pass at `animationTimeMs` (not 0) that follows a generation cycle in every step (none for
+// generation 0, which no step bred).
 void resumeEvolution(const SavedRun& run, const EvolutionParams& params, World& world, irr::u32 animationTimeMs);
 // The run at its last generation boundary, ready to be written to a file.
 SavedRun savedRun(const Evolver& evolver);

@@ -13,6 +13,7 @@
 #include <filesystem>
 #include <fstream>
 #include <limits>
+#include <new>
 #include <sstream>
 #include <stdexcept>
 
@@ -24,8 +25,9 @@ namespace {
 
 const char* const SELECTOR_NAMES[] = {"roulette", "tournament"};
 
-// Far above the largest file the run limits allow (20 million genes of some 25 characters).
-constexpr std::uintmax_t MAX_FILE_BYTES = 1ULL << 30;
+// The words an overflowed gene is written as: JSON has no infinities of its own.
+const char* const POSITIVE_INFINITY = "Infinity";
+const char* const NEGATIVE_INFINITY = "-Infinity";
 
 // A problem with the file's content; its text ends up in the one error line.
 struct BadFile : std::runtime_error {
@@ -44,8 +46,12 @@ long long wholeNumber(const json& value, const std::string& name, long long lowe
 {
     if (!value.is_number_integer())
         throw BadFile(name + " is not a whole number");
-    if (value.is_number_unsigned() ? value.get<unsigned long long>() > static_cast<unsigned long long>(highest)
-                                   : value.get<long long>() < lowest || value.get<long long>() > highest)
+    // Non-negative numbers come as unsigned ones: both bounds apply to them too.
+    const bool outside = value.is_number_unsigned()
+        ? value.get<unsigned long long>() > static_cast<unsigned long long>(highest)
+            || (lowest > 0 && value.get<unsigned long long>() < static_cast<unsigned long long>(lowest))
+        : value.get<long long>() < lowest || value.get<long long>() > highest;
+    if (outside)
         throw BadFile(name + " is " + value.dump() + ", outside " + std::to_string(lowest) + " to "
                       + std::to_string(highest));
     return value.is_number_unsigned() ? static_cast<long long>(value.get<unsigned long long>()) : value.get<long long>();
@@ -108,10 +114,304 @@ void readParams(const json& object, EvolutionParams& params)
     }
 }
 
-SavedRun readRun(const json& root)
+// A gene as the file holds it: its number, or one of the words for an overflowed gene.
+float geneFromJson(const json& value, const std::string& name)
 {
-    if (!root.is_object())
-        throw BadFile("not a Kinetarium population file (no \"format\": \"" + std::string(POPULATION_FORMAT) + "\")");
+    if (value.is_string()) {
+        const std::string& word = value.get_ref<const std::string&>();
+        if (word == POSITIVE_INFINITY)
+            return std::numeric_limits<float>::infinity();
+        if (word == NEGATIVE_INFINITY)
+            return -std::numeric_limits<float>::infinity();
+    }
+    return finiteFloat(value, name);
+}
+
+// The text of a gene. A mutation can carry a gene past the largest float (it cannot make one
+// that is not a number); such a network holds still, and its run must load like any other.
+bool geneText(float gene, std::string& text)
+{
+    if (std::isnan(gene))
+        return false;
+    if (std::isinf(gene))
+        text = json(gene > 0.0f ? POSITIVE_INFINITY : NEGATIVE_INFINITY).dump();
+    else
+        text = json(gene).dump();
+    return true;
+}
+
+// Refuses a generator state that seeding and drawing could never have led to.
+void checkRandomState(const RandomState& state)
+{
+    if (!isValidRandomPosition(state[0]))
+        throw BadFile("\"random_state\" is not a state of the generator (word 0 is " + std::to_string(state[0]) + ")");
+    if (!isValidRandomState(state))
+        throw BadFile("\"random_state\" is not a state of the generator (no seed leads to its table, which would "
+                      "repeat itself)");
+}
+
+// What the reader keeps of a file: the short members as JSON, the two long lists already in
+// their compact form, each checked value by value as it is read.
+struct FileContent {
+    json root = json::object(); // every member but the long lists when they are lists
+    bool hasGenomes = false;
+    std::vector<std::vector<float>> genomes;
+    bool hasHistory = false;
+    struct Entry {
+        GenerationFitness fitness;
+        bool seen[3] = {false, false, false}; // best, mean, median
+    };
+    std::vector<Entry> history;
+};
+
+const char* const HISTORY_KEYS[] = {"best", "mean", "median"};
+// The root's members the reader keeps as JSON besides the long lists ("genomes", "history");
+// any other member is passed over unread. A new member of the format goes here.
+const char* const SHORT_MEMBERS[] = {"format", "version", "parameters", "seed", "generation", "random_state"};
+
+// Builds FileContent from the parser's events at a cost bounded by what a run can hold: the
+// genomes stop at the run limits, the history costs less than its text, members this program
+// does not know are passed over without being kept, and nesting stops early.
+class BoundedReader : public nlohmann::json_sax<json> {
+public:
+    explicit BoundedReader(FileContent& content)
+        : content(content)
+    {
+    }
+
+    bool null() override { return scalar(json()); }
+    bool boolean(bool value) override { return scalar(json(value)); }
+    bool number_integer(number_integer_t value) override { return scalar(json(value)); }
+    bool number_unsigned(number_unsigned_t value) override { return scalar(json(value)); }
+    bool number_float(number_float_t value, const string_t&) override { return scalar(json(value)); }
+    bool string(string_t& value) override { return scalar(json(std::move(value))); }
+    bool binary(binary_t&) override { return scalar(json()); }
+
+    bool start_object(std::size_t) override { return open(true); }
+    bool end_object() override { return close(); }
+    bool start_array(std::size_t) override { return open(false); }
+    bool end_array() override { return close(); }
+
+    bool key(string_t& name) override
+    {
+        ++events;
+        if (depth == 1) {
+            rootKey = name;
+        } else if (place == Place::HistoryEntry && depth == 3) {
+            historyField = -1;
+            for (int i = 0; i < 3; ++i)
+                if (name == HISTORY_KEYS[i])
+                    historyField = i;
+        } else if (place == Place::Short) {
+            shortKey = name;
+        }
+        return true;
+    }
+
+    bool parse_error(std::size_t byte, const std::string&, const nlohmann::detail::exception& e) override
+    {
+        errorByte = byte;
+        errorId = e.id;
+        errorText = e.what();
+        return false;
+    }
+
+    // Set when the parser itself stopped: where, the kind of error and its text.
+    std::size_t errorByte = 0;
+    int errorId = 0;
+    std::string errorText;
+    long long events = 0;
+
+private:
+    // Where the value being read belongs.
+    enum class Place { Root, Skipped, Short, Genomes, Genome, History, HistoryEntry, HistoryValue };
+
+    static constexpr int MAX_DEPTH = 64;
+    // Members of the short part (parameters, generator state) beyond any a file can need.
+    static constexpr long long MAX_SHORT_VALUES = 100000;
+    static constexpr std::size_t MAX_GENES = 7 * static_cast<std::size_t>(MAX_HIDDEN_NEURONS) + 6;
+
+    std::string genomeName() const { return "genome " + std::to_string(content.genomes.size()); }
+    std::string historyName() const { return "history entry " + std::to_string(content.history.size()); }
+
+    // A value where the file is at `depth` (the root's members are at 1).
+    bool scalar(json value)
+    {
+        ++events;
+        switch (place) {
+        case Place::Root:
+            if (depth == 0)
+                throw BadFile("not a Kinetarium population file (no \"format\": \"" + std::string(POPULATION_FORMAT)
+                              + "\")");
+            if (isLongList(rootKey))
+                content.root[rootKey] = std::move(value); // not a list: the checks name it
+            else if (isKnownShort(rootKey))
+                content.root[rootKey] = std::move(value);
+            return true;
+        case Place::Skipped:
+            return true;
+        case Place::Short:
+            return addShort(std::move(value));
+        case Place::Genomes:
+            throw BadFile("genome " + std::to_string(content.genomes.size() + 1) + " is not a list of genes");
+        case Place::Genome: {
+            std::vector<float>& genome = content.genomes.back();
+            if (genome.size() >= MAX_GENES)
+                throw BadFile(genomeName() + " has more genes than " + std::to_string(MAX_HIDDEN_NEURONS)
+                              + " hidden neurons need");
+            if (++totalGenes > MAX_TOTAL_GENES)
+                throw BadFile("more than " + std::to_string(MAX_TOTAL_GENES) + " genes, beyond the run limits");
+            genome.push_back(geneFromJson(value, genomeName() + " gene " + std::to_string(genome.size() + 1)));
+            return true;
+        }
+        case Place::History:
+            content.history.emplace_back();
+            throw BadFile(historyName() + " is not an object");
+        case Place::HistoryEntry:
+        case Place::HistoryValue:
+            if (historyField >= 0) {
+                FileContent::Entry& entry = content.history.back();
+                const std::string name = historyName() + " \"" + HISTORY_KEYS[historyField] + "\"";
+                if (historyField == 0)
+                    entry.fitness.best = finiteFloat(value, name);
+                else if (historyField == 1)
+                    entry.fitness.mean = finiteDouble(value, name);
+                else
+                    entry.fitness.median = finiteDouble(value, name);
+                entry.seen[historyField] = true;
+            }
+            return true;
+        }
+        return true;
+    }
+
+    bool open(bool object)
+    {
+        ++events;
+        if (++depth > MAX_DEPTH)
+            throw BadFile("lists and objects nested more than " + std::to_string(MAX_DEPTH) + " deep");
+        stack.push_back(place);
+        switch (place) {
+        case Place::Root:
+            if (depth == 1) {
+                if (!object)
+                    throw BadFile("not a Kinetarium population file (no \"format\": \""
+                                  + std::string(POPULATION_FORMAT) + "\")");
+            } else if (!object && rootKey == "genomes") {
+                content.hasGenomes = true;
+                content.genomes.clear();
+                totalGenes = 0;
+                content.root.erase("genomes");
+                place = Place::Genomes;
+            } else if (!object && rootKey == "history") {
+                content.hasHistory = true;
+                content.history.clear();
+                content.root.erase("history");
+                place = Place::History;
+            } else if (isKnownShort(rootKey) || isLongList(rootKey)) {
+                content.root[rootKey] = object ? json::object() : json::array();
+                shortStack.assign(1, &content.root[rootKey]);
+                place = Place::Short;
+            } else {
+                place = Place::Skipped;
+            }
+            return true;
+        case Place::Skipped:
+            return true;
+        case Place::Short:
+            if (!addShort(object ? json::object() : json::array()))
+                return false;
+            shortStack.push_back(lastShort);
+            return true;
+        case Place::Genomes:
+            if (object)
+                throw BadFile("genome " + std::to_string(content.genomes.size() + 1) + " is not a list of genes");
+            if (content.genomes.size() >= static_cast<std::size_t>(MAX_POPULATION_SIZE))
+                throw BadFile("more than " + std::to_string(MAX_POPULATION_SIZE) + " genomes, beyond the run limits");
+            content.genomes.emplace_back();
+            place = Place::Genome;
+            return true;
+        case Place::Genome:
+            throw BadFile(genomeName() + " gene " + std::to_string(content.genomes.back().size() + 1)
+                          + " is not a number");
+        case Place::History:
+            content.history.emplace_back();
+            if (!object)
+                throw BadFile(historyName() + " is not an object");
+            historyField = -1;
+            place = Place::HistoryEntry;
+            return true;
+        case Place::HistoryEntry:
+            if (historyField >= 0)
+                throw BadFile(historyName() + " \"" + HISTORY_KEYS[historyField] + "\" is not a number");
+            place = Place::HistoryValue; // an unknown member's value: passed over
+            historyField = -1;
+            return true;
+        case Place::HistoryValue:
+            return true;
+        }
+        return true;
+    }
+
+    bool close()
+    {
+        ++events;
+        const Place inside = place;
+        place = stack.back();
+        stack.pop_back();
+        --depth;
+        if (inside == Place::Short)
+            shortStack.pop_back();
+        if (inside == Place::HistoryEntry) {
+            const FileContent::Entry& entry = content.history.back();
+            for (int i = 0; i < 3; ++i)
+                if (!entry.seen[i])
+                    throw BadFile(historyName() + " has no \"" + HISTORY_KEYS[i] + "\"");
+        }
+        return true;
+    }
+
+    bool addShort(json value)
+    {
+        if (++shortValues > MAX_SHORT_VALUES)
+            throw BadFile("\"" + rootKey + "\" holds far more than a population file needs");
+        json& parent = *shortStack.back();
+        if (parent.is_array()) {
+            parent.push_back(std::move(value));
+            lastShort = &parent.back();
+        } else {
+            json& slot = parent[shortKey];
+            slot = std::move(value);
+            lastShort = &slot;
+        }
+        return true;
+    }
+
+    static bool isLongList(const std::string& name) { return name == "genomes" || name == "history"; }
+    static bool isKnownShort(const std::string& name)
+    {
+        for (const char* known : SHORT_MEMBERS)
+            if (name == known)
+                return true;
+        return false;
+    }
+
+    FileContent& content;
+    int depth = 0;
+    Place place = Place::Root;
+    std::vector<Place> stack;
+    std::string rootKey;
+    std::string shortKey;
+    std::vector<json*> shortStack;
+    json* lastShort = nullptr;
+    long long shortValues = 0;
+    long long totalGenes = 0;
+    int historyField = -1;
+};
+
+SavedRun readRun(FileContent& content)
+{
+    const json& root = content.root;
     const auto format = root.find("format");
     if (format == root.end() || !format->is_string() || format->get<std::string>() != POPULATION_FORMAT)
         throw BadFile("not a Kinetarium population file (no \"format\": \"" + std::string(POPULATION_FORMAT) + "\")");
@@ -133,55 +433,44 @@ SavedRun readRun(const json& root)
     for (int i = 0; i < RANDOM_STATE_WORDS; ++i)
         run.randomState[static_cast<size_t>(i)] = static_cast<std::uint32_t>(
             wholeNumber(state[static_cast<size_t>(i)], "\"random_state\" word " + std::to_string(i), 0, UINT32_MAX));
-    if (!isValidRandomState(run.randomState))
-        throw BadFile("\"random_state\" is not a state of the generator (word 0 is "
-                      + std::to_string(run.randomState[0]) + ")");
+    checkRandomState(run.randomState);
 
-    const json& genomes = member(root, "genomes", "the file ");
-    if (!genomes.is_array())
+    if (!content.hasGenomes) {
+        member(root, "genomes", "the file ");
         throw BadFile("\"genomes\" is not a list");
-    if (genomes.size() != static_cast<size_t>(run.params.populationSize))
-        throw BadFile(std::to_string(genomes.size()) + " genomes for a population of "
+    }
+    if (content.genomes.size() != static_cast<size_t>(run.params.populationSize))
+        throw BadFile(std::to_string(content.genomes.size()) + " genomes for a population of "
                       + std::to_string(run.params.populationSize));
     const size_t genes = 7 * static_cast<size_t>(run.params.hiddenNeurons) + 6;
-    run.genomes.reserve(genomes.size());
-    for (size_t i = 0; i < genomes.size(); ++i) {
-        const json& genome = genomes[i];
-        const std::string name = "genome " + std::to_string(i + 1);
-        if (!genome.is_array() || genome.size() != genes)
-            throw BadFile(name + " has " + (genome.is_array() ? std::to_string(genome.size()) : std::string("no"))
+    for (size_t i = 0; i < content.genomes.size(); ++i)
+        if (content.genomes[i].size() != genes)
+            throw BadFile("genome " + std::to_string(i + 1) + " has " + std::to_string(content.genomes[i].size())
                           + " genes, but " + std::to_string(run.params.hiddenNeurons) + " hidden neurons need "
                           + std::to_string(genes));
-        std::vector<float> values;
-        values.reserve(genes);
-        for (size_t g = 0; g < genes; ++g)
-            values.push_back(finiteFloat(genome[g], name + " gene " + std::to_string(g + 1)));
-        run.genomes.push_back(std::move(values));
-    }
 
-    const json& history = member(root, "history", "the file ");
-    if (!history.is_array() || history.size() != static_cast<size_t>(run.generation))
+    if (!content.hasHistory || content.history.size() != static_cast<size_t>(run.generation)) {
+        if (!content.hasHistory)
+            member(root, "history", "the file ");
         throw BadFile("\"history\" does not hold one entry for each of the " + std::to_string(run.generation)
                       + " finished generations");
-    run.history.reserve(history.size());
-    for (size_t i = 0; i < history.size(); ++i) {
-        const std::string name = "history entry " + std::to_string(i + 1);
-        if (!history[i].is_object())
-            throw BadFile(name + " is not an object");
-        GenerationFitness fitness;
-        fitness.best = finiteFloat(member(history[i], "best", name + " "), name + " \"best\"");
-        fitness.mean = finiteDouble(member(history[i], "mean", name + " "), name + " \"mean\"");
-        fitness.median = finiteDouble(member(history[i], "median", name + " "), name + " \"median\"");
-        run.history.push_back(fitness);
     }
+    run.genomes = std::move(content.genomes);
+    run.history.reserve(content.history.size());
+    for (const FileContent::Entry& entry : content.history)
+        run.history.push_back(entry.fitness);
     return run;
 }
 
-std::string lineAndColumn(const std::string& text, std::size_t byte)
+// Where byte `byte` (counted from 1) of the text stands.
+std::string lineAndColumn(std::istream& in, std::size_t byte)
 {
+    in.clear();
+    in.seekg(0);
     std::size_t line = 1, column = 1;
-    for (std::size_t i = 0; i + 1 < byte && i < text.size(); ++i) {
-        if (text[i] == '\n') {
+    char c;
+    for (std::size_t i = 0; i + 1 < byte && in.get(c); ++i) {
+        if (c == '\n') {
             ++line;
             column = 1;
         } else {
@@ -191,14 +480,88 @@ std::string lineAndColumn(const std::string& text, std::size_t byte)
     return "line " + std::to_string(line) + ", column " + std::to_string(column);
 }
 
+bool onlyWhitespace(std::istream& in)
+{
+    in.clear();
+    in.seekg(0);
+    char c;
+    while (in.get(c))
+        if (c != ' ' && c != '\t' && c != '\r' && c != '\n')
+            return false;
+    return true;
+}
+
+// Parses the text from `in` (`size` bytes) into a run, at a cost bounded as BoundedReader's.
+bool parseRun(std::istream& in, std::uintmax_t size, SavedRun& run, std::string& reason)
+{
+    FileContent content;
+    BoundedReader reader(content);
+    try {
+        if (!json::sax_parse(in, &reader)) {
+            const std::size_t byte = reader.errorByte;
+            if (reader.errorId == 406) {
+                // A number beyond a double's range ("1e999") stops the parser with its own error.
+                const std::string& what = reader.errorText;
+                reason = "a number in it is not a finite number (" + what.substr(what.find("] ") + 2) + ")";
+            } else if (reader.events == 0 && byte >= size && onlyWhitespace(in)) {
+                reason = "the file is empty";
+            } else if (byte >= size) {
+                reason = "the file is cut short (its JSON ends early)";
+            } else {
+                reason = "not JSON (syntax error at " + lineAndColumn(in, byte) + ")";
+            }
+            return false;
+        }
+        SavedRun read = readRun(content);
+        run = std::move(read);
+        return true;
+    } catch (const BadFile& e) {
+        reason = e.what();
+    } catch (const json::exception& e) {
+        reason = std::string("unexpected content (") + e.what() + ")";
+    } catch (const std::bad_alloc&) {
+        reason = "not enough memory to read it";
+    }
+    return false;
+}
+
 std::string fileError(const std::string& what, const std::string& path, const std::string& reason)
 {
     return "Error: cannot " + what + " the population file '" + path + "': " + reason + ".";
 }
 
-} // namespace
+std::string sizeText(std::uintmax_t bytes)
+{
+    if (bytes >= (1ULL << 30) && bytes % (1ULL << 30) == 0)
+        return std::to_string(bytes >> 30) + " GiB";
+    return std::to_string(bytes) + " bytes";
+}
 
-std::string populationToJson(const SavedRun& run)
+// The file's text, made piece by piece; stops once it passes `sizeLimit` bytes.
+class JsonOut {
+public:
+    JsonOut(std::ostream& out, std::uintmax_t sizeLimit)
+        : out(out)
+        , sizeLimit(sizeLimit)
+    {
+    }
+    struct TooLarge {};
+    void put(const std::string& text)
+    {
+        written += text.size();
+        if (written > sizeLimit)
+            throw TooLarge{};
+        out << text;
+    }
+
+private:
+    std::ostream& out;
+    std::uintmax_t sizeLimit;
+    std::uintmax_t written = 0;
+};
+
+// Everything but the two long lists, in the order written: the format and version first.
+nlohmann::ordered_json shortMembers(const SavedRun& run)
 {
     const EvolutionParams& p = run.params;
     json parameters = json::object();
@@ -213,11 +576,6 @@ std::string populationToJson(const SavedRun& run)
     parameters["hidden_neurons"] = p.hiddenNeurons;
     parameters["weight_range"] = p.weightRange;
 
-    json history = json::array();
-    for (const GenerationFitness& entry : run.history)
-        history.push_back({{"best", entry.best}, {"mean", entry.mean}, {"median", entry.median}});
-
-    // Ordered as written: the format and version first, the long lists last.
     nlohmann::ordered_json root;
     root["format"] = POPULATION_FORMAT;
     root["version"] = POPULATION_FORMAT_VERSION;
@@ -225,81 +583,110 @@ std::string populationToJson(const SavedRun& run)
     root["seed"] = run.seed;
     root["generation"] = run.generation;
     root["random_state"] = run.randomState;
-    root["history"] = history;
-    root["genomes"] = run.genomes;
-    // Floats go out as the doubles they convert to exactly, so they read back bit for bit.
-    std::string text = root.dump(1);
-    text += '\n';
-    return text;
+    return root;
 }
 
-bool populationFromJson(const std::string& text, SavedRun& run, std::string& reason)
+// The long lists go out entry by entry, laid out as a one-space indented dump would lay them,
+// so that saving needs no second copy of the run in memory.
+void writeRun(JsonOut& out, const SavedRun& run)
 {
-    json root;
-    try {
-        root = json::parse(text);
-    } catch (const json::parse_error& e) {
-        if (text.find_first_not_of(" \t\r\n") == std::string::npos)
-            reason = "the file is empty";
-        else if (e.byte >= text.size())
-            reason = "the file is cut short (its JSON ends early)";
-        else
-            reason = "not JSON (syntax error at " + lineAndColumn(text, e.byte) + ")";
-        return false;
-    } catch (const json::exception& e) {
-        // A number beyond a double's range ("1e999") stops the parser with its own error.
-        const std::string what = e.what();
-        reason = "a number in it is not a finite number (" + what.substr(what.find("] ") + 2) + ")";
-        return false;
+    std::string text = shortMembers(run).dump(1);
+    text.erase(text.size() - 2); // the closing "\n}"
+    out.put(text);
+    out.put(",\n \"history\": [");
+    for (size_t i = 0; i < run.history.size(); ++i) {
+        const GenerationFitness& entry = run.history[i];
+        out.put(std::string(i == 0 ? "\n" : ",\n") + "  {\n   \"best\": " + json(entry.best).dump() + ",\n   \"mean\": "
+                + json(entry.mean).dump() + ",\n   \"median\": " + json(entry.median).dump() + "\n  }");
     }
+    out.put(run.history.empty() ? "],\n \"genomes\": [" : "\n ],\n \"genomes\": [");
+    for (size_t i = 0; i < run.genomes.size(); ++i) {
+        const std::vector<float>& genome = run.genomes[i];
+        out.put(i == 0 ? "\n  [" : ",\n  [");
+        std::string gene;
+        for (size_t g = 0; g < genome.size(); ++g) {
+            if (!geneText(genome[g], gene))
+                throw BadFile("genome " + std::to_string(i + 1) + " gene " + std::to_string(g + 1) + " is not a number");
+            out.put((g == 0 ? "\n   " : ",\n   ") + gene);
+        }
+        out.put(genome.empty() ? "]" : "\n  ]");
+    }
+    out.put(run.genomes.empty() ? "]\n}\n" : "\n ]\n}\n");
+}
+
+} // namespace
+
+bool writePopulationJson(std::ostream& out, const SavedRun& run, std::uintmax_t sizeLimit, std::string& reason)
+{
+    JsonOut json(out, sizeLimit);
     try {
-        SavedRun read = readRun(root);
-        run = std::move(read);
+        writeRun(json, run);
         return true;
+    } catch (const JsonOut::TooLarge&) {
+        reason = "the file would be larger than the " + sizeText(sizeLimit) + " a population file may hold";
     } catch (const BadFile& e) {
         reason = e.what();
-    } catch (const json::exception& e) {
-        reason = std::string("unexpected content (") + e.what() + ")";
     }
     return false;
 }
 
-bool writePopulationFile(const std::string& path, const SavedRun& run, std::string& error)
+std::string populationToJson(const SavedRun& run)
+{
+    std::ostringstream text;
+    std::string reason;
+    if (!writePopulationJson(text, run, std::numeric_limits<std::uintmax_t>::max(), reason))
+        return std::string();
+    return text.str();
+}
+
+bool populationFromJson(const std::string& text, SavedRun& run, std::string& reason)
+{
+    std::istringstream in(text);
+    return parseRun(in, text.size(), run, reason);
+}
+
+bool writePopulationFile(const std::string& path, const SavedRun& run, std::string& error, std::uintmax_t sizeLimit)
 {
     std::string reason;
-    if (writeFileSafely(path, populationToJson(run), reason))
+    const ContentWriter write = [&](std::ostream& out, std::string& why) {
+        return writePopulationJson(out, run, sizeLimit, why);
+    };
+    if (writeFileSafely(path, write, reason))
         return true;
     error = fileError("write", path, reason);
     return false;
 }
 
-bool readPopulationFile(const std::string& path, SavedRun& run, std::string& error)
+bool readPopulationFile(const std::string& path, SavedRun& run, std::string& error, std::uintmax_t sizeLimit)
 {
     std::error_code ec;
     const std::filesystem::file_status status = std::filesystem::status(path, ec);
     if (!std::filesystem::exists(status)) {
-        error = fileError("read", path, "no such file");
+        // Not only a missing file: a folder that may not be searched, a loop of links, a
+        // name too long.
+        error = fileError("read", path, ec ? ec.message() : std::string(std::strerror(ENOENT)));
         return false;
     }
     if (!std::filesystem::is_regular_file(status)) {
         error = fileError("read", path, "it is not a regular file");
         return false;
     }
-    if (std::filesystem::file_size(path, ec) > MAX_FILE_BYTES) {
-        error = fileError("load", path, "the file is larger than 1 GiB");
+    const std::uintmax_t size = std::filesystem::file_size(path, ec);
+    if (ec) {
+        error = fileError("read", path, ec.message());
+        return false;
+    }
+    if (size > sizeLimit) {
+        error = fileError("load", path, "the file is larger than the " + sizeText(sizeLimit) + " a population file may hold");
         return false;
     }
     std::ifstream in(path, std::ios::binary);
-    std::ostringstream text;
-    if (!in || !(text << in.rdbuf())) {
-        // An empty file gives a failed copy too; it is reported as empty below.
-        if (!in.is_open()) {
-            error = fileError("read", path, std::strerror(errno));
-            return false;
-        }
+    if (!in.is_open()) {
+        error = fileError("read", path, std::strerror(errno));
+        return false;
     }
     std::string reason;
-    if (!populationFromJson(text.str(), run, reason)) {
+    if (!parseRun(in, size, run, reason)) {
         error = fileError("load", path, reason);
         return false;
     }

@@ -4,6 +4,8 @@
 #include "evolution/EvolutionParams.h"
 #include "evolution/FitnessHistory.h"
 
+#include <cstdint>
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -24,7 +26,16 @@ struct SavedRun {
 constexpr const char* POPULATION_FORMAT = "kinetarium-population";
 constexpr int POPULATION_FORMAT_VERSION = 1;
 
-// The file's text (JSON, format and version first).
+// The largest population file written or read. Far above what the run limits let the genomes
+// take (20 million genes of some 30 characters); a very long history can pass it, and is then
+// refused by the writer as the reader would refuse it.
+constexpr std::uintmax_t MAX_POPULATION_FILE_BYTES = 1ULL << 30;
+
+// Writes the file's text (JSON, format and version first) to `out`. False with a reason for
+// a text that would pass `sizeLimit` bytes or a gene that is not a number; a gene beyond the
+// largest float is written as "Infinity" or "-Infinity" and reads back as it was.
+bool writePopulationJson(std::ostream& out, const SavedRun& run, std::uintmax_t sizeLimit, std::string& reason);
+// The file's text; empty for a run that cannot be written.
 std::string populationToJson(const SavedRun& run);
 // Reads and checks a file's text. On failure returns false with a short reason and leaves
 // `run` as it was.
@@ -32,9 +43,13 @@ bool populationFromJson(const std::string& text, SavedRun& run, std::string& rea
 
 // Writes the file safely (see writeFileSafely). On failure: false and one line
 // "Error: ..." naming the file in `error`; an old file is kept.
-bool writePopulationFile(const std::string& path, const SavedRun& run, std::string& error);
+bool writePopulationFile(const std::string& path, const SavedRun& run, std::string& error,
+                         std::uintmax_t sizeLimit = MAX_POPULATION_FILE_BYTES);
 // Reads a file. On failure: false, one line "Error: ..." naming the file and the problem in
 // `error`, and `run` unchanged.
-bool readPopulationFile(const std::string& path, SavedRun& run, std::string& error);
+// The cost of reading stays bounded: by the size limit, by the run limits for the genomes,
+// and members this program does not know are passed over without being kept.
+bool readPopulationFile(const std::string& path, SavedRun& run, std::string& error,
+                        std::uintmax_t sizeLimit = MAX_POPULATION_FILE_BYTES);
 
 } // namespace modules

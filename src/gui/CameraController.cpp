@@ -1,6 +1,7 @@
 #include "gui/CameraController.h"
 
 #include "core/Engine.h"
+#include "gui/SelectionMarker.h"
 #include "vehicle/Vehicle.h"
 
 #include <cmath>
@@ -25,6 +26,7 @@ bool near(const core::vector3df& a, const core::vector3df& b)
 } // namespace
 
 CameraController::CameraController()
+    : orbit(OVERVIEW_POSITION, OVERVIEW_TARGET, 4.5f)
 {
     desiredPosition.set(0.0f, 0.0f, 0.0f);
     desiredTarget.set(0.0f, 0.0f, 0.0f);
@@ -40,16 +42,63 @@ CameraController::CameraController()
 
 void CameraController::setCameraType(E_CAMERA_TYPE type)
 {
+    endSelection();
     cameraType = type;
     if (type == ECT_TOP_DOWN) {
+        orbit.reset();
         desiredPosition = OVERVIEW_POSITION;
         desiredTarget = OVERVIEW_TARGET;
     }
 }
 
+void CameraController::selectVehicle(Vehicle* vehicle, int number)
+{
+    endSelection();
+    if (!vehicle)
+        return;
+    selectedVehicle = vehicle;
+    selectedNumber = number;
+    selectionMarker = addSelectionMarker(vehicle->node);
+}
+
+void CameraController::endSelection()
+{
+    // Without a selection the desired pose stays as the camera mode left it.
+    if (!selectedVehicle)
+        return;
+    if (selectionMarker)
+        selectionMarker->remove();
+    selectionMarker = nullptr;
+    selectedVehicle = nullptr;
+    selectedNumber = 0;
+    if (cameraType == ECT_TOP_DOWN) {
+        desiredPosition = orbit.position();
+        desiredTarget = orbit.target();
+    }
+}
+
+Vehicle* CameraController::networkVehicle() const
+{
+    if (selectedVehicle)
+        return selectedVehicle;
+    return cameraType == ECT_FOLLOW_BEST ? followedVehicle : nullptr;
+}
+
+void CameraController::applyOrbit()
+{
+    desiredPosition = orbit.position();
+    desiredTarget = orbit.target();
+    camera->setPosition(desiredPosition);
+    camera->setTarget(desiredTarget);
+}
+
 void CameraController::updateCamera(float dt)
 {
-    if (cameraType == ECT_FOLLOW_BEST) {
+    if (selectedVehicle) {
+        const core::vector3df p = selectedVehicle->node->getPosition();
+        desiredTarget = p;
+        desiredPosition = p + FOLLOW_OFFSET;
+    } else if (cameraType == ECT_FOLLOW_BEST) {
         if (followedVehicle) {
             const core::vector3df p = followedVehicle->node->getPosition();
             desiredTarget = p;

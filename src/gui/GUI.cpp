@@ -78,6 +78,7 @@ GUI::GUI(World* world, CameraController* cameraController)
     fastModeWindow->setVisible(false);
     runWindow->setVisible(false);
     updateGuiContents();
+    showTimeState();
 }
 
 // Escape, Quit and the window's close button all end here: a clip being recorded is
@@ -100,6 +101,8 @@ bool GUI::lookUpElements()
         && (cameraWindow = window(IDs::CAMERA_WINDOW))
         && (fastModeWindow = window(IDs::FAST_MODE_WINDOW))
         && (runWindow = window(IDs::RUN_WINDOW))
+        && (pauseButton = lookUp<gui::IGUIButton>(IDs::PAUSE_BUTTON, gui::EGUIET_BUTTON, "button", error))
+        && (speedText = lookUp<gui::IGUIStaticText>(IDs::SPEED_TEXT, gui::EGUIET_STATIC_TEXT, "static text", error))
         && (generationTimeEdit = edit(IDs::GENERATION_TIME_EDIT))
         && (itemCountEdit = edit(IDs::ITEM_COUNT_EDIT))
         && (populationSizeEdit = edit(IDs::POPULATION_SIZE_EDIT))
@@ -140,6 +143,9 @@ bool GUI::isUsable(const gui::IGUIElement* element)
 
 void GUI::showSetupPanel()
 {
+    // The next run starts in motion.
+    engine.timeControl.setPaused(false);
+    showTimeState();
     setupWindow->setVisible(true);
     cameraWindow->setVisible(false);
     runWindow->setVisible(false);

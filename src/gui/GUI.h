@@ -2,6 +2,7 @@
 
 #include "evolution/EvolutionParams.h"
 #include "evolution/PopulationFile.h"
+#include "gui/HelpOverlay.h"
 
 #include <irrlicht.h>
 
@@ -80,6 +81,14 @@ public:
     void showRunningPanel();
     void showFastPanel();
 
+    // Pause and resume (P, the Pause button), one step while paused (N), the normal
+    // mode's speed (+ and -): each with its line on the log.
+    void togglePause();
+    void stepOnce();
+    void changeSpeed(bool faster);
+    // The Pause button's text and the speed line follow the engine's time control.
+    void showTimeState();
+
     // Flips whether the fitness chart and the network panel are drawn (Chart button, F2).
     void toggleCharts() { chartsShown = !chartsShown; }
 
@@ -91,6 +100,9 @@ public:
     irr::gui::IGUIWindow* cameraWindow = nullptr;
     irr::gui::IGUIWindow* fastModeWindow = nullptr;
     irr::gui::IGUIWindow* runWindow = nullptr;
+    irr::gui::IGUIButton* pauseButton = nullptr;
+    irr::gui::IGUIStaticText* speedText = nullptr;
+    HelpOverlay helpOverlay;
     irr::gui::IGUIEditBox* generationTimeEdit = nullptr;
     irr::gui::IGUIEditBox* itemCountEdit = nullptr;
     irr::gui::IGUIEditBox* populationSizeEdit = nullptr;
@@ -111,6 +123,15 @@ private:
     void openPopulationDialog();
     void startRun();
     void onButtonClicked(irr::s32 id);
+    // Keys and mouse actions on the arena: help, time, selection, zoom and orbit. True when
+    // the event was used up.
+    bool onViewEvent(const irr::SEvent& event);
+    // A GUI element, a drawn panel or the help is at this point: the arena is not.
+    bool coversArena(const irr::core::position2di& point) const;
+    void pickAt(const irr::core::position2di& point);
+    bool typing() const;
+    bool orbiting = false;
+    irr::core::position2di dragFrom;
     std::string error;
     std::unique_ptr<ClipRecorder> recorder;
     // --record: the file to record into once a run exists.

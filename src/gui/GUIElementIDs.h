@@ -31,6 +31,8 @@ struct GUIElementIDs {
         STOP_BUTTON = 402,
         CHART_BUTTON = 403,
         SAVE_POPULATION_BUTTON = 404,
+        PAUSE_BUTTON = 405,
+        SPEED_TEXT = 406,
         RECORD_BUTTON = 407
     };
 

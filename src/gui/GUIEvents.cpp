@@ -19,6 +19,8 @@ bool GUI::OnEvent(const SEvent& event)
         engine.device->closeDevice();
         return true;
     }
+    if (onViewEvent(event))
+        return true;
     if (event.EventType == EET_KEY_INPUT_EVENT && event.KeyInput.Key == KEY_F2) {
         if (event.KeyInput.PressedDown)
             toggleCharts();
@@ -98,6 +100,9 @@ void GUI::onButtonClicked(s32 id)
     case GUIElementIDs::FAST_MODE_BUTTON:
         showFastPanel();
         engine.fastMode = true;
+        break;
+    case GUIElementIDs::PAUSE_BUTTON:
+        togglePause();
         break;
     case GUIElementIDs::RECORD_BUTTON:
         toggleRecording();

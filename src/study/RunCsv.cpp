@@ -3,13 +3,9 @@
 #include "batch/GenerationSummary.h"
 
 #include <cerrno>
-#include <cstdio>
 #include <cstdlib>
-#include <cstring>
 #include <fstream>
 #include <sstream>
-
-#include <unistd.h>
 
 namespace modules {
 
@@ -55,30 +51,6 @@ bool readCompleteRun(const std::string& path, long long generations, std::vector
     if (static_cast<long long>(best.size()) != generations)
         return false;
     bestPerGeneration = std::move(best);
-    return true;
-}
-
-bool writeFileReplacing(const std::string& path, const std::string& text, std::string& error)
-{
-    const std::string temporary = path + ".partial";
-    std::FILE* file = std::fopen(temporary.c_str(), "wb");
-    if (!file) {
-        error = "Error: cannot write '" + temporary + "': " + std::strerror(errno);
-        return false;
-    }
-    const bool written = std::fwrite(text.data(), 1, text.size(), file) == text.size() && std::fflush(file) == 0 &&
-                         fsync(fileno(file)) == 0;
-    const int writeErrno = errno;
-    if (std::fclose(file) != 0 || !written) {
-        error = "Error: cannot write '" + temporary + "': " + std::strerror(written ? errno : writeErrno);
-        std::remove(temporary.c_str());
-        return false;
-    }
-    if (std::rename(temporary.c_str(), path.c_str()) != 0) {
-        error = "Error: cannot rename '" + temporary + "' to '" + path + "': " + std::strerror(errno);
-        std::remove(temporary.c_str());
-        return false;
-    }
     return true;
 }
 

@@ -13,8 +13,4 @@ bool readCompleteRun(const std::string& path, long long generations, std::vector
 // The whole file as text; false when it cannot be read.
 bool readWholeFile(const std::string& path, std::string& text);
 
-// Writes `text` to a temporary file beside `path`, then renames it over `path`: a failed
-// write leaves the last good copy. False with an "Error: " line in `error` on failure.
-bool writeFileReplacing(const std::string& path, const std::string& text, std::string& error);
-
 } // namespace modules

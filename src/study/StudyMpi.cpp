@@ -1,5 +1,6 @@
 #include "study/StudyMpi.h"
 
+#include "core/SafeWrite.h"
 #include "study/RunCsv.h"
 #include "study/StudyProgram.h"
 

@@ -1,6 +1,7 @@
 #include "study/StudyProgram.h"
 
 #include "batch/StopSignals.h"
+#include "core/SafeWrite.h"
 #include "study/LearningCurves.h"
 #include "study/RunCsv.h"
 #include "study/StudyReport.h"

@@ -75,8 +75,11 @@ void World::destroyVehicles()
 {
     delete itemManager;
     itemManager = nullptr;
-    if (engine.cameraController)
+    if (engine.cameraController) {
         engine.cameraController->followedVehicle = nullptr;
+        // A selection lives as long as its vehicle: the camera goes back to its mode.
+        engine.cameraController->endSelection();
+    }
     highlightedVehicle = nullptr;
     for (Vehicle* vehicle : vehicles)
         delete vehicle;

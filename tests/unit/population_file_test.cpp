@@ -19,16 +19,21 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <limits>
 #include <sstream>
 #include <string>
 #include <vector>
 
+#include <fcntl.h>
+#include <sys/file.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 using modules::engine;
 using modules::EvolutionParams;
@@ -160,14 +165,26 @@ struct ResumeCase {
     int eliteCount;
     int selectorType;
     int hiddenNeurons;
+    int savedAt = 3; // the generation the file holds
+    // Mutation as large as the panel takes carries genes past the largest float.
+    bool overflowingGenes = false;
 };
+
+bool hasInfiniteGene(const std::vector<std::vector<float>>& genomes)
+{
+    for (const std::vector<float>& genome : genomes)
+        for (float gene : genome)
+            if (std::isinf(gene))
+                return true;
+    return false;
+}
 
 class PopulationResume : public PopulationRunTest, public ::testing::WithParamInterface<ResumeCase> {};
 
-// 2G generations in one go equal G, the file, a new engine with another seed, G more.
+// G + 3 generations in one go equal G, the file, a new engine with another seed, 3 more.
 TEST_P(PopulationResume, SavedAndLoadedRunEqualsTheUninterruptedOne)
 {
-    constexpr int G = 3;
+    const int G = GetParam().savedAt;
     constexpr int STEPS_IN = 45;
     EvolutionParams params;
     params.generationTime = 3.0f;
@@ -176,6 +193,10 @@ TEST_P(PopulationResume, SavedAndLoadedRunEqualsTheUninterruptedOne)
     params.eliteCount = GetParam().eliteCount;
     params.selectorType = GetParam().selectorType;
     params.hiddenNeurons = GetParam().hiddenNeurons;
+    if (GetParam().overflowingGenes) {
+        params.mutationRate = 1.0f;
+        params.maxPerturbation = std::numeric_limits<float>::max();
+    }
 
     startEngine(SEED);
     modules::startEvolution(params, *engine.world);
@@ -184,7 +205,7 @@ TEST_P(PopulationResume, SavedAndLoadedRunEqualsTheUninterruptedOne)
     for (int i = 0; i < STEPS_IN; ++i)
         step();
     const auto expectedPlaces = vehiclePlaces();
-    runUntil(2 * G);
+    runUntil(G + 3);
     const auto expectedHistory = engine.world->evolver->history;
     const auto expectedGenomes = genomesOf(*engine.world->evolver);
     engine.shutdown();
@@ -206,11 +227,14 @@ TEST_P(PopulationResume, SavedAndLoadedRunEqualsTheUninterruptedOne)
     ASSERT_TRUE(modules::readPopulationFile(path, run, error)) << error;
     EXPECT_EQ(run.generation, G);
     EXPECT_EQ(run.seed, SEED);
+    if (GetParam().overflowingGenes) {
+        ASSERT_TRUE(hasInfiniteGene(run.genomes)) << "no gene overflowed: the case tests nothing";
+    }
     modules::resumeEvolution(run, run.params, *engine.world, 1);
     for (int i = 0; i < STEPS_IN; ++i)
         step();
     EXPECT_EQ(vehiclePlaces(), expectedPlaces);
-    runUntil(2 * G);
+    runUntil(G + 3);
     expectSameHistory(engine.world->evolver->history, expectedHistory);
     EXPECT_EQ(genomesOf(*engine.world->evolver), expectedGenomes);
 }
@@ -219,7 +243,10 @@ INSTANTIATE_TEST_SUITE_P(Parameters, PopulationResume,
                          ::testing::Values(ResumeCase{"roulette_elites2", 20, 2, 0, 4},
                                            ResumeCase{"roulette_noElites_odd", 7, 0, 0, 4},
                                            ResumeCase{"tournament_elites3_odd", 9, 3, 1, 3},
-                                           ResumeCase{"tournament_noElites_odd", 11, 0, 1, 5}),
+                                           ResumeCase{"tournament_noElites_odd", 11, 0, 1, 5},
+                                           // Saved before any generation finished.
+                                           ResumeCase{"roulette_fromGeneration0", 8, 1, 0, 4, 0},
+                                           ResumeCase{"tournament_overflowingGenes", 6, 1, 1, 2, 3, true}),
                          [](const auto& info) { return std::string(info.param.name); });
 
 namespace {
@@ -383,6 +410,24 @@ const BadFileCase BAD_FILES[] = {
          return good.substr(0, at) + "1000" + good.substr(good.find(',', at));
      },
      "\"random_state\" is not a state of the generator"},
+    {"stateAllZero",
+     [](const std::string& good) {
+         // Position 0, type 3, and a table of zeros: rand() would return 0 for ever.
+         const size_t at = good.find("\"random_state\": [");
+         std::string state = "\"random_state\": [3";
+         for (int i = 1; i < 32; ++i)
+             state += ", 0";
+         return good.substr(0, at) + state + good.substr(good.find(']', at));
+     },
+     "\"random_state\" is not a state of the generator"},
+    {"versionZero", [](const std::string& good) { return replaced(good, "\"version\": 1", "\"version\": 0"); },
+     "\"version\" is 0, outside 1 to"},
+    {"populationZeroNoGenomes",
+     [](const std::string& good) {
+         const std::string empty = replaced(good, "\"population_size\": 3", "\"population_size\": 0");
+         return empty.substr(0, empty.find("\"genomes\": [")) + "\"genomes\": []\n}\n";
+     },
+     "\"population_size\" is 0, outside 1 to"},
     {"historyTooShort", [](const std::string& good) { return replaced(good, "\"generation\": 2", "\"generation\": 3"); },
      "one entry for each of the 3 finished generations"},
     {"noGenomes", [](const std::string& good) { return replaced(good, "\"genomes\"", "\"genome\""); },
@@ -538,4 +583,180 @@ TEST(PopulationSave, FailedWriteKeepsTheOldFileAndNamesIt)
         EXPECT_NE(error.find(path), std::string::npos) << error;
         EXPECT_EQ(readText(path), before);
     }
+}
+
+namespace {
+
+// The address space the process has now, in bytes.
+std::size_t addressSpaceInUse()
+{
+    std::ifstream statm("/proc/self/statm");
+    std::size_t pages = 0;
+    statm >> pages;
+    return pages * static_cast<std::size_t>(sysconf(_SC_PAGESIZE));
+}
+
+#if defined(__SANITIZE_ADDRESS__)
+constexpr bool ADDRESS_SANITIZER = true; // its shadow and allocator reserve the address space up front
+#elif defined(__has_feature)
+#if __has_feature(address_sanitizer)
+constexpr bool ADDRESS_SANITIZER = true;
+#else
+constexpr bool ADDRESS_SANITIZER = false;
+#endif
+#else
+constexpr bool ADDRESS_SANITIZER = false;
+#endif
+
+// Lets the process grow by `bytes` more and no further, as a small machine would. Under the
+// address sanitizer a limit cannot be set this way; the files are still read there.
+void limitAddressSpace(std::size_t bytes)
+{
+    if (ADDRESS_SANITIZER)
+        return;
+    const rlim_t limit = addressSpaceInUse() + bytes;
+    const rlimit cap{limit, limit};
+    setrlimit(RLIMIT_AS, &cap);
+}
+
+} // namespace
+
+// Hostile files cost little to refuse or read: 20 MB of "[" and a good file with 15 million
+// zeros in a member of its own are read within 256 MB more address space, in the window's
+// Load population, which goes on working afterwards.
+TEST_F(WindowPopulation, HostileFilesAreReadAtBoundedCostAndTheWindowGoesOn)
+{
+    TempDir dir;
+    const std::string brackets = dir.file("brackets.json");
+    writeText(brackets, std::string(20 << 20, '['));
+    std::string error;
+    const std::string good = dir.file("good.json");
+    ASSERT_TRUE(modules::writePopulationFile(good, goodRun(), error)) << error;
+    std::string zeros = "\"padding\": [0";
+    zeros.reserve(30 << 20);
+    for (int i = 1; i < 15000000; ++i)
+        zeros += ",0";
+    zeros += "],\n \"genomes\": [";
+    const std::string padded = dir.file("padded.json");
+    writeText(padded, replaced(readText(good), "\"genomes\": [", zeros));
+    zeros = std::string();
+
+    startEngine(SEED, true);
+    const testing_support::ChildResult child = testing_support::runInChild(
+        [&] {
+            limitAddressSpace(256u << 20);
+            modules::GUI& gui = *engine.gui;
+            if (gui.loadPopulation(brackets))
+                return 2;
+            if (logLine() != "Error: cannot load the population file '" + brackets
+                    + "': not a Kinetarium population file (no \"format\": \"kinetarium-population\").")
+                return 3;
+            if (!gui.loadPopulation(padded))
+                return 4;
+            click(modules::GUIElementIDs::START_BUTTON);
+            if (!engine.world->evolver || engine.world->evolver->generation != 2)
+                return 5;
+            for (int i = 0; i < 200000 && engine.world->evolver && engine.world->evolver->generation < 3; ++i)
+                step();
+            return engine.world->evolver && engine.world->evolver->generation == 3 ? 0 : 6;
+        },
+        300);
+    EXPECT_TRUE(child.exited && child.status == 0) << child.describe();
+}
+
+// The writer refuses what the reader would refuse, at the same size, and a long history is
+// written without a copy of itself in memory: 300 000 generations (some 27 MB of file) within
+// 64 MB more address space.
+TEST(PopulationSave, LongHistoryStreamsOutAndWriterAndReaderAgreeOnTheSizeLimit)
+{
+    TempDir dir;
+    const std::string path = dir.file("long.json");
+    SavedRun run = goodRun();
+    run.history.assign(300000, {1.1f, 2.2, 3.3});
+    run.generation = static_cast<int>(run.history.size());
+    const testing_support::ChildResult child = testing_support::runInChild(
+        [&] {
+            limitAddressSpace(64u << 20);
+            std::string childError;
+            return modules::writePopulationFile(path, run, childError) ? 0 : 1;
+        },
+        300);
+    ASSERT_TRUE(child.exited && child.status == 0) << child.describe();
+    SavedRun read;
+    std::string error;
+    ASSERT_TRUE(modules::readPopulationFile(path, read, error)) << error;
+    expectSameHistory(read.history, run.history);
+
+    // At the limit both take the file; one byte less and both refuse it, the old file kept.
+    const std::uintmax_t size = fs::file_size(path);
+    ASSERT_TRUE(modules::writePopulationFile(path, run, error, size)) << error;
+    ASSERT_TRUE(modules::readPopulationFile(path, read, error, size)) << error;
+    const std::string before = readText(path);
+    run.history.push_back({1.0f, 1.0, 1.0});
+    ++run.generation;
+    EXPECT_FALSE(modules::writePopulationFile(path, run, error, size));
+    EXPECT_EQ(error, "Error: cannot write the population file '" + path + "': the file would be larger than the "
+                         + std::to_string(size) + " bytes a population file may hold.");
+    EXPECT_EQ(readText(path), before);
+    EXPECT_EQ(std::distance(fs::directory_iterator(dir.path), fs::directory_iterator()), 1) << "a temporary file is left";
+    EXPECT_FALSE(modules::readPopulationFile(path, read, error, size - 1));
+    EXPECT_EQ(error, "Error: cannot load the population file '" + path + "': the file is larger than the "
+                         + std::to_string(size - 1) + " bytes a population file may hold.");
+}
+
+// A writer killed between creating its temporary and renaming it leaves ".NAME.XXXXXX"; the
+// next successful save of the same file removes it, but not a temporary still being written
+// (its writer holds a lock on it) nor another file's.
+TEST(PopulationSave, StaleTemporariesOfTheSameFileAreRemovedAtTheNextSave)
+{
+    TempDir dir;
+    const std::string path = dir.file("ck.json");
+    const std::string stale = dir.file(".ck.json.a1B2c3");
+    const std::string busy = dir.file(".ck.json.Zz9Yy8");
+    const std::string other = dir.file(".other.json.a1B2c3");
+    const std::string similar = dir.file(".ck.json.a1B2c3.keep");
+    for (const std::string& file : {stale, busy, other, similar})
+        writeText(file, "{\"format\": \"kinetarium-population\", ");
+    const int held = open(busy.c_str(), O_RDONLY);
+    ASSERT_GE(held, 0);
+    ASSERT_EQ(flock(held, LOCK_EX), 0);
+
+    std::string error;
+    ASSERT_TRUE(modules::writePopulationFile(path, goodRun(), error)) << error;
+    close(held);
+    EXPECT_FALSE(fs::exists(stale));
+    EXPECT_TRUE(fs::exists(busy));
+    EXPECT_TRUE(fs::exists(other));
+    EXPECT_TRUE(fs::exists(similar));
+    SavedRun run;
+    EXPECT_TRUE(modules::readPopulationFile(path, run, error)) << error;
+}
+
+// A file that exists but cannot be reached is not "no such file": the system's reason is
+// given. A dangling link given as the file to write is written through, to where it points.
+TEST(PopulationFileNames, ErrorsGiveTheRealReasonAndDanglingLinksAreWrittenThrough)
+{
+    TempDir dir;
+    std::string error;
+    SavedRun run;
+    const std::string loop = dir.file("loop.json");
+    ASSERT_EQ(symlink("loop.json", loop.c_str()), 0);
+    EXPECT_FALSE(modules::readPopulationFile(loop, run, error));
+    EXPECT_EQ(error, "Error: cannot read the population file '" + loop + "': " + std::strerror(ELOOP) + ".");
+    const std::string longName = dir.file(std::string(300, 'n') + ".json");
+    EXPECT_FALSE(modules::readPopulationFile(longName, run, error));
+    EXPECT_EQ(error, "Error: cannot read the population file '" + longName + "': " + std::strerror(ENAMETOOLONG) + ".");
+    const std::string missing = dir.file("missing.json");
+    EXPECT_FALSE(modules::readPopulationFile(missing, run, error));
+    EXPECT_EQ(error, "Error: cannot read the population file '" + missing + "': " + std::strerror(ENOENT) + ".");
+
+    fs::create_directory(dir.file("runs"));
+    const std::string link = dir.file("latest.json");
+    ASSERT_EQ(symlink("runs/run.json", link.c_str()), 0);
+    ASSERT_TRUE(modules::writePopulationFile(link, goodRun(), error)) << error;
+    EXPECT_TRUE(fs::is_symlink(link));
+    EXPECT_TRUE(fs::is_regular_file(dir.file("runs/run.json")));
+    EXPECT_TRUE(modules::readPopulationFile(link, run, error)) << error;
+    EXPECT_FALSE(modules::writePopulationFile(loop, goodRun(), error));
+    EXPECT_EQ(error, "Error: cannot write the population file '" + loop + "': " + std::strerror(ELOOP) + ".");
 }

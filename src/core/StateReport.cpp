@@ -1,0 +1,82 @@
+#include "core/StateReport.h"
+
+#include "core/Engine.h"
+#include "evolution/Evolver.h"
+#include "gui/CameraController.h"
+#include "gui/ScreenLog.h"
+#include "vehicle/Vehicle.h"
+#include "world/World.h"
+
+#include <csignal>
+#include <cstdio>
+#include <string>
+
+using namespace irr;
+
+namespace modules {
+
+namespace {
+
+volatile std::sig_atomic_t reportAsked = 0;
+
+void onReportSignal(int)
+{
+    reportAsked = 1;
+}
+
+std::string narrow(const wchar_t* text)
+{
+    std::string out;
+    for (; text && *text; ++text)
+        out += *text < 128 ? static_cast<char>(*text) : '?';
+    return out;
+}
+
+} // namespace
+
+void askStateReportOnSignal()
+{
+    std::signal(SIGUSR1, onReportSignal);
+}
+
+bool stateReportAsked()
+{
+    if (!reportAsked)
+        return false;
+    reportAsked = 0;
+    return true;
+}
+
+void printStateReport(const Engine& engine)
+{
+    const World* world = engine.world;
+    const CameraController* camera = engine.cameraController;
+    if (!world || !camera)
+        return;
+    const core::vector3df position = camera->camera->getPosition();
+    const core::vector3df target = camera->camera->getTarget();
+    std::printf("State: time_ms=%u frames=%llu steps=%llu generation=%d clock=%.6f generation_time=%g paused=%d speed=%d fast=%d "
+                "selected=%d camera=%.4f,%.4f,%.4f target=%.4f,%.4f,%.4f\n",
+                engine.timer->getTime(), engine.framesDrawn, engine.stepsMade,
+                world->evolver ? world->evolver->generation : -1, static_cast<double>(world->generationClock),
+                static_cast<double>(world->generationTime),
+                engine.timeControl.paused() ? 1 : 0, engine.timeControl.speed(), engine.fastMode ? 1 : 0,
+                camera->selectedNumber, static_cast<double>(position.X), static_cast<double>(position.Y),
+                static_cast<double>(position.Z), static_cast<double>(target.X), static_cast<double>(target.Y),
+                static_cast<double>(target.Z));
+    scene::ISceneCollisionManager* collision = engine.sceneManager->getSceneCollisionManager();
+    for (size_t i = 0; i < world->vehicles.size(); ++i) {
+        const Vehicle* vehicle = world->vehicles[i];
+        const core::vector3df place = vehicle->node->getPosition();
+        const core::position2di screen =
+            collision->getScreenCoordinatesFrom3DPosition(vehicle->node->getAbsolutePosition(), camera->camera);
+        std::printf("Vehicle %zu: screen=%d,%d place=%.6f,%.6f fitness=%g\n", i + 1, screen.X, screen.Y,
+                    static_cast<double>(place.X), static_cast<double>(place.Z), static_cast<double>(vehicle->fitness));
+    }
+    for (const auto* line : engine.screenLog->lines)
+        std::printf("Log: %s\n", narrow(line->getText()).c_str());
+    std::puts("End of state.");
+    std::fflush(stdout);
+}
+
+} // namespace modules
