@@ -1,6 +1,7 @@
 #include "batch/BatchOptions.h"
 
-#include "batch/CommandLine.h"
+#include "cli/CommandLine.h"
+#include "cli/OptionValue.h"
 #include "core/Utf8.h"
 
 #include "evolution/InputCheck.h"
@@ -40,18 +41,6 @@ const NumericOption NUMERIC_OPTIONS[] = {
     {"--hidden-neurons", nullptr, &EvolutionParams::hiddenNeurons, "neurons in the hidden layer"},
     {"--weight-range", &EvolutionParams::weightRange, nullptr, "scale of the random initial weights"},
 };
-
-const char* const SELECTOR_NAMES[] = {"roulette", "tournament"};
-
-bool isWholeNumber(const std::string& text)
-{
-    if (text.empty())
-        return false;
-    for (char c : text)
-        if (c < '0' || c > '9')
-            return false;
-    return true;
-}
 
 std::string defaultText(const NumericOption& option)
 {
@@ -99,7 +88,7 @@ bool readGenerations(const std::string& value, long long& generations, std::stri
         error = "Error: --generations must not be negative (got '" + value + "')";
         return false;
     }
-    if (!isWholeNumber(value) || value.size() > 18) {
+    if (!isWholeNumber(value, 18)) {
         error = "Error: --generations needs a whole number (0: until interrupted), got '" + value + "'";
         return false;
     }
@@ -109,7 +98,7 @@ bool readGenerations(const std::string& value, long long& generations, std::stri
 
 bool readSeed(const std::string& value, unsigned& seed, std::string& error)
 {
-    if (!isWholeNumber(value) || value.size() > 10 || std::stoull(value) > UINT_MAX) {
+    if (!isWholeNumber(value, 10) || std::stoull(value) > UINT_MAX) {
         error = "Error: --seed needs a whole number from 0 to " + std::to_string(UINT_MAX) + ", got '" + value + "'";
         return false;
     }
@@ -191,9 +180,8 @@ std::unique_ptr<CLI::App> makeParser(const std::string& program, std::map<std::s
     return app;
 }
 
-} // namespace
-
-bool parseBatchOptions(int argc, const char* const* argv, BatchOptions& options, std::string& error)
+// parseBatchOptions without the last touch to its error line.
+bool readBatchOptions(int argc, const char* const* argv, BatchOptions& options, std::string& error)
 {
     std::map<std::string, std::string> values;
     const std::unique_ptr<CLI::App> app = makeParser(argc > 0 && argv[0] ? argv[0] : "kinetarium-batch", values);
@@ -244,7 +232,7 @@ bool parseBatchOptions(int argc, const char* const* argv, BatchOptions& options,
     }
     if (app->count("--checkpoint-every")) {
         const std::string& value = values["--checkpoint-every"];
-        if (!isWholeNumber(value) || value.size() > 18 || std::stoll(value) == 0) {
+        if (!isWholeNumber(value, 18) || std::stoll(value) == 0) {
             error = "Error: --checkpoint-every needs a whole number of generations from 1, got '" + value + "'";
             return false;
         }
@@ -259,6 +247,17 @@ bool parseBatchOptions(int argc, const char* const* argv, BatchOptions& options,
         return false;
     }
     return true;
+}
+
+} // namespace
+
+bool parseBatchOptions(int argc, const char* const* argv, BatchOptions& options, std::string& error)
+{
+    if (readBatchOptions(argc, argv, options, error))
+        return true;
+    // A value holding a line break must not break the one error line.
+    error = printable(error);
+    return false;
 }
 
 EvolutionParams overrideParams(const EvolutionParams& fromFile, const BatchOptions& options,

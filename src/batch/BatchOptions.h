@@ -34,8 +34,8 @@ struct BatchOptions {
 // argument or after '=' (--seed 7, --seed=7). The ten parameters are read by the panel's
 // rules: only digits, '.' and '/', converted with wcstod, integers truncated toward zero
 // and refused outside the 32-bit range. On --help returns true at once with `help` set.
-// Otherwise false, with one line starting "Error: " in `error`, for an unknown option, a
-// missing value or a value that is refused.
+// Otherwise false, with one line starting "Error: " in `error` (control characters in it
+// shown escaped), for an unknown option, a missing value or a value that is refused.
 bool parseBatchOptions(int argc, const char* const* argv, BatchOptions& options, std::string& error);
 
 // A loaded run's parameters with those given on the command line put over them. `changed`

@@ -1,8 +1,12 @@
 #include "batch/BatchRunner.h"
 
-#include "batch/StopSignals.h"
+#include "cli/OptionValue.h"
+#include "cli/StopSignals.h"
 
 #include "core/Engine.h"
+#include "core/ProgressBar.h"
+#include "core/SafeWrite.h"
+#include "core/SameFile.h"
 #include "core/Utf8.h"
 #include "evolution/Evolver.h"
 #include "evolution/PopulationFile.h"
@@ -17,6 +21,7 @@
 #include <cstring>
 #include <ctime>
 #include <string>
+#include <utility>
 
 #include <unistd.h>
 
@@ -39,6 +44,7 @@ public:
     ~RunResources()
     {
         engine.beforeGenerationCycle = nullptr;
+        engine.abortRunOutput = stdout;
         engine.shutdown();
         if (csv)
             std::fclose(csv);
@@ -60,9 +66,15 @@ bool writeCsv(std::FILE* csv, const std::string& text)
     return std::fputs(text.c_str(), csv) >= 0 && std::fflush(csv) == 0;
 }
 
-void reportCsvError(std::FILE* err, const std::string& path)
+// One line on `err`; control characters in a file name are shown escaped, so it stays one.
+void reportError(std::FILE* err, const std::string& line)
 {
-    std::fprintf(err, "Error: cannot write the CSV file '%s': %s\n", path.c_str(), std::strerror(errno));
+    std::fprintf(err, "%s\n", printable(line).c_str());
+}
+
+std::string csvError(const std::string& path, const std::string& reason)
+{
+    return "Error: cannot write the CSV file '" + path + "': " + reason;
 }
 
 double secondsSince(std::chrono::steady_clock::time_point start)
@@ -109,13 +121,7 @@ void BatchRunner::drawProgress(std::FILE* err, long long finished, long long ste
     char line[160];
     if (options.generations > 0) {
         const double done = (static_cast<double>(finished) + inGeneration) / static_cast<double>(options.generations);
-        constexpr int WIDTH = 30;
-        char bar[WIDTH + 1];
-        const int filled = static_cast<int>(done * WIDTH);
-        for (int i = 0; i < WIDTH; ++i)
-            bar[i] = i < filled ? '#' : '-';
-        bar[WIDTH] = '\0';
-        std::snprintf(line, sizeof line, "[%s] %3d%%  generation %lld of %lld  %.0f steps/s", bar,
+        std::snprintf(line, sizeof line, "%s %3d%%  generation %lld of %lld  %.0f steps/s", progressBar(done).c_str(),
                       static_cast<int>(done * 100.0), finished + 1, options.generations, rate);
     } else {
         std::snprintf(line, sizeof line, "generation %lld  %3d%%  %.0f steps/s  (Ctrl-C stops)", finished + 1,
@@ -135,8 +141,46 @@ void BatchRunner::clearProgress(std::FILE* err)
     progressShown = false;
 }
 
+int BatchRunner::checkOutputFiles(std::FILE* err) const
+{
+    // Two names of one file: the CSV would cut the population file the run continues, or the
+    // population file would be renamed over the CSV at the end. --save may name the loaded
+    // file: it is replaced, whole, by the run's continuation.
+    const std::pair<const char*, const std::string*> others[] = {{"--save", &options.savePath},
+                                                                 {"--load", &options.loadPath}};
+    for (const auto& [name, path] : others) {
+        if (!options.csvPath.empty() && !path->empty() && sameFile(options.csvPath, *path)) {
+            reportError(err, "Error: --csv '" + options.csvPath + "' and " + name + " '" + *path +
+                                 "' name the same file; the CSV needs a file of its own");
+            return EXIT_BAD_OPTIONS;
+        }
+    }
+    // Found out now rather than after hours of work.
+    std::string reason;
+    if (!options.savePath.empty() && !canWriteFileSafely(options.savePath, reason)) {
+        reportError(err, "Error: cannot write the population file '" + options.savePath + "': " + reason + ".");
+        return EXIT_FAILED;
+    }
+    return EXIT_DONE;
+}
+
+bool BatchRunner::report(std::FILE* out, const std::string& line)
+{
+    if (!outputFailure.empty())
+        return false;
+    if (std::fputs(line.c_str(), out) < 0 || std::fputc('\n', out) == EOF || std::fflush(out) != 0) {
+        outputFailure = std::strerror(errno);
+        return false;
+    }
+    return true;
+}
+
 int BatchRunner::run(std::FILE* out, std::FILE* err, bool showProgress)
 {
+    const int filesStatus = checkOutputFiles(err);
+    if (filesStatus != EXIT_DONE)
+        return filesStatus;
+
     unsigned seed = options.seedGiven ? options.seed : static_cast<unsigned>(std::time(nullptr));
     EvolutionParams params = options.params;
     SavedRun loaded;
@@ -145,7 +189,7 @@ int BatchRunner::run(std::FILE* out, std::FILE* err, bool showProgress)
     if (resuming) {
         std::string error;
         if (!readPopulationFile(options.loadPath, loaded, error)) {
-            std::fprintf(err, "%s\n", error.c_str());
+            reportError(err, error);
             return EXIT_FAILED;
         }
         std::vector<std::string> changed;
@@ -153,10 +197,11 @@ int BatchRunner::run(std::FILE* out, std::FILE* err, bool showProgress)
         // The saved genomes fix both: a network's length and their number.
         if (params.hiddenNeurons != loaded.params.hiddenNeurons || params.populationSize != loaded.params.populationSize) {
             const bool neurons = params.hiddenNeurons != loaded.params.hiddenNeurons;
-            std::fprintf(err, "Error: %s cannot change on a loaded population: the population file '%s' holds %d %s.\n",
-                         neurons ? "--hidden-neurons" : "--population-size", options.loadPath.c_str(),
-                         neurons ? loaded.params.hiddenNeurons : loaded.params.populationSize,
-                         neurons ? "hidden neurons" : "genomes");
+            reportError(err, std::string("Error: ") + (neurons ? "--hidden-neurons" : "--population-size") +
+                                 " cannot change on a loaded population: the population file '" + options.loadPath +
+                                 "' holds " +
+                                 std::to_string(neurons ? loaded.params.hiddenNeurons : loaded.params.populationSize) +
+                                 (neurons ? " hidden neurons." : " genomes."));
             return EXIT_FAILED;
         }
         for (const std::string& name : changed)
@@ -166,46 +211,40 @@ int BatchRunner::run(std::FILE* out, std::FILE* err, bool showProgress)
 
     const std::wstring refusal = checkRunLimits(params);
     if (!refusal.empty()) {
-        std::fprintf(err, "%s\n", toUtf8(refusal.c_str()).c_str());
+        reportError(err, toUtf8(refusal.c_str()));
         return EXIT_FAILED;
     }
 
     RunResources resources;
     if (!options.csvPath.empty()) {
         resources.csv = std::fopen(options.csvPath.c_str(), "w");
-        if (!resources.csv) {
-            std::fprintf(err, "Error: cannot write the CSV file '%s': %s\n", options.csvPath.c_str(),
-                         std::strerror(errno));
-            return EXIT_FAILED;
-        }
-        if (!writeCsv(resources.csv, csvHeader())) {
-            reportCsvError(err, options.csvPath);
+        if (!resources.csv || !writeCsv(resources.csv, csvHeader())) {
+            reportError(err, csvError(options.csvPath, std::strerror(errno)));
             return EXIT_FAILED;
         }
     }
 
-    std::fprintf(out, "Seed: %u\n", seed);
+    report(out, "Seed: " + std::to_string(seed));
     if (resuming)
-        std::fprintf(out, "Continuing from generation %d of %s\n", loaded.generation, options.loadPath.c_str());
+        report(out, "Continuing from generation " + std::to_string(loaded.generation) + " of " +
+                        printable(options.loadPath));
     if (!overrideLine.empty())
-        std::fprintf(out, "Parameters from the command line override the file's: %s (no longer an exact continuation)\n",
-                     overrideLine.c_str());
-    std::fflush(out);
+        report(out, "Parameters from the command line override the file's: " + overrideLine +
+                        " (no longer an exact continuation)");
 
     std::string error;
     if (!checkMediaFiles(error)) {
-        std::fprintf(err, "%s\n", error.c_str());
+        reportError(err, error);
         return EXIT_FAILED;
     }
-    if (!engine.openDevice(video::EDT_NULL, core::dimension2du(640, 480), false, error)) {
-        std::fprintf(err, "%s\n", error.c_str());
+    // The engine's own information lines (its banner, meshes loaded and the like) would come
+    // between the reports; its warnings and errors still show.
+    if (!engine.openDevice(video::EDT_NULL, core::dimension2du(640, 480), false, error, ELL_WARNING)) {
+        reportError(err, error);
         return EXIT_FAILED;
     }
-    // The engine's own information lines (meshes loaded and the like) would come between
-    // the reports; its warnings and errors still show.
-    engine.device->getLogger()->setLogLevel(ELL_WARNING);
     if (!engine.createScene(seed, false, error)) {
-        std::fprintf(err, "%s\n", error.c_str());
+        reportError(err, error);
         return EXIT_FAILED;
     }
 
@@ -213,32 +252,30 @@ int BatchRunner::run(std::FILE* out, std::FILE* err, bool showProgress)
     stopRequested = 0;
     StopSignals stopSignals(onStopSignal, true);
     engine.beforeGenerationCycle = [this](const World&) { generationEnding = true; };
+    // Its line goes to `err` below, after the progress bar is cleared.
+    engine.abortRunOutput = nullptr;
 
     if (resuming)
         resumeEvolution(loaded, params, *engine.world, animationTime(0));
     else
         startEvolution(params, *engine.world);
-    std::fprintf(out, "%s\n", toUtf8(engine.screenLog->lines[0]->getText()).c_str());
-    std::fflush(out);
+    report(out, toUtf8(engine.screenLog->lines[0]->getText()));
 
     runStart = std::chrono::steady_clock::now();
     auto generationStart = runStart;
     long long finished = 0;
     long long stepsInGeneration = 0;
     unsigned long long steps = 0;
+    // A CSV row or a report line the system refuses (a full disk, a closed pipe) stops the
+    // run as Ctrl-C does: the population is still saved.
+    std::string csvFailure;
+    bool interrupted = false;
     while (options.generations == 0 || finished < options.generations) {
+        if (!outputFailure.empty() || !csvFailure.empty())
+            break;
         if (stopRequested) {
-            clearProgress(err);
-            if (resources.csv && !resources.closeCsv()) {
-                reportCsvError(err, options.csvPath);
-                std::fflush(out);
-                return EXIT_FAILED;
-            }
-            std::fprintf(err, "Interrupted: %lld generation%s finished%s.\n", finished, finished == 1 ? "" : "s",
-                         options.csvPath.empty() ? "" : ", all of them in the CSV");
-            const bool saved = savePopulation(out, err, true);
-            std::fflush(out);
-            return saved ? EXIT_INTERRUPTED : EXIT_FAILED;
+            interrupted = true;
+            break;
         }
 
         generationEnding = false;
@@ -247,9 +284,9 @@ int BatchRunner::run(std::FILE* out, std::FILE* err, bool showProgress)
 
         if (generationEnding) {
             if (!engine.world->evolver) {
-                // The engine has ended the run and written its error line.
+                // The engine has ended the run and left its error line on the screen log.
                 clearProgress(err);
-                std::fflush(out);
+                reportError(err, toUtf8(engine.screenLog->lines[0]->getText()));
                 return EXIT_FAILED;
             }
             const Evolver& evolver = *engine.world->evolver;
@@ -265,14 +302,12 @@ int BatchRunner::run(std::FILE* out, std::FILE* err, bool showProgress)
             ++finished;
 
             clearProgress(err);
-            std::fprintf(out, "%s\n", toUtf8(engine.screenLog->lines[0]->getText()).c_str());
-            std::fflush(out);
-            if (resources.csv && !writeCsv(resources.csv, csvRow(summary))) {
-                reportCsvError(err, options.csvPath);
-                return EXIT_FAILED;
-            }
+            report(out, toUtf8(engine.screenLog->lines[0]->getText()));
+            if (resources.csv && !writeCsv(resources.csv, csvRow(summary)))
+                csvFailure = std::strerror(errno);
             const bool last = options.generations != 0 && finished == options.generations;
-            if (options.checkpointEvery > 0 && finished % options.checkpointEvery == 0 && !last
+            const bool stopping = !csvFailure.empty() || !outputFailure.empty();
+            if (options.checkpointEvery > 0 && finished % options.checkpointEvery == 0 && !last && !stopping
                 && !savePopulation(out, err, false))
                 return EXIT_FAILED;
         }
@@ -281,13 +316,22 @@ int BatchRunner::run(std::FILE* out, std::FILE* err, bool showProgress)
             drawProgress(err, finished, static_cast<long long>(steps), false);
     }
     clearProgress(err);
+
+    // However the run ended, the CSV keeps what was written and the population is saved.
+    if (csvFailure.empty() && resources.csv && !resources.closeCsv())
+        csvFailure = std::strerror(errno);
+    if (!csvFailure.empty())
+        reportError(err, csvError(options.csvPath, csvFailure));
+    const std::string held = std::to_string(finished) + " generation" + (finished == 1 ? "" : "s") + " finished" +
+                             (options.csvPath.empty() || !csvFailure.empty() ? "" : ", all of them in the CSV");
+    if (!outputFailure.empty())
+        reportError(err, "Error: cannot write to standard output: " + outputFailure + "; " + held + ".");
+    else if (interrupted)
+        reportError(err, "Interrupted: " + held + ".");
     const bool saved = savePopulation(out, err, true);
-    std::fflush(out);
-    if (resources.csv && !resources.closeCsv()) {
-        reportCsvError(err, options.csvPath);
+    if (!saved || !csvFailure.empty() || !outputFailure.empty())
         return EXIT_FAILED;
-    }
-    return saved ? EXIT_DONE : EXIT_FAILED;
+    return interrupted ? EXIT_INTERRUPTED : EXIT_DONE;
 }
 
 bool BatchRunner::savePopulation(std::FILE* out, std::FILE* err, bool announce)
@@ -297,11 +341,15 @@ bool BatchRunner::savePopulation(std::FILE* out, std::FILE* err, bool announce)
     std::string error;
     if (!writePopulationFile(options.savePath, savedRun(*engine.world->evolver), error)) {
         clearProgress(err);
-        std::fprintf(err, "%s\n", error.c_str());
+        reportError(err, error);
         return false;
     }
-    if (announce)
-        std::fprintf(out, "Population saved to %s\n", options.savePath.c_str());
+    if (announce) {
+        // With standard output gone, the line that says where the run went goes to `err`.
+        const std::string line = "Population saved to " + printable(options.savePath);
+        if (!report(out, line))
+            std::fprintf(err, "%s\n", line.c_str());
+    }
     return true;
 }
 
@@ -318,6 +366,9 @@ int runBatchProgram(int argc, const char* const* argv)
         std::fputs(batchUsage(program).c_str(), stdout);
         return BatchRunner::EXIT_DONE;
     }
+    // A closed pipe shows as a failed write, which stops the run and saves it, instead of
+    // ending the program on the spot.
+    std::signal(SIGPIPE, SIG_IGN);
     BatchRunner runner(options);
     return runner.run(stdout, stderr, isatty(fileno(stderr)) != 0);
 }

@@ -5,6 +5,7 @@
 
 #include <chrono>
 #include <cstdio>
+#include <string>
 
 namespace modules {
 
@@ -31,6 +32,12 @@ public:
     static unsigned animationTime(unsigned long long step);
 
 private:
+    // Refuses a run whose files clash or whose --save cannot be written, before it starts:
+    // one error line on `err` and the exit status, or EXIT_DONE when all is well.
+    int checkOutputFiles(std::FILE* err) const;
+    // One line of the report on `out`, flushed. After the first write the system refuses (a
+    // closed pipe, a full disk), nothing more is written and `outputFailure` says why.
+    bool report(std::FILE* out, const std::string& line);
     // Writes --save's file from the run's last generation boundary; true when there is
     // nothing to write. A failed write gets its error line on `err`.
     bool savePopulation(std::FILE* out, std::FILE* err, bool announce);
@@ -38,6 +45,7 @@ private:
     void clearProgress(std::FILE* err);
 
     BatchOptions options;
+    std::string outputFailure;
     bool generationEnding = false;
     bool progressShown = false;
     std::chrono::steady_clock::time_point runStart;

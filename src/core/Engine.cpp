@@ -63,9 +63,19 @@ u32 Engine::msUntilFrameDue(u32 now, u32 last)
 }
 
 bool Engine::openDevice(video::E_DRIVER_TYPE driverType, const core::dimension2du& size,
-                        bool fullScreen, std::string& error)
+                        bool fullScreen, std::string& error, ELOG_LEVEL logLevel)
 {
-    device = createDevice(driverType, size, 32, fullScreen, false, false, nullptr);
+    // createDevice's parameters, with the logger's level set before the device's first line.
+    SIrrlichtCreationParameters parameters;
+    parameters.DriverType = driverType;
+    parameters.WindowSize = size;
+    parameters.Bits = 32;
+    parameters.Fullscreen = fullScreen;
+    parameters.Stencilbuffer = false;
+    parameters.Vsync = false;
+    parameters.EventReceiver = nullptr;
+    parameters.LoggingLevel = logLevel;
+    device = createDeviceEx(parameters);
     if (!device) {
         error = "Error: cannot create the " + std::string(driverType == video::EDT_NULL ? "null" : "OpenGL")
             + " device at " + std::to_string(size.Width) + "x" + std::to_string(size.Height) + ".";
@@ -198,7 +208,11 @@ void Engine::simulationStep()
 
 void Engine::abortRun(const char* message)
 {
-    std::puts(message);
+    if (abortRunOutput) {
+        std::fputs(message, abortRunOutput);
+        std::fputc('\n', abortRunOutput);
+        std::fflush(abortRunOutput);
+    }
     stopEvolution(*world);
     const core::stringw text(message);
     screenLog->writeLine(text.c_str());

@@ -4,6 +4,7 @@
 
 #include <irrlicht.h>
 
+#include <cstdio>
 #include <functional>
 #include <string>
 
@@ -28,10 +29,11 @@ public:
     int main(const AppOptions& options);
 
     // Opens the device, fetches its interfaces, mounts the media folder (the first found by
-    // findMediaFolder) and sets the caption.
+    // findMediaFolder) and sets the caption. The engine's log shows lines of `logLevel` and
+    // above from the start (the default shows its start-up banner on standard output).
     // On failure returns false with a one-line message starting "Error: " in `error`.
     bool openDevice(irr::video::E_DRIVER_TYPE driverType, const irr::core::dimension2du& size,
-                    bool fullScreen, std::string& error);
+                    bool fullScreen, std::string& error, irr::ELOG_LEVEL logLevel = irr::ELL_INFORMATION);
     // The program's window: full screen at the desktop resolution, or, with --window, an
     // ordinary resizable window of the asked size that may not be made smaller than the
     // smallest usable size. False with a one-line message in `error`.
@@ -69,9 +71,12 @@ public:
     // The whole milliseconds from `now` until frameDue holds; 0 when it already does.
     static irr::u32 msUntilFrameDue(irr::u32 now, irr::u32 last);
 
-    // Ends a run that cannot go on: message to standard output and the screen log,
+    // Ends a run that cannot go on: message to `abortRunOutput` and the screen log,
     // back to the parameter dialog.
     void abortRun(const char* message);
+    // Where abortRun writes its line: standard output, with the window program's other
+    // diagnostics; nullptr for a caller that reports it itself (from the screen log).
+    std::FILE* abortRunOutput = stdout;
 
     // Called inside a simulation step right before the generation cycle runs, when every
     // vehicle's fitness is final; the window leaves it empty.

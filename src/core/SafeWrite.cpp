@@ -127,6 +127,30 @@ void removeStaleTemporaries(const fs::path& folder, const fs::path& target)
     }
 }
 
+// The file a write to `path` replaces (links followed) and the folder where its new file
+// is made; false with the reason when it must not be replaced.
+bool replaceableTarget(const std::string& path, fs::path& target, fs::path& folder, std::string& reason)
+{
+    if (path.empty()) {
+        reason = "no file name";
+        return false;
+    }
+    target = path;
+    if (!followLinks(target, reason))
+        return false;
+    std::error_code ec;
+    const fs::file_status status = fs::status(target, ec);
+    if (fs::exists(status) && !fs::is_regular_file(status)) {
+        // Renaming over a device such as /dev/full or over a folder would destroy it.
+        reason = fs::is_directory(status) ? "it is a folder" : "it is not a regular file";
+        return false;
+    }
+    folder = target.parent_path();
+    if (folder.empty())
+        folder = ".";
+    return true;
+}
+
 // Writes the content into the new file `fd`, synced. False with the reason on failure.
 bool writeContent(int fd, const ContentWriter& write, std::string& reason)
 {
@@ -156,23 +180,9 @@ bool writeContent(int fd, const ContentWriter& write, std::string& reason)
 
 bool writeFileSafely(const std::string& path, const ContentWriter& write, std::string& reason)
 {
-    if (path.empty()) {
-        reason = "no file name";
+    fs::path target, folder;
+    if (!replaceableTarget(path, target, folder, reason))
         return false;
-    }
-    fs::path target(path);
-    if (!followLinks(target, reason))
-        return false;
-    std::error_code ec;
-    const fs::file_status status = fs::status(target, ec);
-    if (fs::exists(status) && !fs::is_regular_file(status)) {
-        // Renaming over a device such as /dev/full or over a folder would destroy it.
-        reason = fs::is_directory(status) ? "it is a folder" : "it is not a regular file";
-        return false;
-    }
-    fs::path folder = target.parent_path();
-    if (folder.empty())
-        folder = ".";
     const std::string temporary = temporaryPattern(folder, target);
     std::vector<char> name(temporary.begin(), temporary.end());
     name.push_back('\0');
@@ -226,6 +236,33 @@ bool writeFileSafely(const std::string& path, const ContentWriter& write, std::s
     }
     sigaction(SIGXFSZ, &previous, nullptr);
     return ok;
+}
+
+bool canWriteFileSafely(const std::string& path, std::string& reason)
+{
+    fs::path target, folder;
+    if (!replaceableTarget(path, target, folder, reason))
+        return false;
+    std::error_code ec;
+    const fs::file_status folderStatus = fs::status(folder, ec);
+    if (!fs::is_directory(folderStatus)) {
+        reason = fs::exists(folderStatus) ? folder.string() + " is not a folder"
+                                          : "its folder " + folder.string() + " does not exist";
+        return false;
+    }
+    // The one sure test (permissions, a read-only disk, root's rights): make the temporary
+    // as the writer does, and remove it again.
+    const std::string temporary = temporaryPattern(folder, target);
+    std::vector<char> name(temporary.begin(), temporary.end());
+    name.push_back('\0');
+    const int fd = ::mkstemp(name.data());
+    if (fd < 0) {
+        reason = "cannot create a file in " + folder.string() + ": " + systemReason();
+        return false;
+    }
+    ::close(fd);
+    ::unlink(name.data());
+    return true;
 }
 
 bool writeFileSafely(const std::string& path, const std::string& content, std::string& reason)

@@ -22,6 +22,12 @@ using ContentWriter = std::function<bool(std::ostream& out, std::string& reason)
 bool writeFileSafely(const std::string& path, const ContentWriter& write, std::string& reason);
 bool writeFileSafely(const std::string& path, const std::string& content, std::string& reason);
 
+// Whether writeFileSafely could replace `path` now, checked before long work that ends in
+// writing it: not a folder or another non-regular file, and a new file can be made in its
+// folder (the folder exists and is writable, on a disk that is not read-only). On false,
+// the reason in `reason` as writeFileSafely gives it (no file name, no "Error:").
+bool canWriteFileSafely(const std::string& path, std::string& reason);
+
 // The same, with the failure as one line "Error: cannot write 'PATH': REASON" in `error`.
 bool writeFileReplacing(const std::string& path, const std::string& content, std::string& error);
 

@@ -16,4 +16,7 @@ struct EvolutionParams {
     float weightRange = 1.0f;
 };
 
+// The selectors' names in files and on command lines, indexed by `selectorType`.
+inline constexpr const char* SELECTOR_NAMES[] = {"roulette", "tournament"};
+
 } // namespace modules

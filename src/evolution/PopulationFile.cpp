@@ -23,8 +23,6 @@ using nlohmann::json;
 
 namespace {
 
-const char* const SELECTOR_NAMES[] = {"roulette", "tournament"};
-
 // The words an overflowed gene is written as: JSON has no infinities of its own.
 const char* const POSITIVE_INFINITY = "Infinity";
 const char* const NEGATIVE_INFINITY = "-Infinity";

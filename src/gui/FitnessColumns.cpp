@@ -1,5 +1,7 @@
 #include "gui/FitnessColumns.h"
 
+#include "core/TickStep.h"
+
 #include <algorithm>
 #include <cmath>
 
@@ -103,15 +105,7 @@ ChartScale chartScale(float lowest, float highest)
         scale.step = 0.25f;
         return scale;
     }
-    // A round step (1, 2 or 5 times a power of ten) giving at most five intervals.
-    const double raw = range / 5.0;
-    const double power = std::pow(10.0, std::floor(std::log10(raw)));
-    double step = power;
-    for (double factor : {1.0, 2.0, 5.0, 10.0}) {
-        step = factor * power;
-        if (step >= raw)
-            break;
-    }
+    const double step = tickStep(range, 5);
     scale.step = static_cast<float>(step);
     scale.low = static_cast<float>(std::floor(static_cast<double>(scale.low) / step) * step);
     scale.high = static_cast<float>(std::ceil(static_cast<double>(highest) / step) * step);

@@ -2,6 +2,8 @@
 
 #include "study/Statistics.h"
 
+#include "core/TickStep.h"
+
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
@@ -50,17 +52,6 @@ std::string format(double value, int decimals = 2)
     return text;
 }
 
-// A step of 1, 2 or 5 times a power of ten giving about `count` ticks over `range`.
-double tickStep(double range, int count)
-{
-    const double raw = range / count;
-    const double power = std::pow(10.0, std::floor(std::log10(raw)));
-    for (double factor : {1.0, 2.0, 5.0})
-        if (factor * power >= raw)
-            return factor * power;
-    return 10.0 * power;
-}
-
 std::string tickLabel(double value, double step)
 {
     const int decimals = step >= 1.0 ? 0 : static_cast<int>(std::ceil(-std::log10(step)));
@@ -102,6 +93,9 @@ std::string learningCurvesSvg(const StudyPlan& plan, const std::vector<ConfigRes
             if (std::isfinite(v))
                 top = std::max(top, v);
     }
+    // The axis ends at 1e300 at most: one higher would overflow to infinity, and the tick
+    // loops below would never end. Anything above is drawn at the top edge.
+    top = std::min(top, 1e300);
     const double yStep = tickStep(top > 0.0 ? top : 1.0, 6);
     const double yMax = std::max(1.0, std::ceil(top / yStep)) * yStep;
     const double xMin = 1.0;

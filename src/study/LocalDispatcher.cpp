@@ -61,8 +61,20 @@ bool LocalDispatcher::execute(const StudyPlan& plan, const std::string& dir, con
             progress.tick();
             continue;
         }
-        if (pid < 0)
-            break; // no children left to wait for
+        if (pid < 0) {
+            // No child to wait for though runs are tracked (reaped behind our back): their
+            // results are unknown, so each counts as failed rather than the study as done.
+            const std::string error = std::string("Error: the run's process was lost: ") + std::strerror(errno);
+            for (const auto& child : running) {
+                std::remove(logOf(child.second).c_str());
+                RunOutcome& outcome = outcomes[child.second];
+                outcome.error = error;
+                progress.finished();
+                progress.message(failureLine(plan, child.second, outcome));
+            }
+            running.clear();
+            continue;
+        }
         const auto child = running.find(pid);
         if (child == running.end())
             continue;

@@ -37,6 +37,8 @@ private:
 
 // Set by SIGINT and SIGTERM while a study runs (see StopSignals in StudyProgram).
 bool studyStopRequested();
+// Asks the study to stop as those signals do; a signal handler itself.
+void requestStudyStop(int signal);
 
 // The line shown for a failed run.
 std::string failureLine(const StudyPlan& plan, std::size_t runIndex, const RunOutcome& outcome);

@@ -9,7 +9,8 @@
 #include <cstring>
 
 #include <fcntl.h>
-#include <spawn.h>
+#include <pthread.h>
+#include <sys/prctl.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -45,6 +46,60 @@ std::string errorLine(const std::string& log)
     return found.empty() ? last : found;
 }
 
+// What a run's process does between vfork and exec. It shares our memory until then, so
+// it makes system calls only: no allocation, no locks.
+struct ChildSetup {
+    const char* program = nullptr;
+    char* const* argv = nullptr;
+    const char* logPath = nullptr;
+    pid_t parent = 0;
+    volatile int failure = 0; // errno of a step that failed in the child
+};
+
+[[noreturn]] void becomeRun(ChildSetup& setup)
+{
+    // The run ends with the study, even when the study is killed outright; a study that
+    // died before this line is seen as a changed parent.
+    if (prctl(PR_SET_PDEATHSIG, SIGKILL) != 0 || getppid() != setup.parent) {
+        setup.failure = ESRCH;
+        _exit(127);
+    }
+    // The run gets the default signal dispositions and no blocked signals, whatever ours are.
+    struct sigaction defaults;
+    std::memset(&defaults, 0, sizeof defaults);
+    defaults.sa_handler = SIG_DFL;
+    sigemptyset(&defaults.sa_mask);
+    for (int signal = 1; signal < NSIG; ++signal)
+        sigaction(signal, &defaults, nullptr); // refused for SIGKILL, SIGSTOP and libc's own
+    const int input = open("/dev/null", O_RDONLY);
+    const int log = open(setup.logPath, O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    if (input < 0 || log < 0 || dup2(input, STDIN_FILENO) < 0 || dup2(log, STDOUT_FILENO) < 0 ||
+        dup2(log, STDERR_FILENO) < 0) {
+        setup.failure = errno;
+        _exit(127);
+    }
+    if (input > STDERR_FILENO)
+        close(input);
+    if (log > STDERR_FILENO)
+        close(log);
+    sigset_t none;
+    sigemptyset(&none);
+    sigprocmask(SIG_SETMASK, &none, nullptr);
+    execve(setup.program, setup.argv, environ);
+    setup.failure = errno;
+    _exit(127);
+}
+
+// vfork, not fork: no copy of a large or MPI process. Kept apart so that nothing of the
+// caller's lives in registers across it.
+__attribute__((noinline)) pid_t startChild(ChildSetup& setup)
+{
+    const pid_t pid = vfork();
+    if (pid == 0)
+        becomeRun(setup);
+    return pid;
+}
+
 } // namespace
 
 pid_t spawnProcess(const std::string& program, const std::vector<std::string>& arguments,
@@ -56,28 +111,30 @@ pid_t spawnProcess(const std::string& program, const std::vector<std::string>& a
         argv.push_back(const_cast<char*>(argument.c_str()));
     argv.push_back(nullptr);
 
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_addopen(&actions, STDIN_FILENO, "/dev/null", O_RDONLY, 0);
-    posix_spawn_file_actions_addopen(&actions, STDOUT_FILENO, logPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-    posix_spawn_file_actions_adddup2(&actions, STDOUT_FILENO, STDERR_FILENO);
-    // The run gets the default signal dispositions and no blocked signals, whatever ours are.
-    posix_spawnattr_t attributes;
-    posix_spawnattr_init(&attributes);
-    sigset_t none;
-    sigset_t all;
-    sigemptyset(&none);
-    sigfillset(&all);
-    posix_spawnattr_setsigmask(&attributes, &none);
-    posix_spawnattr_setsigdefault(&attributes, &all);
-    posix_spawnattr_setflags(&attributes, POSIX_SPAWN_SETSIGMASK | POSIX_SPAWN_SETSIGDEF);
+    ChildSetup setup;
+    setup.program = program.c_str();
+    setup.argv = argv.data();
+    setup.logPath = logPath.c_str();
+    setup.parent = getpid();
 
-    pid_t pid = -1;
-    const int failure = posix_spawn(&pid, program.c_str(), &actions, &attributes, argv.data(), environ);
-    posix_spawn_file_actions_destroy(&actions);
-    posix_spawnattr_destroy(&attributes);
-    if (failure != 0) {
-        error = "Error: cannot start '" + program + "': " + std::strerror(failure);
+    // No handler of ours may run in the child while it shares our memory.
+    sigset_t all;
+    sigset_t old;
+    sigfillset(&all);
+    pthread_sigmask(SIG_SETMASK, &all, &old);
+    const pid_t pid = startChild(setup);
+    const int forkErrno = errno;
+    pthread_sigmask(SIG_SETMASK, &old, nullptr);
+    if (pid < 0) {
+        error = "Error: cannot start '" + program + "': " + std::strerror(forkErrno);
+        return -1;
+    }
+    // vfork returns once the child has called exec or ended: its failure is known now.
+    if (setup.failure != 0) {
+        int status = 0;
+        while (waitpid(pid, &status, 0) < 0 && errno == EINTR) {
+        }
+        error = "Error: cannot start '" + program + "': " + std::strerror(setup.failure);
         return -1;
     }
     return pid;

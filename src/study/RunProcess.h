@@ -14,9 +14,10 @@ struct RunOutcome {
     std::string error;        // for a failed run: its error line, or how it ended
 };
 
-// Starts `program` with `arguments` (posix_spawn: no fork of a large or MPI process), its
-// standard output and error into `logPath`, standard input from /dev/null. Returns the
-// process id, or -1 with an "Error: " line in `error`.
+// Starts `program` with `arguments` (vfork: no copy of a large or MPI process), its
+// standard output and error into `logPath`, standard input from /dev/null. The process is
+// killed when this one ends, however it ends. Returns the process id, or -1 with an
+// "Error: " line in `error`.
 pid_t spawnProcess(const std::string& program, const std::vector<std::string>& arguments,
                    const std::string& logPath, std::string& error);
 

@@ -4,13 +4,17 @@
 #include "study/RunCsv.h"
 #include "study/StudyProgram.h"
 
+#include "cli/StopSignals.h"
+
 #include <mpi.h>
 
 #include <cerrno>
+#include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <map>
+#include <vector>
 
 #include <sys/wait.h>
 #include <unistd.h>
@@ -23,6 +27,8 @@ namespace {
 constexpr int TAG_READY = 1;
 // Rank 0 to worker: the index of a run to make, or -1: the slot closes.
 constexpr int TAG_ASSIGN = 2;
+// Rank 0 to worker: the study is interrupted; stop the runs under way.
+constexpr int TAG_STOP = 3;
 constexpr long long NO_MORE_RUNS = -1;
 
 bool launchedByMpi()
@@ -69,14 +75,25 @@ class MpiDispatcher : public RunDispatcher {
 public:
     MpiDispatcher(int ranks, unsigned slotsPerWorker)
         : slotsOpen(static_cast<long long>(ranks - 1) * slotsPerWorker)
+        , openOf(static_cast<std::size_t>(ranks), slotsPerWorker)
     {
+        openOf[0] = 0;
     }
 
     bool execute(const StudyPlan& plan, const std::string& dir, const std::vector<std::size_t>& pending,
                  StudyProgress& progress, std::map<std::size_t, RunOutcome>& outcomes) override
     {
         std::size_t next = 0;
+        bool stopSent = false;
         while (slotsOpen > 0) {
+            if (studyStopRequested() && !stopSent) {
+                // Every worker still making runs stops them and reports them as interrupted.
+                const int stop = 1;
+                for (std::size_t rank = 1; rank < openOf.size(); ++rank)
+                    if (openOf[rank] > 0)
+                        MPI_Send(&stop, 1, MPI_INT, static_cast<int>(rank), TAG_STOP, MPI_COMM_WORLD);
+                stopSent = true;
+            }
             int arrived = 0;
             MPI_Status status;
             MPI_Iprobe(MPI_ANY_SOURCE, TAG_READY, MPI_COMM_WORLD, &arrived, &status);
@@ -103,6 +120,9 @@ public:
                         outcome.error = error;
                     }
                 }
+                // A worker stopped by a signal of its own: the whole study is being stopped.
+                if (outcome.interrupted)
+                    requestStudyStop(0);
                 outcomes[run] = outcome;
                 progress.finished();
                 if (!outcome.done && !outcome.interrupted)
@@ -113,7 +133,7 @@ public:
                 assignment = static_cast<long long>(pending[next++]);
                 progress.started();
             } else {
-                --slotsOpen;
+                closeSlot(status.MPI_SOURCE);
             }
             MPI_Send(&assignment, 1, MPI_LONG_LONG, status.MPI_SOURCE, TAG_ASSIGN, MPI_COMM_WORLD);
         }
@@ -130,11 +150,17 @@ public:
             receive(status);
             const long long assignment = NO_MORE_RUNS;
             MPI_Send(&assignment, 1, MPI_LONG_LONG, status.MPI_SOURCE, TAG_ASSIGN, MPI_COMM_WORLD);
-            --slotsOpen;
+            closeSlot(status.MPI_SOURCE);
         }
     }
 
 private:
+    void closeSlot(int rank)
+    {
+        --slotsOpen;
+        --openOf[static_cast<std::size_t>(rank)];
+    }
+
     static std::string receive(const MPI_Status& status)
     {
         int size = 0;
@@ -145,16 +171,30 @@ private:
     }
 
     long long slotsOpen;
+    std::vector<long long> openOf; // by rank
 };
 
 // A worker rank: asks for a run per free slot, makes it with kinetarium-batch in a folder
-// of its own (the nodes of a cluster need not share a disk), sends back its CSV.
+// of its own (the nodes of a cluster need not share a disk), sends back its CSV. Stopped
+// by rank 0 or by a signal of its own, it stops its runs, reports them as interrupted and
+// leaves nothing behind.
 int runWorker(const StudyPlan& plan, unsigned slots)
 {
-    char pattern[] = "/tmp/kinetarium-study-XXXXXX";
-    const char* folder = mkdtemp(pattern);
+    std::signal(SIGCHLD, SIG_DFL); // see runStudyProgram
+    const char* tmp = std::getenv("TMPDIR");
+    std::string pattern = std::string(tmp && *tmp ? tmp : "/tmp") + "/kinetarium-study-XXXXXX";
+    const char* folder = mkdtemp(pattern.data());
     const std::string scratch = folder ? folder : ".";
     const std::string batch = batchExecutablePath();
+    StopSignals stopSignals(requestStudyStop, false);
+
+    int stopMessage = 0;
+    MPI_Request stopRequest;
+    MPI_Irecv(&stopMessage, 1, MPI_INT, 0, TAG_STOP, MPI_COMM_WORLD, &stopRequest);
+    bool stopping = false;
+    auto stemOf = [&](long long index) {
+        return scratch + "/" + runStem(plan, plan.runs[static_cast<std::size_t>(index)]);
+    };
 
     std::map<pid_t, long long> running;
     unsigned open = slots;
@@ -164,6 +204,7 @@ int runWorker(const StudyPlan& plan, unsigned slots)
         ++awaited;
     }
     while (open > 0) {
+        // Rank 0 answers each request as it comes.
         while (awaited > 0) {
             long long assignment = NO_MORE_RUNS;
             MPI_Recv(&assignment, 1, MPI_LONG_LONG, 0, TAG_ASSIGN, MPI_COMM_WORLD, MPI_STATUS_IGNORE);
@@ -172,13 +213,18 @@ int runWorker(const StudyPlan& plan, unsigned slots)
                 --open;
                 continue;
             }
+            RunOutcome outcome;
+            if (stopping) {
+                outcome.interrupted = true;
+                sendReady(encodeResult(assignment, outcome, ""));
+                ++awaited;
+                continue;
+            }
             const StudyRun& run = plan.runs[static_cast<std::size_t>(assignment)];
-            const std::string stem = scratch + "/" + runStem(plan, run);
-            std::string error;
-            const pid_t pid = spawnProcess(batch, batchArguments(plan, run, stem + ".csv"), stem + ".log", error);
+            const std::string stem = stemOf(assignment);
+            const pid_t pid = spawnProcess(batch, batchArguments(plan, run, stem + ".csv"), stem + ".log", outcome.error);
             if (pid < 0) {
-                RunOutcome outcome;
-                outcome.error = error;
+                std::remove((stem + ".log").c_str());
                 sendReady(encodeResult(assignment, outcome, ""));
                 ++awaited;
                 continue;
@@ -187,19 +233,42 @@ int runWorker(const StudyPlan& plan, unsigned slots)
         }
         if (running.empty())
             continue;
+        if (!stopping) {
+            int stopArrived = 0;
+            MPI_Test(&stopRequest, &stopArrived, MPI_STATUS_IGNORE);
+            if (stopArrived || studyStopRequested()) {
+                stopping = true;
+                for (const auto& child : running)
+                    kill(child.first, SIGTERM);
+            }
+        }
         int status = 0;
-        const pid_t pid = waitpid(-1, &status, 0);
-        if (pid < 0 && errno == EINTR)
+        const pid_t pid = waitpid(-1, &status, WNOHANG);
+        if (pid == 0 || (pid < 0 && errno == EINTR)) {
+            // Polling with a pause: the stop message and the runs are both waited for.
+            usleep(5000);
             continue;
-        if (pid < 0)
-            break;
+        }
+        if (pid < 0) {
+            // Runs tracked but no child to wait for: their results are lost, so they failed.
+            RunOutcome lost;
+            lost.error = std::string("Error: the run's process was lost: ") + std::strerror(errno);
+            for (const auto& child : running) {
+                std::remove((stemOf(child.second) + ".log").c_str());
+                std::remove((stemOf(child.second) + ".csv").c_str());
+                sendReady(encodeResult(child.second, lost, ""));
+                ++awaited;
+            }
+            running.clear();
+            continue;
+        }
         const auto child = running.find(pid);
         if (child == running.end())
             continue;
         const long long index = child->second;
         running.erase(child);
-        const std::string stem = scratch + "/" + runStem(plan, plan.runs[static_cast<std::size_t>(index)]);
-        const RunOutcome outcome = judgeRun(status, stem + ".log", stem + ".csv", plan.generations, false);
+        const std::string stem = stemOf(index);
+        const RunOutcome outcome = judgeRun(status, stem + ".log", stem + ".csv", plan.generations, stopping);
         std::string csv;
         if (outcome.done)
             readWholeFile(stem + ".csv", csv);
@@ -209,7 +278,11 @@ int runWorker(const StudyPlan& plan, unsigned slots)
     }
     if (folder)
         rmdir(folder);
-    return 0;
+    if (stopRequest != MPI_REQUEST_NULL) { // no stop came
+        MPI_Cancel(&stopRequest);
+        MPI_Wait(&stopRequest, MPI_STATUS_IGNORE);
+    }
+    return studyStopRequested() ? 130 : 0;
 }
 
 } // namespace

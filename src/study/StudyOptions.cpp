@@ -1,7 +1,8 @@
 #include "study/StudyOptions.h"
 
 #include "batch/BatchOptions.h"
-#include "batch/CommandLine.h"
+#include "cli/CommandLine.h"
+#include "cli/OptionValue.h"
 
 #include <CLI/CLI.hpp>
 
@@ -18,12 +19,6 @@ namespace {
 
 // More runs than this are surely a typing error (and would not fit in memory as a plan).
 constexpr unsigned long long MAX_RUNS = 1000000;
-
-bool isWholeNumber(const std::string& text, std::size_t maxDigits)
-{
-    return !text.empty() && text.size() <= maxDigits &&
-           std::all_of(text.begin(), text.end(), [](char c) { return c >= '0' && c <= '9'; });
-}
 
 // The value checked as kinetarium-batch checks it.
 bool checkWithBatch(const std::string& option, const std::string& value, std::string& error)
@@ -160,6 +155,7 @@ std::unique_ptr<CLI::App> makeParser(const std::string& program, std::map<std::s
                     "run each of these values of a parameter (repeatable;\nevery combination is run)")
         ->type_name("NAME=V1,V2,...")
         ->expected(0, 1)
+        ->multi_option_policy(CLI::MultiOptionPolicy::TakeAll)
         ->group("Study");
     add("--seeds", values["--seeds"], "A-B", "seeds A to B, or a count N: 1 to N [10]", "Study");
     add("--generations", values["--generations"], "N", "generations of each run [10]", "Study");

@@ -1,6 +1,7 @@
 #include "study/StudyProgram.h"
 
-#include "batch/StopSignals.h"
+#include "cli/OptionValue.h"
+#include "cli/StopSignals.h"
 #include "core/SafeWrite.h"
 #include "study/LearningCurves.h"
 #include "study/RunCsv.h"
@@ -22,11 +23,6 @@ namespace modules {
 namespace {
 
 volatile std::sig_atomic_t stopRequested = 0;
-
-void onStopSignal(int)
-{
-    stopRequested = 1;
-}
 
 bool makeFolder(const std::string& path, std::string& error)
 {
@@ -79,8 +75,14 @@ bool writeResults(const StudyPlan& plan, const std::string& dir, const std::vect
 {
     std::string error;
     bool written = writeFileReplacing(dir + "/summary.csv", summaryCsv(plan, results), error);
-    if (written && plan.configs.size() >= 2)
+    if (written && plan.configs.size() >= 2) {
         written = writeFileReplacing(dir + "/comparison.csv", comparisonCsv(plan, results), error);
+    } else if (written && std::remove((dir + "/comparison.csv").c_str()) != 0 && errno != ENOENT) {
+        // One combination has nothing to compare: a comparison left by an earlier study
+        // into this folder would no longer match the summary.
+        error = "Error: cannot remove the old '" + dir + "/comparison.csv': " + std::strerror(errno);
+        written = false;
+    }
     if (written)
         written = writeFileReplacing(dir + "/learning-curves.svg", learningCurvesSvg(plan, results), error);
     if (!written)
@@ -95,13 +97,21 @@ bool studyStopRequested()
     return stopRequested != 0;
 }
 
+void requestStudyStop(int)
+{
+    stopRequested = 1;
+}
+
 int runStudyProgram(int argc, const char* const* argv, RunDispatcher* dispatcher)
 {
+    // A parent that ignores SIGCHLD passes that on, and the runs would then be reaped
+    // unseen: waitpid could not tell how they ended.
+    std::signal(SIGCHLD, SIG_DFL);
     const std::string program = argc > 0 && argv[0] ? argv[0] : "kinetarium-study";
     StudyOptions options;
     std::string error;
     if (!parseStudyOptions(argc, argv, options, error)) {
-        std::fprintf(stderr, "%s\n", error.c_str());
+        std::fprintf(stderr, "%s\n", printable(error).c_str());
         return 2;
     }
     if (options.help) {
@@ -134,7 +144,7 @@ int runStudyProgram(int argc, const char* const* argv, RunDispatcher* dispatcher
     if (!pending.empty()) {
         // SIGINT and SIGTERM let the runs under way stop and leave them to be redone on resume.
         stopRequested = 0;
-        StopSignals stopSignals(onStopSignal, false);
+        StopSignals stopSignals(requestStudyStop, false);
         std::unique_ptr<LocalDispatcher> local;
         if (!dispatcher) {
             const std::string batch = batchExecutablePath();

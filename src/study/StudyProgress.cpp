@@ -1,5 +1,7 @@
 #include "study/StudyProgress.h"
 
+#include "core/ProgressBar.h"
+
 namespace modules {
 
 StudyProgress::StudyProgress(std::size_t total, std::size_t alreadyDone, bool show, std::FILE* err)
@@ -59,12 +61,7 @@ void StudyProgress::draw(bool force)
     lastDraw = now;
 
     const std::size_t left = total - done - running;
-    constexpr int WIDTH = 30;
-    char bar[WIDTH + 1];
-    const int filled = total ? static_cast<int>(static_cast<double>(done) / static_cast<double>(total) * WIDTH) : WIDTH;
-    for (int i = 0; i < WIDTH; ++i)
-        bar[i] = i < filled ? '#' : '-';
-    bar[WIDTH] = '\0';
+    const double fraction = total ? static_cast<double>(done) / static_cast<double>(total) : 1.0;
 
     // The runs still to finish, at the pace of those finished in this session.
     char remaining[32] = "?";
@@ -75,8 +72,8 @@ void StudyProgress::draw(bool force)
         std::snprintf(remaining, sizeof remaining, "%lld:%02lld:%02lld", seconds / 3600, seconds / 60 % 60,
                       seconds % 60);
     }
-    std::fprintf(err, "\r[%s] %zu done, %zu running, %zu left, time left %s\033[K", bar, done, running, left,
-                 remaining);
+    std::fprintf(err, "\r%s %zu done, %zu running, %zu left, time left %s\033[K", progressBar(fraction).c_str(), done,
+                 running, left, remaining);
     std::fflush(err);
     shown = true;
 }

@@ -4,9 +4,12 @@
 # xserver.sh and sanitizer_reports.sh.
 #
 # For a build made with the sanitizers (it links libasan), Mesa's OpenGL driver modules
-# are loaded before the program and so stay loaded to its end: the driver unloads them
-# when the window closes, and LeakSanitizer could then not tell whose memory it finds at
-# exit (it would show frames of an "unknown module"). The sanitizer options come from the
+# and libXcursor (which libX11 loads when the window gets its cursor) are loaded before
+# the program, so that they are known from the start and stay loaded to its end:
+# otherwise LeakSanitizer cannot always tell whose memory it finds at exit (frames of an
+# "unknown module", or addresses past another library's end), and no suppression can
+# name the library. (Full unwinding, fast_unwind_on_malloc=0, would show the frames too,
+# but makes the program too slow to close its window in time.) The sanitizer options come from the
 # environment (CTest sets them) and reach only the program, not the X server.
 
 # True when the program under test (XT_APP, set by xt_init) links AddressSanitizer.
@@ -19,7 +22,7 @@ app_preload() {
     app_is_sanitized || return 0
     local preload lib dir
     preload=$(ldd "$XT_APP" | awk '/libasan\.so/ { print $3; exit }')
-    for lib in libGLX_mesa.so.0 dri/swrast_dri.so; do
+    for lib in libGLX_mesa.so.0 dri/swrast_dri.so libXcursor.so.1; do
         for dir in /usr/lib/x86_64-linux-gnu /usr/lib64 /usr/lib; do
             if [[ -f $dir/$lib ]]; then
                 preload="$preload $dir/$lib"

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # The same small study with --jobs 2 and under mpirun with three ranks (rank 0 hands out
-# the runs, two workers make them): the same run files and byte-identical summaries.
+# the runs, two workers make them): the same run files and byte-identical summaries. A
+# study stopped under mpirun stops every rank's runs and leaves no scratch folder.
 set -uo pipefail
 source "$(dirname "${BASH_SOURCE[0]}")/common.sh"
 mpirun=$3
@@ -28,5 +29,39 @@ timeout 240 "$mpirun" --allow-run-as-root --oversubscribe -np 3 "$study" "${args
 ((status == 0)) || fail "mpirun resumed: exit status $status: $(cat "$tmp/mpi2.err")"
 grep -q "6 already complete" "$tmp/mpi2.out" || fail "the resumed study made runs again: $(head -n 1 "$tmp/mpi2.out")"
 cmp -s "$tmp/summary-before.csv" "$tmp/mpi/summary.csv" || fail "the resumed summary differs"
+
+
+# Stopped under mpirun. Runs long enough to be under way; the ranks' scratch folders go to
+# $TMPDIR, here a folder of the test's own.
+long=(--seeds 4 --generations 100000)
+start_long() { # start_long NAME: mpirun in the background (pid in $pid)
+    mkdir -p "$tmp/$1-scratch"
+    TMPDIR=$tmp/$1-scratch timeout 240 "$mpirun" --allow-run-as-root --oversubscribe -np 3 "$study" "${long[@]}" \
+        --out "$tmp/$1" >"$tmp/$1.out" 2>"$tmp/$1.err" </dev/null &
+    pid=$!
+    local i
+    for ((i = 0; i < 3000 && $(find "$tmp/$1-scratch" -name '*.csv' | wc -l) < 2; ++i)); do
+        sleep 0.02
+    done
+    (($(find "$tmp/$1-scratch" -name '*.csv' | wc -l) == 2)) || fail "$1: the workers did not start two runs"
+}
+# Ctrl-C reaches mpirun alone, which ends every rank with SIGTERM (and then exits with a
+# status of its own): the study says so and leaves only its output folder.
+start_long ctrl-c
+kill -INT "$pid"
+wait "$pid"
+grep -q "^Interrupted: 0 of 4 runs complete" "$tmp/ctrl-c.err" || fail "Ctrl-C to mpirun: $(cat "$tmp/ctrl-c.err")"
+[[ -z $(ls -A "$tmp/ctrl-c-scratch") ]] || fail "Ctrl-C to mpirun left: $(ls -A "$tmp/ctrl-c-scratch")"
+# SIGINT to rank 0 alone (as a launcher that signals only it): the workers are told to stop
+# their runs, and the study ends with status 130.
+start_long rank0
+for rank in $(pgrep -f -- "--out $tmp/rank0\$"); do
+    tr '\0' '\n' <"/proc/$rank/environ" | grep -qx OMPI_COMM_WORLD_RANK=0 && kill -INT "$rank"
+done
+status=0
+wait "$pid" || status=$?
+((status == 130)) || fail "SIGINT to rank 0: exit status $status, expected 130"
+grep -q "^Interrupted: 0 of 4 runs complete" "$tmp/rank0.err" || fail "SIGINT to rank 0: $(cat "$tmp/rank0.err")"
+[[ -z $(ls -A "$tmp/rank0-scratch") ]] || fail "SIGINT to rank 0 left: $(ls -A "$tmp/rank0-scratch")"
 
 finish

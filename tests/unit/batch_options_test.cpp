@@ -140,6 +140,17 @@ TEST(BatchOptions, UnknownOptionsAndMissingValuesAreRefused)
     expectRefused({"--"}, "unexpected argument '--'");
 }
 
+TEST(BatchOptions, ControlCharactersInWhatIsRefusedAreShownEscaped)
+{
+    // expectRefused also checks that the message is one line.
+    expectRefused({"--seed", "1\n2"}, "got '1\\n2'");
+    expectRefused({"--selector=tour\r\nnament"}, "got 'tour\\r\\nnament'");
+    expectRefused({"--population-size", "2\t0"}, "got '2\\t0'");
+    expectRefused({"--checkpoint-every", "\x1b[2J"}, "got '\\x1b[2J'");
+    expectRefused({"--bo\ngus"}, "unknown option '--bo\\ngus'");
+    expectRefused({"line\nbreak"}, "unexpected argument 'line\\nbreak'");
+}
+
 TEST(BatchOptions, AValueMayStartWithDashesUnlessItIsAnOption)
 {
     const Parsed parsed = parse({"--csv", "--run.csv", "--seed", "3"});

@@ -1,4 +1,6 @@
-#include "batch/CommandLine.h"
+#include "cli/CommandLine.h"
+
+#include "cli/OptionValue.h"
 
 #include <vector>
 
@@ -18,7 +20,9 @@ bool isOptionWord(const CLI::App& app, const std::string& argument)
 
 } // namespace
 
-CommandLineOutcome parseCommandLine(CLI::App& app, int argc, const char* const* argv, std::string& error)
+namespace {
+
+CommandLineOutcome readCommandLine(CLI::App& app, int argc, const char* const* argv, std::string& error)
 {
     std::vector<std::string> arguments;
     for (int i = 1; i < argc; ++i) {
@@ -58,6 +62,17 @@ CommandLineOutcome parseCommandLine(CLI::App& app, int argc, const char* const* 
         return CommandLineOutcome::REFUSED;
     }
     return CommandLineOutcome::PARSED;
+}
+
+} // namespace
+
+CommandLineOutcome parseCommandLine(CLI::App& app, int argc, const char* const* argv, std::string& error)
+{
+    const CommandLineOutcome outcome = readCommandLine(app, argc, argv, error);
+    // A word holding a line break must not break the one error line.
+    if (outcome == CommandLineOutcome::REFUSED)
+        error = printable(error);
+    return outcome;
 }
 
 } // namespace modules

@@ -14,8 +14,8 @@ enum class CommandLineOutcome { PARSED, HELP, REFUSED };
 // would take any word that starts with a dash for an option, while a value may start with
 // one (a file "--x.csv", or "-5", which deserves its own message); only a word naming one
 // of the app's options is not taken for a value ("--seed --csv x" lacks the seed).
-// REFUSED comes with one line starting "Error: " in `error`: a missing value, a word
-// that is no option, or what the parser itself refuses.
+// REFUSED comes with one line starting "Error: " in `error` (control characters shown
+// escaped): a missing value, a word that is no option, or what the parser itself refuses.
 CommandLineOutcome parseCommandLine(CLI::App& app, int argc, const char* const* argv, std::string& error);
 
 } // namespace modules

@@ -1,4 +1,4 @@
-#include "batch/StopSignals.h"
+#include "cli/StopSignals.h"
 
 #include <cstring>
 
