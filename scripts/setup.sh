@@ -24,6 +24,8 @@ PACKAGES=(
     xserver-xorg-core xserver-xorg-video-dummy xvfb xdotool imagemagick x11-utils tesseract-ocr
     # the study tests: checking the SVG
     libxml2-utils
+    # recording clips (H.264 through libx264) and checking them in the tests
+    libavcodec-dev libavformat-dev libswscale-dev libavutil-dev libgl-dev ffmpeg
 )
 
 missing=()

@@ -4,6 +4,7 @@
 
 #include <CLI/CLI.hpp>
 
+#include <cmath>
 #include <cstdio>
 
 namespace modules {
@@ -59,6 +60,23 @@ std::string parseWindowSize(const std::string& text, irr::core::dimension2du& si
     return "";
 }
 
+std::string parseQuitAfter(const std::string& text, std::optional<double>& seconds)
+{
+    size_t used = 0;
+    double value = 0.0;
+    try {
+        value = std::stod(text, &used);
+    } catch (const std::exception&) {
+        used = 0;
+    }
+    if (text.empty() || used != text.size() || !std::isfinite(value) || value <= 0.0
+        || value > AppOptions::MAXIMUM_QUIT_AFTER)
+        return "needs a number of seconds above 0 and at most "
+            + std::to_string(static_cast<long>(AppOptions::MAXIMUM_QUIT_AFTER)) + ", got '" + text + "'";
+    seconds = value;
+    return "";
+}
+
 AppOptionsOutcome parseAppOptions(int argc, const char* const* argv, AppOptions& options, std::string& text)
 {
     CLI::App app{"Kinetarium: vehicles steered by small neural networks learn to collect items in a\n"
@@ -81,6 +99,17 @@ AppOptionsOutcome parseAppOptions(int argc, const char* const* argv, AppOptions&
                                        "a saved population file: its parameters fill the panel and\n"
                                        "Start continues its run")
                             ->type_name("FILE");
+    app.add_flag("--start", options.start, "start a run at once with the panel's parameters");
+    app.add_flag("--follow-best", options.followBest, "the camera follows the best vehicle");
+    CLI::Option* record = app.add_option("--record", options.recordPath,
+                                         "record a clip (H.264 in MP4) into FILE as soon as a run\n"
+                                         "starts; R or Record does it by hand")
+                              ->type_name("FILE");
+    std::string quitAfter;
+    CLI::Option* quit = app.add_option("--quit-after", quitAfter,
+                                       "end the program after that much wall time, finishing a\n"
+                                       "recording")
+                            ->type_name("SECONDS");
     app.footer("Escape, the panel's Quit or closing the window ends the program.\n"
                "Exit status: 0 ended by the user, 1 start-up failed, 2 bad options.");
 
@@ -107,6 +136,17 @@ AppOptionsOutcome parseAppOptions(int argc, const char* const* argv, AppOptions&
     if (load->count() > 0 && options.loadPath.empty()) {
         text = "Error: --load needs a file name";
         return AppOptionsOutcome::BAD;
+    }
+    if (record->count() > 0 && options.recordPath.empty()) {
+        text = "Error: --record needs a file name";
+        return AppOptionsOutcome::BAD;
+    }
+    if (quit->count() > 0) {
+        const std::string why = parseQuitAfter(quitAfter, options.quitAfterSeconds);
+        if (!why.empty()) {
+            text = "Error: --quit-after " + why;
+            return AppOptionsOutcome::BAD;
+        }
     }
     return AppOptionsOutcome::RUN;
 }

@@ -276,6 +276,9 @@ void Engine::drawFrame()
     guiEnvironment->drawAll();
     if (gui)
         gui->helpOverlay.draw(driver, guiEnvironment->getSkin()->getFont(), driver->getScreenSize());
+    // The finished picture is read back from the back buffer, before the swap leaves it undefined.
+    if (gui)
+        gui->frameDrawn();
     driver->endScene();
     ++framesDrawn;
     last = timer->getTime();
@@ -383,6 +386,7 @@ int Engine::main(const AppOptions& options)
 
     if (!options.loadPath.empty())
         gui->loadPopulation(options.loadPath);
+    gui->applyStartOptions(options);
 
     runLoop();
     shutdown();

@@ -1,6 +1,7 @@
 #include "gui/GUI.h"
 
 #include "core/Engine.h"
+#include "gui/ClipRecorder.h"
 #include "gui/GUIElementIDs.h"
 #include "media/MediaCheck.h"
 #include "methods/MethodRegistry.h"
@@ -86,7 +87,12 @@ GUI::GUI(World* world, CameraController* cameraController)
     showTimeState();
 }
 
-GUI::~GUI() = default;
+// Escape, Quit and the window's close button all end here: a clip being recorded is
+// finished first.
+GUI::~GUI()
+{
+    stopRecording();
+}
 
 bool GUI::lookUpElements()
 {

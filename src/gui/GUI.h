@@ -6,13 +6,17 @@
 
 #include <irrlicht.h>
 
+#include <chrono>
+#include <memory>
 #include <optional>
 #include <string>
 
 namespace modules {
 
+struct AppOptions;
 class World;
 class CameraController;
+class ClipRecorder;
 
 // The panel loaded from "gui.xml", the device's event receiver and the parameter record.
 class GUI : public irr::IEventReceiver {
@@ -47,6 +51,23 @@ public:
     std::string savePopulation();
     // $XDG_DATA_HOME/kinetarium, or ~/.local/share/kinetarium; empty when neither is known.
     static std::string populationFolder();
+
+    // On the log and on standard output, where a script driving the window can read it. The
+    // log's font holds ASCII; a path's other characters show as the font's fallback.
+    static void report(const std::string& line);
+
+    // Recording clips of the window (GUIRecording.cpp). R and the Record button start and
+    // stop; `path` empty: a new file in videoFolder().
+    void toggleRecording();
+    void startRecording(std::string path = std::string());
+    // Finishes the clip and says where it is; nothing when not recording.
+    void stopRecording();
+    bool isRecording() const;
+    // After each drawn frame: hands the frame to the recorder, starts the recording that
+    // --record asked for once a run exists, and ends the program after --quit-after.
+    void frameDrawn();
+    // --start, --follow-best, --record, --quit-after; at start-up, after --load.
+    void applyStartOptions(const AppOptions& options);
 
     // Places the windows for a screen of this size: the parameter dialog centred; the
     // camera, fast mode and run windows keep their places at the top left. Engine::layout
@@ -103,6 +124,7 @@ private:
     bool lookUpElements();
     // The method's own values and which rows it uses: the others are disabled.
     void showMethodRows();
+    void showRecordingState();
     void openPopulationDialog();
     void startRun();
     void onButtonClicked(irr::s32 id);
@@ -116,6 +138,11 @@ private:
     bool orbiting = false;
     irr::core::position2di dragFrom;
     std::string error;
+    std::unique_ptr<ClipRecorder> recorder;
+    // --record: the file to record into once a run exists.
+    std::string recordOnRun;
+    // --quit-after: the program ends at this time; none when unset.
+    std::optional<std::chrono::steady_clock::time_point> quitTime;
 };
 
 } // namespace modules

@@ -35,7 +35,8 @@ struct GUIElementIDs {
         CHART_BUTTON = 403,
         SAVE_POPULATION_BUTTON = 404,
         PAUSE_BUTTON = 405,
-        SPEED_TEXT = 406
+        SPEED_TEXT = 406,
+        RECORD_BUTTON = 407
     };
 
     // Depth-first, parent before children: the first element with `id` in the tree below

@@ -31,6 +31,13 @@ bool GUI::OnEvent(const SEvent& event)
         gui::IGUIElement* focus = engine.guiEnvironment->getFocus();
         if (focus && !isUsable(focus))
             engine.guiEnvironment->removeFocus(focus);
+        // R records, unless it is being typed into a box.
+        focus = engine.guiEnvironment->getFocus();
+        if (event.KeyInput.Key == KEY_KEY_R && !(focus && focus->getType() == gui::EGUIET_EDIT_BOX)) {
+            if (event.KeyInput.PressedDown)
+                toggleRecording();
+            return true;
+        }
         return false;
     }
     if (event.EventType != EET_GUI_EVENT)
@@ -96,6 +103,9 @@ void GUI::onButtonClicked(s32 id)
         break;
     case GUIElementIDs::PAUSE_BUTTON:
         togglePause();
+        break;
+    case GUIElementIDs::RECORD_BUTTON:
+        toggleRecording();
         break;
     case GUIElementIDs::CHART_BUTTON:
         toggleCharts();

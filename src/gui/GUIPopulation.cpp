@@ -18,18 +18,12 @@ using namespace irr;
 
 namespace modules {
 
-namespace {
-
-// On the log and on standard output, where a script driving the window can read it. The
-// log's font holds ASCII; a path's other characters show as the font's fallback.
-void report(const std::string& line)
+void GUI::report(const std::string& line)
 {
     std::puts(line.c_str());
     std::fflush(stdout);
     engine.screenLog->writeLine(fromUtf8(line).c_str());
 }
-
-} // namespace
 
 std::string GUI::populationFolder()
 {

@@ -1,5 +1,6 @@
 // kinetarium's command line: full screen without options, --window with and without a
-// size, the help, and one "Error: " line for everything refused.
+// size, the options for unattended clips, the help, and one "Error: " line for everything
+// refused.
 
 #include "core/AppOptions.h"
 #include "gui/ScreenLayout.h"
@@ -61,6 +62,33 @@ TEST(AppOptions, FullScreenByDefaultAWindowOnRequest)
     EXPECT_NE(parsed.text.find(smallest), std::string::npos) << parsed.text;
 }
 
+TEST(AppOptions, UnattendedClipOptions)
+{
+    Parsed parsed = parse({});
+    ASSERT_EQ(parsed.outcome, AppOptionsOutcome::RUN) << parsed.text;
+    EXPECT_FALSE(parsed.options.start);
+    EXPECT_FALSE(parsed.options.followBest);
+    EXPECT_TRUE(parsed.options.recordPath.empty());
+    EXPECT_FALSE(parsed.options.quitAfterSeconds);
+
+    parsed = parse({"--window", "--load", "trained.json", "--start", "--follow-best", "--record", "clip.mp4",
+                    "--quit-after", "30"});
+    ASSERT_EQ(parsed.outcome, AppOptionsOutcome::RUN) << parsed.text;
+    EXPECT_TRUE(parsed.options.start);
+    EXPECT_TRUE(parsed.options.followBest);
+    EXPECT_EQ(parsed.options.recordPath, "clip.mp4");
+    ASSERT_TRUE(parsed.options.quitAfterSeconds);
+    EXPECT_EQ(*parsed.options.quitAfterSeconds, 30.0);
+
+    parsed = parse({"--quit-after", "0.5"});
+    ASSERT_EQ(parsed.outcome, AppOptionsOutcome::RUN) << parsed.text;
+    EXPECT_EQ(*parsed.options.quitAfterSeconds, 0.5);
+
+    parsed = parse({"--help"});
+    for (const char* option : {"--start", "--follow-best", "--record", "--quit-after"})
+        EXPECT_NE(parsed.text.find(option), std::string::npos) << option;
+}
+
 TEST(AppOptions, RefusedWithOneErrorLine)
 {
     const std::string narrow = std::to_string(modules::ScreenLayout::MINIMUM_WIDTH - 1) + "x"
@@ -82,6 +110,17 @@ TEST(AppOptions, RefusedWithOneErrorLine)
         {{"--window", "8193x700"}, "largest window"},
         {{"--window", "1024x700", "extra"}, "extra"},
         {{"--fullscreen"}, "--fullscreen"},
+        {{"--record"}, "--record"},
+        {{"--record", ""}, "--record needs a file name"},
+        {{"--quit-after"}, "--quit-after"},
+        {{"--quit-after", "0"}, "--quit-after needs a number of seconds"},
+        {{"--quit-after", "-3"}, "--quit-after needs a number of seconds"},
+        {{"--quit-after", "ten"}, "--quit-after needs a number of seconds"},
+        {{"--quit-after", "10s"}, "--quit-after needs a number of seconds"},
+        {{"--quit-after", "inf"}, "--quit-after needs a number of seconds"},
+        {{"--quit-after", "nan"}, "--quit-after needs a number of seconds"},
+        {{"--quit-after", "1e300"}, "--quit-after needs a number of seconds"},
+        {{"--start=maybe"}, "--start"},
     };
     for (const auto& c : cases) {
         std::vector<const char*> argv{"kinetarium"};

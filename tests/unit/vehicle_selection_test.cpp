@@ -171,8 +171,10 @@ TEST_F(VehicleSelection, AClickSelectsTheCameraFollowsAndTheGenerationEndsIt)
     engine.drawFrame();
     EXPECT_LT(camera().camera->getTarget().getDistanceFrom(picked->node->getPosition()), 1e-3f);
 
-    // The panel's windows are not the arena: a click on the run window picks nothing.
-    const core::position2di onRunWindow = engine.gui->runWindow->getAbsolutePosition().getCenter();
+    // The panel's windows are not the arena: a click on the run window picks nothing. It
+    // lands beside the buttons, which would act on it.
+    const core::rect<s32> runArea = engine.gui->runWindow->getAbsolutePosition();
+    const core::position2di onRunWindow(runArea.LowerRightCorner.X - 5, runArea.getCenter().Y);
     const size_t other = (chosen + 1) % vehicles().size();
     vehicles()[other]->node->setPosition(floorUnder(onRunWindow));
     vehicles()[other]->node->updateAbsolutePosition();
