@@ -43,7 +43,7 @@ bool readField(const char*& p, char end, double max, double& value)
 }
 
 // One row as csvRow writes it: generation `expected`, three fitness values, the steps (a
-// whole number) and the wall time. A row that no run could write is damage.
+// whole number), the wall time, the species (a whole number) and the mean genome size. A row that no run could write is damage.
 bool readRow(const std::string& line, long long expected, double& best)
 {
     const char* p = line.c_str();
@@ -64,7 +64,11 @@ bool readRow(const std::string& line, long long expected, double& best)
         return false;
     p = after + 1;
     double seconds = 0.0;
-    return readField(p, '\0', std::numeric_limits<double>::max(), seconds);
+    double species = 0.0;
+    double genomeSize = 0.0;
+    return readField(p, ',', std::numeric_limits<double>::max(), seconds) &&
+           readField(p, ',', std::numeric_limits<int>::max(), species) && species == std::floor(species) &&
+           readField(p, '\0', std::numeric_limits<double>::max(), genomeSize);
 }
 
 } // namespace

@@ -9,7 +9,7 @@ source "$(dirname "${BASH_SOURCE[0]}")/common.sh"
 # only_report_lines NAME: every line of $tmp/NAME.out is one of the run's own.
 only_report_lines() {
     local other
-    other=$(grep -v -E '^(Seed: [0-9]+|Evolution started!|Generation [0-9]+\. .*|Population saved to .*)$' "$tmp/$1.out")
+    other=$(grep -v -E '^(Seed: [0-9]+|Evolution started!|Method: .*|Generation [0-9]+\. .*|Population saved to .*)$' "$tmp/$1.out")
     [[ -z $other ]] || fail "$1: standard output holds other lines: $other"
 }
 

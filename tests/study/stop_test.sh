@@ -5,9 +5,10 @@
 set -uo pipefail
 source "$(dirname "${BASH_SOURCE[0]}")/common.sh"
 
-# batch_count <folder>: the kinetarium-batch processes writing into that folder.
+# batch_count <folder> [PARENT]: the kinetarium-batch processes writing into that folder
+# (children of PARENT only, when given: a run's own start-up check forks a copy of it).
 batch_count() {
-    pgrep -f -c -- "--csv $1/" || true
+    pgrep ${2:+-P "$2"} -f -c -- "--csv $1/" || true
 }
 
 status=0
@@ -21,10 +22,10 @@ grep -q '^fixed,3,0,' "$tmp/ignored/summary.csv" 2>/dev/null ||
 # Runs long enough to be under way when the study is killed.
 "$study" --seeds 4 --generations 100000 --jobs 2 --out "$tmp/killed" >/dev/null 2>&1 </dev/null &
 pid=$!
-for ((i = 0; i < 3000 && $(batch_count "$tmp/killed") < 2; ++i)); do
+for ((i = 0; i < 3000 && $(batch_count "$tmp/killed" "$pid") < 2; ++i)); do
     sleep 0.02
 done
-(($(batch_count "$tmp/killed") == 2)) || fail "the study did not start two runs"
+(($(batch_count "$tmp/killed" "$pid") == 2)) || fail "the study did not start two runs"
 kill -KILL "$pid"
 wait "$pid" 2>/dev/null
 for ((i = 0; i < 500 && $(batch_count "$tmp/killed") > 0; ++i)); do
