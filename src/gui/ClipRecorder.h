@@ -51,6 +51,8 @@ public:
     Result stop();
 
     bool recording() const { return worker.joinable(); }
+    // True once a picture has been read for the clip.
+    bool hasFrame() const { return framesQueued > 0; }
     const std::string& path() const { return finalPath; }
     static std::string temporaryPath(const std::string& path) { return path + ".part"; }
 

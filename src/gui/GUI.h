@@ -141,6 +141,8 @@ private:
     std::unique_ptr<ClipRecorder> recorder;
     // --record: the file to record into once a run exists.
     std::string recordOnRun;
+    // R pressed again before the clip had its first picture: it stops after the next frame.
+    bool stopAfterNextFrame = false;
     // --quit-after: the program ends at this time; none when unset.
     std::optional<std::chrono::steady_clock::time_point> quitTime;
 };

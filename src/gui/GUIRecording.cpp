@@ -34,10 +34,12 @@ bool GUI::isRecording() const
 
 void GUI::toggleRecording()
 {
-    if (isRecording())
+    if (!isRecording())
+        startRecording();
+    else if (recorder->hasFrame())
         stopRecording();
     else
-        startRecording();
+        stopAfterNextFrame = true; // so that a quick double press still gives a clip
 }
 
 void GUI::startRecording(std::string path)
@@ -66,12 +68,15 @@ void GUI::startRecording(std::string path)
 
 void GUI::stopRecording()
 {
+    stopAfterNextFrame = false;
     if (!isRecording())
         return;
     const ClipRecorder::Result clip = recorder->stop();
     const std::string figures = secondsText(clip.seconds) + " s, " + std::to_string(clip.frames) + " frames"
         + (clip.dropped > 0 ? ", " + std::to_string(clip.dropped) + " dropped" : "");
-    if (clip.error.empty())
+    if (clip.error.empty() && clip.frames == 0)
+        report("Recording to " + recorder->path() + " stopped before a frame was drawn; nothing was saved.");
+    else if (clip.error.empty())
         report("Recording saved to " + clip.path + " (" + figures + ").");
     else if (clip.frames > 0)
         report("Recording to " + recorder->path() + " stopped: " + clip.error + "; what was recorded is in "
@@ -95,7 +100,7 @@ void GUI::frameDrawn()
     }
     if (isRecording()) {
         recorder->frameDrawn(engine.driver);
-        if (recorder->failed())
+        if (recorder->failed() || stopAfterNextFrame)
             stopRecording();
     }
     if (quitTime && std::chrono::steady_clock::now() >= *quitTime) {

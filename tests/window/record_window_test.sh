@@ -111,11 +111,7 @@ second=$(rec_wait_line "^Recording to $VIDEOS/.*\\.mp4\\.\$" 60) || xt_fail "the
 second=${second#Recording to }
 second=${second%.}
 [[ $second != "$clip" ]] || xt_fail "the second clip was named like the first"
-deadline=$((SECONDS + 120))
-until [[ -s $second.part ]]; do
-    ((SECONDS < deadline)) || xt_fail "nothing written to $second.part"
-    sleep 0.1
-done
+rec_wait_picture "$second" 120 || xt_fail "no frame written to $second.part"
 xdotool key Escape || xt_fail "xdotool cannot press Escape"
 xt_wait_app_exit
 xt_check_no_crash

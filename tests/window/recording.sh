@@ -33,6 +33,18 @@ rec_probe() {
     esac
 }
 
+# rec_wait_picture <clip> <seconds>: waits (bounded) until the clip's temporary file holds a
+# frame that decodes, so that a stop that follows has something to save.
+rec_wait_picture() {
+    local part=$1.part deadline=$((SECONDS + $2)) frames
+    while :; do
+        frames=$(rec_probe "$part" nb_read_frames 2>/dev/null)
+        [[ $frames =~ ^[0-9]+$ ]] && ((frames > 0)) && return 0
+        ((SECONDS >= deadline)) && return 1
+        sleep 0.2
+    done
+}
+
 # The arena's floor: a pale, warm checker (see pictures.sh); H.264's colour subsampling
 # moves it a little.
 REC_FLOOR='r - b >= 22 && r - b <= 50 && mn >= 110'
