@@ -153,6 +153,17 @@ bool Engine::createScene(unsigned seed, bool withGui, std::string& error)
     // The run's messages reach the user through the screen log.
     world->logLine = [this](const wchar_t* line) { screenLog->writeLine(line); };
     world->logCleared = [this] { screenLog->clear(); };
+    world->vehiclesRemoved = [this] {
+        if (cameraController) {
+            cameraController->followedVehicle = nullptr;
+            // A selection lives as long as its vehicle: the camera goes back to its mode.
+            cameraController->endSelection();
+        }
+    };
+    world->leaderChanged = [this](Vehicle* best) {
+        if (cameraController)
+            cameraController->followedVehicle = best;
+    };
     if (withGui) {
         gui = new GUI(world, cameraController);
         if (!gui->loadError().empty()) {

@@ -4,7 +4,6 @@
 #include "core/Engine.h"
 #include "core/Random.h"
 #include "evolution/Evolver.h"
-#include "gui/CameraController.h"
 #include "media/MediaCheck.h"
 #include "vehicle/Vehicle.h"
 #include "world/ItemManager.h"
@@ -76,11 +75,8 @@ void World::destroyVehicles()
 {
     delete itemManager;
     itemManager = nullptr;
-    if (engine.cameraController) {
-        engine.cameraController->followedVehicle = nullptr;
-        // A selection lives as long as its vehicle: the camera goes back to its mode.
-        engine.cameraController->endSelection();
-    }
+    if (vehiclesRemoved)
+        vehiclesRemoved();
     highlightedVehicle = nullptr;
     for (Vehicle* vehicle : vehicles)
         delete vehicle;
@@ -111,8 +107,8 @@ void World::updateHighlight()
                 highlightedVehicle->setHighlight(false);
             best->setHighlight(true);
             highlightTimer = HIGHLIGHT_PERIOD;
-            if (engine.cameraController)
-                engine.cameraController->followedVehicle = best;
+            if (leaderChanged)
+                leaderChanged(best);
             highlightedVehicle = best;
         }
     }

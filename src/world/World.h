@@ -34,6 +34,10 @@ public:
 
     std::function<void(const wchar_t* line)> logLine;
     std::function<void()> logCleared;
+    // For whoever watches vehicles (the camera): all vehicles are about to go, and the
+    // vehicle that now leads. Nothing happens when they are empty.
+    std::function<void()> vehiclesRemoved;
+    std::function<void(Vehicle* best)> leaderChanged;
 
     Evolver* evolver = nullptr;
     std::vector<Vehicle*> vehicles;
