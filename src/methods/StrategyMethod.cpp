@@ -25,7 +25,6 @@ StrategyMethod::StrategyMethod(std::string name, nlohmann::json parameters, cons
     , random(seed)
     , randomBeforeAsk(seed)
 {
-    this->shape.fitness = 0.0f;
 }
 
 std::vector<std::unique_ptr<Brain>> StrategyMethod::ask()
@@ -38,12 +37,11 @@ std::vector<std::unique_ptr<Brain>> StrategyMethod::ask()
     const Eigen::MatrixXd& x = *candidates;
     std::vector<std::unique_ptr<Brain>> brains;
     brains.reserve(x.cols());
-    genome.resize(x.rows());
     for (Eigen::Index k = 0; k < x.cols(); ++k) {
+        auto brain = std::make_unique<FlatNetwork>(shape);
+        float* genes = brain->genes().data();
         for (Eigen::Index i = 0; i < x.rows(); ++i)
-            genome[i] = toGene(x(i, k));
-        auto brain = std::make_unique<NeuralNetwork>(shape);
-        brain->setData(genome);
+            genes[i] = toGene(x(i, k));
         brains.push_back(std::move(brain));
     }
     return brains;

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "brain/FlatNetwork.h"
 #include "brain/NeuralNetwork.h"
 #include "methods/EvolutionMethod.h"
 #include "methods/MethodRandom.h"
@@ -9,8 +10,8 @@
 
 namespace modules {
 
-// Runs a search strategy on network genomes: candidates become copies of the template
-// network, fitnesses (higher is better) become costs (lower is better). The strategies work
+// Runs a search strategy on network genomes: candidates become networks of the template's
+// shape, fitnesses (higher is better) become costs (lower is better). The strategies work
 // in doubles; the networks get the nearest floats.
 class StrategyMethod : public EvolutionMethod {
 public:
@@ -31,7 +32,7 @@ public:
 private:
     std::string methodName;
     nlohmann::json methodParameters;
-    NeuralNetwork shape;
+    FlatNetwork shape;
     std::unique_ptr<SearchStrategy> strategy;
     MethodRandom random;
     // While candidates are out, the generator as it was before they were drawn: a state saved
@@ -39,7 +40,6 @@ private:
     MethodRandom randomBeforeAsk;
     bool asked = false;
     const Eigen::MatrixXd* candidates = nullptr;
-    std::vector<float> genome; // one candidate in floats, kept to spare an allocation per ask
 };
 
 } // namespace modules

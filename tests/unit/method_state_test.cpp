@@ -2,6 +2,7 @@
 // a fresh method (even one seeded differently) continues with bit-identical candidates, at any
 // point, candidates out or not; states that do not fit are refused and change nothing.
 
+#include "brain/FlatNetwork.h"
 #include "brain/NeuralNetwork.h"
 #include "methods/CmaEs.h"
 #include "methods/MethodRandom.h"
@@ -37,7 +38,7 @@ std::vector<float> fitnesses(const std::vector<std::unique_ptr<modules::Brain>>&
     std::vector<float> result;
     for (const auto& brain : brains) {
         float sum = 0.0f;
-        for (float gene : dynamic_cast<const NeuralNetwork&>(*brain).getData())
+        for (float gene : dynamic_cast<const modules::FlatNetwork&>(*brain).genes())
             sum += (gene - 0.3f) * (gene - 0.3f);
         result.push_back(std::round(-sum * 4.0f) / 4.0f);
     }
@@ -48,7 +49,7 @@ std::vector<std::vector<float>> genomes(const std::vector<std::unique_ptr<module
 {
     std::vector<std::vector<float>> result;
     for (const auto& brain : brains)
-        result.push_back(dynamic_cast<const NeuralNetwork&>(*brain).getData());
+        result.push_back(dynamic_cast<const modules::FlatNetwork&>(*brain).genes());
     return result;
 }
 

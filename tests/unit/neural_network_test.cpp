@@ -1,3 +1,4 @@
+#include "brain/FlatNetwork.h"
 #include "brain/NeuralNetwork.h"
 
 #include <gtest/gtest.h>
@@ -7,6 +8,8 @@
 #include <string>
 #include <vector>
 
+using modules::BrainPicture;
+using modules::FlatNetwork;
 using modules::NeuralNetwork;
 
 namespace {
@@ -213,4 +216,47 @@ TEST(NeuralNetwork, FittestIsTheFirstOfTheBestAndAnEmptyPopulationThrows)
     for (size_t i = 0; i < population.size(); ++i)
         population[i].fitness = fitness[i];
     EXPECT_EQ(&NeuralNetwork::getFittest(population), &population[1]);
+}
+
+// The flat copy the evolution strategies hand out must steer exactly as the layered network
+// with the same genes, for any number of layers, and be drawn the same.
+TEST(FlatNetwork, StepsAndDrawsBitForBitAsTheLayeredNetwork)
+{
+    for (const std::vector<int>& shape : {std::vector<int>{4, 2}, {4, 6, 2}, {4, 3, 5, 2}}) {
+        std::srand(5);
+        NeuralNetwork layered(2.0f);
+        for (int size : shape)
+            layered.addLayer(size);
+        FlatNetwork flat(layered);
+        // New genes through each one's own way in, so that their orders must agree.
+        std::vector<float> genes = layered.getData();
+        for (size_t g = 0; g < genes.size(); ++g)
+            genes[g] = static_cast<float>(std::rand() % 4001 - 2000) / 700.0f;
+        layered.setData(genes);
+        flat.genes() = genes;
+        ASSERT_EQ(flat.connectionCount(), layered.connectionCount());
+
+        for (int trial = 0; trial < 200; ++trial) {
+            std::vector<float> inputs(4);
+            for (float& x : inputs)
+                x = static_cast<float>(std::rand() % 2001 - 1000) / 250.0f;
+            std::vector<float> expected, got;
+            layered.process(inputs, expected);
+            flat.process(inputs, got);
+            ASSERT_EQ(got, expected) << shape.size() << " layers, trial " << trial;
+        }
+        const BrainPicture a = layered.picture(), b = flat.clone()->picture();
+        ASSERT_EQ(a.nodes.size(), b.nodes.size());
+        for (size_t n = 0; n < a.nodes.size(); ++n) {
+            EXPECT_EQ(a.nodes[n].kind, b.nodes[n].kind);
+            EXPECT_EQ(a.nodes[n].column, b.nodes[n].column);
+            EXPECT_EQ(a.nodes[n].activation, b.nodes[n].activation);
+        }
+        ASSERT_EQ(a.links.size(), b.links.size());
+        for (size_t l = 0; l < a.links.size(); ++l) {
+            EXPECT_EQ(a.links[l].from, b.links[l].from);
+            EXPECT_EQ(a.links[l].to, b.links[l].to);
+            EXPECT_EQ(a.links[l].weight, b.links[l].weight);
+        }
+    }
 }
