@@ -20,10 +20,11 @@ TIME_BOX_X=$((DIALOG_L + 196 + 74)) TIME_BOX_Y=$((DIALOG_T + 34 + 12))
 START_X=$((DIALOG_L + 16 + 105)) START_Y=$((DIALOG_T + 322 + 15))
 PAUSE_X=$((10 + 90)) PAUSE_Y=$((120 + 178))
 # The network panel (src/gui/NetworkView.cpp) at 1280x720: 384x216, 10 from the corner;
-# the selection's caption sits on a strip just above it.
+# the selection's caption sits on a strip just above it (the font's height + 6, 2 above the
+# panel); the crop keeps to the strip, as the arena above it confuses the OCR.
 PANEL_W=384 PANEL_H=216
 PANEL_X=$((W - 10 - PANEL_W)) PANEL_Y=$((H - 10 - PANEL_H))
-CAPTION="${PANEL_W}x30+$PANEL_X+$((PANEL_Y - 32))"
+CAPTION="${PANEL_W}x20+$PANEL_X+$((PANEL_Y - 22))"
 STEP=0.033333
 MAX_POLLS=3000 # state reports asked for while waiting for one state (a hang guard)
 
@@ -139,10 +140,11 @@ if command -v tesseract >/dev/null; then
     caption_read() {
         timeout 60 convert "$1" -crop "$CAPTION" +repage \
             -fx '(min(r, min(g, b)) > 140/255 && max(r, max(g, b)) - min(r, min(g, b)) < 40/255) ? 0 : 1' \
-            -colorspace Gray -resize 300% "$XT_TMP/caption.png" 2>/dev/null &&
+            -colorspace Gray -resize 300% -threshold 50% -bordercolor white -border 30 "$XT_TMP/caption.png" 2>/dev/null &&
             timeout 60 tesseract "$XT_TMP/caption.png" - --psm 7 >"$XT_TMP/caption.txt" 2>/dev/null
         xt_log "caption read: $(tr -d '\n' <"$XT_TMP/caption.txt")"
-        grep -Eq "Vehicle $number ?[:;.,]? [0-9]+ items" "$XT_TMP/caption.txt"
+        # Tesseract reads this font's "V" as "Y" at times.
+        grep -Eq "[VY]ehicle $number ?[:;.,]? [0-9]+ items" "$XT_TMP/caption.txt"
     }
     xt_poll_screenshot caption.png 60 caption_read || xt_fail "no caption 'Vehicle $number: F items' over the network panel (caption.png)"
 else
