@@ -1,7 +1,10 @@
 // One generation's ask and tell of each evolution strategy, with 20 candidates, beside the
 // network sizes a run can have: the default 34 genes; 48 and 55 on either side of CMA-ES's
 // switch to the separable covariance; about 1,000, 10,000 and 70,000 (hidden layers of 142,
-// 1428 and 9999 neurons). Compare with BM_DefaultGeneration.
+// 1428 and 9999 neurons). Compare with BM_DefaultGeneration, or read the share of one from
+// BM_MethodShareOfGeneration.
+
+#include "BenchEngine.h"
 
 #include "brain/NeuralNetwork.h"
 #include "methods/CmaEs.h"
@@ -9,6 +12,7 @@
 
 #include <benchmark/benchmark.h>
 
+#include <chrono>
 #include <cstdlib>
 
 namespace {
@@ -26,19 +30,23 @@ modules::NeuralNetwork networkOfAbout(int genes)
     return shape;
 }
 
+// One generation of the method: its candidates as brains, then scores that change order
+// each generation, with ties.
+void askTellOnce(modules::EvolutionMethod& method, std::vector<float>& fitnesses, int turn)
+{
+    auto brains = method.ask();
+    benchmark::DoNotOptimize(brains.data());
+    for (size_t i = 0; i < fitnesses.size(); ++i)
+        fitnesses[i] = static_cast<float>((static_cast<int>(i) * 7 + turn) % 13);
+    method.tell(fitnesses);
+}
+
 void askTell(benchmark::State& state, modules::EvolutionMethod& method, int genes)
 {
     std::vector<float> fitnesses(POPULATION);
     int turn = 0;
-    for (auto _ : state) {
-        auto brains = method.ask();
-        benchmark::DoNotOptimize(brains.data());
-        // Scores that change order each generation, with ties.
-        for (int i = 0; i < POPULATION; ++i)
-            fitnesses[i] = static_cast<float>((i * 7 + turn) % 13);
-        ++turn;
-        method.tell(fitnesses);
-    }
+    for (auto _ : state)
+        askTellOnce(method, fitnesses, turn++);
     state.counters["genes"] = genes;
     state.SetLabel(method.description());
 }
@@ -59,5 +67,48 @@ void BM_MethodOpenAiEs(benchmark::State& state)
     askTell(state, *method, shape.geneCount());
 }
 BENCHMARK(BM_MethodOpenAiEs)->ArgName("genes")->Arg(34)->Arg(48)->Arg(55)->Arg(1000)->Arg(10000)->Arg(70000)->Unit(benchmark::kMicrosecond);
+
+// The share itself: each iteration runs one default generation in the arena (600 steps of 20
+// vehicles and the cycle that ends it) and then one ask and tell of the method, timed in
+// turn, so that a machine whose speed drifts changes both alike. The time reported is the
+// method's; share_percent is its total over the generations' total. First argument: 0 for
+// cmaes, 1 for openai-es; second: the genes.
+void BM_MethodShareOfGeneration(benchmark::State& state)
+{
+    const modules::NeuralNetwork shape = networkOfAbout(static_cast<int>(state.range(1)));
+    auto method = state.range(0) == 0
+                      ? modules::makeCmaEsMethod(shape, POPULATION, modules::CMAES_DEFAULT_SIGMA, 1)
+                      : modules::makeOpenAiEsMethod(shape, POPULATION, modules::OPENAI_ES_DEFAULT_SIGMA,
+                                                    modules::OPENAI_ES_DEFAULT_LEARNING_RATE, 1);
+    bench_support::EngineRun run(modules::EvolutionParams(), 42, state);
+    if (!run.ok)
+        return;
+    using Clock = std::chrono::steady_clock;
+    std::vector<float> fitnesses(POPULATION);
+    double methodSeconds = 0.0, generationSeconds = 0.0;
+    int turn = 0;
+    for (auto _ : state) {
+        const Clock::time_point start = Clock::now();
+        const int generation = modules::engine.world->evolver->generation;
+        while (modules::engine.world->evolver->generation == generation)
+            run.step();
+        const Clock::time_point between = Clock::now();
+        askTellOnce(*method, fitnesses, turn++);
+        const Clock::time_point end = Clock::now();
+        const double seconds = std::chrono::duration<double>(end - between).count();
+        state.SetIterationTime(seconds);
+        methodSeconds += seconds;
+        generationSeconds += std::chrono::duration<double>(between - start).count();
+    }
+    state.counters["genes"] = shape.geneCount();
+    state.counters["share_percent"] = generationSeconds > 0.0 ? 100.0 * methodSeconds / generationSeconds : 0.0;
+    state.SetLabel(method->name() + ", " + method->description());
+}
+BENCHMARK(BM_MethodShareOfGeneration)
+    ->ArgNames({"method", "genes"})
+    ->ArgsProduct({{0, 1}, {34, 48, 1000}})
+    ->UseManualTime()
+    ->Iterations(60) // a second of generations each; the manual time alone would ask for minutes
+    ->Unit(benchmark::kMicrosecond);
 
 } // namespace
