@@ -1,5 +1,8 @@
 // A NEAT network's step against the layered network with the same number of connections
-// (4-4-2: 24 weights, 6 activations).
+// (4-4-2: 24 weights, 6 activations). Two measures: one network whose every call waits for
+// the last (the latency of a step, which deep grown networks feel most), and the arena's own
+// pattern, 20 vehicles each stepping its own network once per simulation step, their calls
+// independent within the step (the cost per vehicle).
 
 #include "brain/NeuralNetwork.h"
 #include "methods/MethodRandom.h"
@@ -28,26 +31,56 @@ void runSteps(benchmark::State& state, Network& network)
     state.SetItemsProcessed(state.iterations());
 }
 
-void BM_LayeredProcess24(benchmark::State& state)
+constexpr int VEHICLES = 20;
+
+// One simulation step's networks per iteration: each vehicle's own inputs, the next step's
+// reading made from what its network answered.
+template <class Network>
+void runVehicles(benchmark::State& state, const Network& network)
+{
+    std::vector<Network> networks(VEHICLES, network);
+    std::vector<std::vector<float>> inputs(VEHICLES), outputs(VEHICLES, std::vector<float>(2, 0.0f));
+    for (int v = 0; v < VEHICLES; ++v)
+        inputs[v] = {0.25f, 0.01f * static_cast<float>(v), 0.5f, 0.75f};
+    for (auto _ : state) {
+        for (int v = 0; v < VEHICLES; ++v)
+            networks[v].process(inputs[v], outputs[v]);
+        for (int v = 0; v < VEHICLES; ++v)
+            inputs[v][1] = outputs[v][0];
+        benchmark::DoNotOptimize(inputs.data());
+    }
+    state.counters["per_vehicle"] = benchmark::Counter(static_cast<double>(VEHICLES),
+                                                       benchmark::Counter::kIsIterationInvariantRate | benchmark::Counter::kInvert);
+}
+
+modules::NeuralNetwork layered442()
 {
     std::srand(3);
     modules::NeuralNetwork network(1.0f);
     network.addLayer(4);
     network.addLayer(4);
     network.addLayer(2);
+    return network;
+}
+
+void BM_LayeredProcess24(benchmark::State& state)
+{
+    modules::NeuralNetwork network = layered442();
     runSteps(state, network);
 }
 BENCHMARK(BM_LayeredProcess24);
+
+void BM_LayeredVehicles24(benchmark::State& state)
+{
+    runVehicles(state, layered442());
+}
+BENCHMARK(BM_LayeredVehicles24);
 
 // The same 4-4-2 network, weights and thresholds as a NEAT genome: the cost of the flat
 // arrays against the layers, apart from the shape.
 void BM_NeatProcessLayeredShape(benchmark::State& state)
 {
-    std::srand(3);
-    modules::NeuralNetwork layered(1.0f);
-    layered.addLayer(4);
-    layered.addLayer(4);
-    layered.addLayer(2);
+    const modules::NeuralNetwork layered = layered442();
     modules::NeatGenome genome;
     for (int i = 0; i < 4; ++i)
         genome.nodes.push_back({i, modules::NodeGene::INPUT, 0.0f});
@@ -69,21 +102,32 @@ BENCHMARK(BM_NeatProcessLayeredShape);
 
 // A genome grown by NEAT's own mutations from 4-to-2: `hidden` splits, then new
 // connections until 24 are enabled (a split adds two and disables one).
-void BM_NeatProcess24(benchmark::State& state)
+modules::NeatNetwork grown24(int hidden)
 {
     modules::MethodRandom random(3);
     modules::InnovationRecord record(6, 8);
     modules::NeatGenome genome = modules::minimalGenome(4, 2, 1.0f, random);
-    for (int k = 0; k < state.range(0); ++k) {
+    for (int k = 0; k < hidden; ++k) {
         record.startGeneration();
         modules::addNode(genome, record, random);
     }
     while (genome.enabledConnectionCount() < 24)
         modules::addConnection(genome, record, 1.0f, random);
-    modules::NeatNetwork network(genome, 4, 2);
+    return modules::NeatNetwork(genome, 4, 2);
+}
+
+void BM_NeatProcess24(benchmark::State& state)
+{
+    modules::NeatNetwork network = grown24(static_cast<int>(state.range(0)));
     state.counters["connections"] = network.connectionCount();
     runSteps(state, network);
 }
 BENCHMARK(BM_NeatProcess24)->ArgName("hidden")->Arg(4)->Arg(6);
+
+void BM_NeatVehicles24(benchmark::State& state)
+{
+    runVehicles(state, grown24(static_cast<int>(state.range(0))));
+}
+BENCHMARK(BM_NeatVehicles24)->ArgName("hidden")->Arg(4)->Arg(6);
 
 } // namespace
