@@ -114,7 +114,7 @@ void NeatNetwork::process(const std::vector<float>& inputs, std::vector<float>& 
         for (const Link* l = link + step.first, *end = link + step.end; l != end; ++l)
             sum += l->weight * value[l->source];
         const float x = sum - step.threshold;
-        value[step.node] = static_cast<float>(1.0 / (std::pow(2.718281828459045, -static_cast<double>(x)) + 1.0));
+        value[step.node] = 1.0f / (std::exp(-x) + 1.0f); // e^88.8 and beyond: infinity, so 0
     }
     outputs.resize(outputCount);
     for (int o = 0; o < outputCount; ++o)

@@ -12,7 +12,11 @@ struct NeatGenome;
 // through enabled connections, in topological order, with their incoming connections in
 // flat arrays, so that a step allocates nothing. Each computing node works as the layered
 // network's neurons do: a float sum of weight x input in the genome's connection order,
-// minus the threshold, through 1 / (e^-x + 1) taken in double precision.
+// minus the threshold, through 1 / (e^-x + 1), the same function and range; but in float
+// precision (within a few units in the last place of the layered network's double-precision
+// form), which makes a step about a third cheaper, so that grown networks with more nodes
+// and deeper chains still step faster per vehicle than the layered network of as many
+// connections.
 class NeatNetwork : public Brain {
 public:
     NeatNetwork(const NeatGenome& genome, int inputs, int outputs);
