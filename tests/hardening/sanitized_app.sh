@@ -40,6 +40,8 @@ app_start() {
     XT_APP_STDERR="$XT_ARTIFACT_DIR/$2.stderr"
     XT_APP_STATUS=""
     touch "$XT_TMP/app.started"
+    : >"$XT_APP_STDOUT" # not the last run's lines, as in xt_start_app
+    : >"$XT_APP_STDERR"
     local preload
     preload=$(app_preload)
     if [[ -n $preload ]]; then

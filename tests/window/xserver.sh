@@ -227,6 +227,10 @@ xt_start_app() {
     XT_APP_STDERR="$XT_ARTIFACT_DIR/$2.stderr"
     XT_APP_STATUS=""
     touch "$XT_TMP/app.started"
+    # Emptied here, not only by the background job's redirection: a wait that reads the file
+    # at once must not find the last run's lines there.
+    : >"$XT_APP_STDOUT"
+    : >"$XT_APP_STDERR"
     (cd "$XT_APP_DIR" && exec "$XT_APP" "${@:3}") </dev/null >"$XT_APP_STDOUT" 2>"$XT_APP_STDERR" &
     XT_APP_PID=$!
     xt_log "started kinetarium${3:+ ${*:3}} (pid $XT_APP_PID) in $XT_APP_DIR on DISPLAY=${DISPLAY:-<unset>}"
