@@ -4,6 +4,8 @@
 // pattern, 20 vehicles each stepping its own network once per simulation step, their calls
 // independent within the step (the cost per vehicle).
 
+#include "NetworkSteps.h"
+
 #include "brain/NeuralNetwork.h"
 #include "methods/MethodRandom.h"
 #include "methods/neat/InnovationRecord.h"
@@ -18,18 +20,7 @@
 
 namespace {
 
-template <class Network>
-void runSteps(benchmark::State& state, Network& network)
-{
-    std::vector<float> inputs{0.25f, 0.0f, 0.5f, 0.75f};
-    std::vector<float> outputs(2, 0.0f);
-    for (auto _ : state) {
-        network.process(inputs, outputs);
-        benchmark::DoNotOptimize(outputs.data());
-        inputs[1] = outputs[0]; // a new input every call
-    }
-    state.SetItemsProcessed(state.iterations());
-}
+using bench_support::runSteps;
 
 constexpr int VEHICLES = 20;
 

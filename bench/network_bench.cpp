@@ -1,11 +1,12 @@
 // NeuralNetwork::process alone: 4 inputs, one hidden layer, 2 outputs.
 
+#include "NetworkSteps.h"
+
 #include "brain/NeuralNetwork.h"
 
 #include <benchmark/benchmark.h>
 
 #include <cstdlib>
-#include <vector>
 
 namespace {
 
@@ -16,14 +17,7 @@ void BM_NetworkProcess(benchmark::State& state)
     network.addLayer(4);
     network.addLayer(static_cast<int>(state.range(0)));
     network.addLayer(2);
-    std::vector<float> inputs{0.25f, 0.0f, 0.5f, 0.75f};
-    std::vector<float> outputs(2, 0.0f);
-    for (auto _ : state) {
-        network.process(inputs, outputs);
-        benchmark::DoNotOptimize(outputs.data());
-        inputs[1] = outputs[0]; // a new input every call
-    }
-    state.SetItemsProcessed(state.iterations());
+    bench_support::runSteps(state, network);
 }
 BENCHMARK(BM_NetworkProcess)->ArgName("hidden")->Arg(4)->Arg(16)->Arg(64);
 

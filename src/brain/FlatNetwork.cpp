@@ -1,8 +1,8 @@
 #include "brain/FlatNetwork.h"
 
+#include "brain/Layered.h"
 #include "brain/NeuralNetwork.h"
 
-#include <cmath>
 #include <cstdio>
 
 namespace modules {
@@ -46,7 +46,7 @@ void FlatNetwork::process(const std::vector<float>& inputs, std::vector<float>& 
                 sum += gene[i] * previous[i];
             const float x = sum - gene[width];
             gene += width + 1;
-            current[n] = static_cast<float>(1.0 / (std::pow(2.718281828459045, -static_cast<double>(x)) + 1.0));
+            current[n] = neuronOutput(x);
         }
         previous = current;
         current += layers[k];
@@ -65,28 +65,7 @@ std::unique_ptr<Brain> FlatNetwork::clone() const
 
 BrainPicture FlatNetwork::picture() const
 {
-    const std::vector<int>& layers = *sizes;
-    BrainPicture picture;
-    std::vector<int> firstOfLayer;
-    for (size_t k = 0; k < layers.size(); ++k) {
-        firstOfLayer.push_back(static_cast<int>(picture.nodes.size()));
-        for (int n = 0; n < layers[k]; ++n) {
-            BrainNode node;
-            node.kind = k == 0 ? BrainNode::INPUT : k + 1 == layers.size() ? BrainNode::OUTPUT : BrainNode::HIDDEN;
-            node.column = static_cast<int>(k);
-            node.activation = values[picture.nodes.size()];
-            picture.nodes.push_back(node);
-        }
-    }
-    size_t gene = layers.empty() ? 0 : static_cast<size_t>(layers[0]);
-    for (size_t k = 1; k < layers.size(); ++k) {
-        for (int n = 0; n < layers[k]; ++n) {
-            for (int i = 0; i < layers[k - 1]; ++i)
-                picture.links.push_back({firstOfLayer[k - 1] + i, firstOfLayer[k] + n, data[gene++]});
-            ++gene; // the threshold
-        }
-    }
-    return picture;
+    return layeredPicture(*sizes, data, values);
 }
 
 int FlatNetwork::connectionCount() const

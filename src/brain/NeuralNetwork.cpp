@@ -1,8 +1,8 @@
 #include "brain/NeuralNetwork.h"
 
+#include "brain/Layered.h"
 #include "core/Random.h"
 
-#include <cmath>
 #include <cstdio>
 
 namespace modules {
@@ -87,7 +87,7 @@ void NeuralNetwork::process(const std::vector<float>& inputs, std::vector<float>
             for (size_t i = 0; i < previous.size(); ++i)
                 sum += neuron.weights[i] * previous[i].output;
             const float x = sum - neuron.threshold;
-            neuron.output = static_cast<float>(1.0 / (std::pow(2.718281828459045, -static_cast<double>(x)) + 1.0));
+            neuron.output = neuronOutput(x);
         }
     }
 
@@ -104,24 +104,14 @@ std::unique_ptr<Brain> NeuralNetwork::clone() const
 
 BrainPicture NeuralNetwork::picture() const
 {
-    BrainPicture picture;
-    std::vector<int> firstOfLayer;
-    for (size_t k = 0; k < layers.size(); ++k) {
-        firstOfLayer.push_back(static_cast<int>(picture.nodes.size()));
-        for (const Neuron& neuron : layers[k]) {
-            BrainNode node;
-            node.kind = k == 0 ? BrainNode::INPUT : k + 1 == layers.size() ? BrainNode::OUTPUT : BrainNode::HIDDEN;
-            node.column = static_cast<int>(k);
-            node.activation = neuron.output;
-            picture.nodes.push_back(node);
-        }
+    std::vector<int> sizes;
+    std::vector<float> outputs;
+    for (const auto& layer : layers) {
+        sizes.push_back(static_cast<int>(layer.size()));
+        for (const Neuron& neuron : layer)
+            outputs.push_back(neuron.output);
     }
-    for (size_t k = 1; k < layers.size(); ++k)
-        for (size_t n = 0; n < layers[k].size(); ++n)
-            for (size_t i = 0; i < layers[k][n].weights.size(); ++i)
-                picture.links.push_back({firstOfLayer[k - 1] + static_cast<int>(i), firstOfLayer[k] + static_cast<int>(n),
-                                         layers[k][n].weights[i]});
-    return picture;
+    return layeredPicture(sizes, getData(), outputs);
 }
 
 int NeuralNetwork::connectionCount() const

@@ -285,11 +285,11 @@ void Engine::drawFrame()
     sceneManager->drawAll();
     drawPanels();
     guiEnvironment->drawAll();
-    if (gui)
+    if (gui) {
         gui->helpOverlay.draw(driver, guiEnvironment->getSkin()->getFont(), driver->getScreenSize());
-    // The finished picture is read back from the back buffer, before the swap leaves it undefined.
-    if (gui)
+        // The finished picture is read back from the back buffer, before the swap leaves it undefined.
         gui->frameDrawn();
+    }
     driver->endScene();
     ++framesDrawn;
     last = timer->getTime();

@@ -3,6 +3,7 @@
 // hang the engine end in one error line naming the file; the narrow structural checks
 // catch what the child survives although the real load might not.
 
+#include "AddressSanitizer.h"
 #include "ChildProcess.h"
 #include "TestMedia.h"
 
@@ -32,18 +33,6 @@ using namespace testing_support;
 namespace {
 
 const char* const MEDIA = "media";
-
-#if defined(__SANITIZE_ADDRESS__)
-constexpr bool SANITIZED = true;
-#elif defined(__has_feature)
-#if __has_feature(address_sanitizer)
-constexpr bool SANITIZED = true;
-#else
-constexpr bool SANITIZED = false;
-#endif
-#else
-constexpr bool SANITIZED = false;
-#endif
 
 class TempDir {
 public:
@@ -193,7 +182,7 @@ TEST(MediaCheck, NarrowChecksRefuseWhatTheEngineSurvives)
             std::printf("%s: the engine alone survived it in %d of 24 heap states\n", c.name.c_str(), survived);
             // Reads of freed memory: the outcome depends on the heap, and often is no crash.
             // (The sanitizer's allocator keeps freed memory aside: no crash there to count.)
-            if (texsBrusTexs && !SANITIZED) {
+            if (texsBrusTexs && !ADDRESS_SANITIZER) {
                 EXPECT_GT(survived, 0);
             }
             ++narrow;

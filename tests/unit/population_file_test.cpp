@@ -2,6 +2,7 @@
 // uninterrupted run, through the batch's code path and the window's buttons; a damaged or
 // hostile file is refused whole; a failed write keeps the old file.
 
+#include "AddressSanitizer.h"
 #include "BrainAccess.h"
 #include "ChildProcess.h"
 #include "SyntheticEvents.h"
@@ -604,18 +605,6 @@ std::size_t addressSpaceInUse()
     statm >> pages;
     return pages * static_cast<std::size_t>(sysconf(_SC_PAGESIZE));
 }
-
-#if defined(__SANITIZE_ADDRESS__)
-constexpr bool ADDRESS_SANITIZER = true; // its shadow and allocator reserve the address space up front
-#elif defined(__has_feature)
-#if __has_feature(address_sanitizer)
-constexpr bool ADDRESS_SANITIZER = true;
-#else
-constexpr bool ADDRESS_SANITIZER = false;
-#endif
-#else
-constexpr bool ADDRESS_SANITIZER = false;
-#endif
 
 // Lets the process grow by `bytes` more and no further, as a small machine would. Under the
 // address sanitizer a limit cannot be set this way; the files are still read there.

@@ -4,6 +4,7 @@
 // to the same level after every generation change. Stopping the run brings the scene back
 // to the bare arena.
 
+#include "AddressSanitizer.h"
 #include "TestEngine.h"
 
 #include "evolution/EvolutionParams.h"
@@ -25,18 +26,6 @@ using namespace irr;
 using testing_support::countNodes;
 
 namespace {
-
-#if defined(__SANITIZE_ADDRESS__)
-constexpr bool ADDRESS_SANITIZER = true; // its quarantine holds freed memory back on purpose
-#elif defined(__has_feature)
-#if __has_feature(address_sanitizer)
-constexpr bool ADDRESS_SANITIZER = true;
-#else
-constexpr bool ADDRESS_SANITIZER = false;
-#endif
-#else
-constexpr bool ADDRESS_SANITIZER = false;
-#endif
 
 int countElements(const gui::IGUIElement* element)
 {
