@@ -49,7 +49,7 @@ std::vector<std::string> GUI::filesInUse() const
     if (!engine.mediaFolder.empty())
         for (fs::recursive_directory_iterator it(engine.mediaFolder, ec), end; !ec && it != end; it.increment(ec))
             if (it->is_regular_file(ec))
-                files.push_back(it->path().string());
+                files.push_back(fs::absolute(it->path(), ec).string());
     return files;
 }
 
@@ -98,8 +98,8 @@ bool GUI::stopRecording()
     else if (clip.frames == 0)
         reportError("Recording to " + path + " stopped: " + clip.error + ".");
     else if (clip.whole)
-        reportError("Recording to " + path + " was not saved there: " + clip.error + "; the whole clip is in " + clip.path
-                    + " (" + figures + ").");
+        reportError("Recording to " + path + ": " + clip.error + "; the whole clip is in " + clip.path + " (" + figures
+                    + ").");
     else
         reportError("Recording to " + path + " stopped: " + clip.error + "; the clip is cut off, what was recorded is in "
                     + clip.path + " (" + figures + ").");
