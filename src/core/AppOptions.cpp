@@ -103,7 +103,8 @@ AppOptionsOutcome parseAppOptions(int argc, const char* const* argv, AppOptions&
     app.add_flag("--follow-best", options.followBest, "the camera follows the best vehicle");
     CLI::Option* record = app.add_option("--record", options.recordPath,
                                          "record a clip (H.264 in MP4) into FILE as soon as a run\n"
-                                         "starts; R or Record does it by hand")
+                                         "starts (FILE.part until it is whole); R or Record does\n"
+                                         "it by hand")
                               ->type_name("FILE");
     std::string quitAfter;
     CLI::Option* quit = app.add_option("--quit-after", quitAfter,
@@ -111,7 +112,8 @@ AppOptionsOutcome parseAppOptions(int argc, const char* const* argv, AppOptions&
                                        "recording")
                             ->type_name("SECONDS");
     app.footer("Escape, the panel's Quit or closing the window ends the program.\n"
-               "Exit status: 0 ended by the user, 1 start-up failed, 2 bad options.");
+               "Exit status: 0 ended by the user, 1 start-up failed (or, with --quit-after,\n"
+               "what the options ask could not be done), 2 bad options.");
 
     try {
         app.parse(argc, argv);

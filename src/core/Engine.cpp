@@ -395,13 +395,11 @@ int Engine::main(const AppOptions& options)
         return 1;
     }
 
-    if (!options.loadPath.empty())
-        gui->loadPopulation(options.loadPath);
     gui->applyStartOptions(options);
-
     runLoop();
+    const int status = gui->endOfProgram();
     shutdown();
-    return 0;
+    return status;
 }
 
 } // namespace modules

@@ -3,8 +3,11 @@
 #include <GL/gl.h>
 #include <pthread.h>
 
+#include <csignal>
 #include <filesystem>
 #include <system_error>
+
+#include <unistd.h>
 
 using namespace irr;
 
@@ -39,7 +42,7 @@ ClipRecorder::~ClipRecorder()
         stop();
 }
 
-bool ClipRecorder::start(const std::string& path, const core::dimension2du& screenSize, std::string& error)
+bool ClipRecorder::start(const ClipTarget& clipTarget, const core::dimension2du& screenSize, std::string& error)
 {
     if (recording()) {
         error = "already recording";
@@ -51,13 +54,18 @@ bool ClipRecorder::start(const std::string& path, const core::dimension2du& scre
         error = "the window has no size";
         return false;
     }
-    const std::string temporary = temporaryPath(path);
-    if (!encoder.open(temporary, width, height, FRAMES_PER_SECOND, error)) {
-        std::error_code ignored;
-        std::filesystem::remove(temporary, ignored);
+    // A file size limit fails the clip's writes instead of ending the program.
+    std::signal(SIGXFSZ, SIG_IGN);
+    std::string path;
+    const int fd = createClipFile(clipTarget, path, error);
+    if (fd < 0)
+        return false;
+    if (!encoder.open(fd, width, height, FRAMES_PER_SECOND, error)) {
+        ::unlink(clipTemporaryPath(path).c_str());
         return false;
     }
     finalPath = path;
+    target = clipTarget;
     queue.clear();
     stopping = false;
     failure.clear();
@@ -76,6 +84,11 @@ long ClipRecorder::framesDue() const
 
 void ClipRecorder::frameDrawn(video::IVideoDriver* driver)
 {
+    frameDrawn([driver](ScreenPicture& picture) { return readScreen(driver, picture); });
+}
+
+void ClipRecorder::frameDrawn(const std::function<bool(ScreenPicture&)>& read)
+{
     if (!recording())
         return;
     const long due = framesDue();
@@ -90,7 +103,7 @@ void ClipRecorder::frameDrawn(video::IVideoDriver* driver)
         }
     }
     Job job;
-    if (!readScreen(driver, job.picture))
+    if (!read(job.picture))
         return;
     // Frames missed since the last one (a slow draw, a dropped frame) show this picture.
     job.count = static_cast<int>(due - framesQueued);
@@ -155,21 +168,21 @@ ClipRecorder::Result ClipRecorder::stop()
         error = finishError;
     result.frames = encoder.framesWritten();
     result.dropped = dropped;
-    result.path = finalPath;
-    // Whatever was written is kept under the final name, unless the recording failed and
-    // an older file has that name: then it stays beside it, under the temporary name.
-    std::error_code renameError;
-    const std::string temporary = temporaryPath(finalPath);
-    if (result.frames > 0 && !error.empty() && std::filesystem::exists(finalPath, renameError)) {
-        result.path = temporary;
-    } else if (result.frames > 0) {
-        std::filesystem::rename(temporary, finalPath, renameError);
-        if (renameError && error.empty())
-            error = "cannot move " + temporary + " into place: " + renameError.message();
-    } else {
-        std::filesystem::remove(temporary, renameError);
-    }
     result.error = error;
+    result.whole = error.empty();
+    const std::string temporary = clipTemporaryPath(finalPath);
+    if (result.frames == 0) {
+        // Nothing to play: no file is left.
+        ::unlink(temporary.c_str());
+    } else if (!error.empty()) {
+        // Cut off: it keeps the temporary name, which never passes for a whole clip.
+        result.path = temporary;
+    } else if (std::string reason; !moveClipIntoPlace(finalPath, !target.numbered, target.filesInUse, reason)) {
+        result.error = "cannot move it into place: " + reason;
+        result.path = temporary;
+    } else {
+        result.path = finalPath;
+    }
     return result;
 }
 

@@ -10,6 +10,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <vector>
 
 namespace modules {
 
@@ -55,19 +56,27 @@ public:
     // On the log and on standard output, where a script driving the window can read it. The
     // log's font holds ASCII; a path's other characters show as the font's fallback.
     static void report(const std::string& line);
+    // The same for an error: on the log and on standard error.
+    static void reportError(const std::string& line);
 
     // Recording clips of the window (GUIRecording.cpp). R and the Record button start and
-    // stop; `path` empty: a new file in videoFolder().
+    // stop; `path` empty: a new file in videoFolder(). False (with its line) when no clip
+    // could be started.
     void toggleRecording();
-    void startRecording(std::string path = std::string());
-    // Finishes the clip and says where it is; nothing when not recording.
-    void stopRecording();
+    bool startRecording(const std::string& path = std::string());
+    // Finishes the clip and says where it is; nothing when not recording. False when the
+    // clip was not saved whole under its name.
+    bool stopRecording();
     bool isRecording() const;
     // After each drawn frame: hands the frame to the recorder, starts the recording that
     // --record asked for once a run exists, and ends the program after --quit-after.
     void frameDrawn();
-    // --start, --follow-best, --record, --quit-after; at start-up, after --load.
+    // --load, --start, --follow-best, --record, --quit-after, at start-up
+    // (GUIStartOptions.cpp). With --quit-after nobody is at the window: what the options
+    // ask and cannot be done ends the program with status 1.
     void applyStartOptions(const AppOptions& options);
+    // After the main loop: finishes a clip and says what --record did not do; the exit status.
+    int endOfProgram();
 
     // Places the windows for a screen of this size: the parameter dialog centred; the
     // camera, fast mode and run windows keep their places at the top left. Engine::layout
@@ -125,6 +134,11 @@ private:
     // The method's own values and which rows it uses: the others are disabled.
     void showMethodRows();
     void showRecordingState();
+    // The files of this run that a clip must never replace.
+    std::vector<std::string> filesInUse() const;
+    // A start option could not be done: unattended, the program ends with status 1 (its line
+    // is out already); a user at the window reads the line and goes on.
+    void optionFailed();
     void openPopulationDialog();
     void startRun();
     void onButtonClicked(irr::s32 id);
@@ -141,6 +155,11 @@ private:
     std::unique_ptr<ClipRecorder> recorder;
     // --record: the file to record into once a run exists.
     std::string recordOnRun;
+    // --quit-after: no one is at the window.
+    bool unattended = false;
+    int exitStatus = 0;
+    // Population files read or written: loaded ones and saved ones.
+    std::vector<std::string> runFiles;
     // R pressed again before the clip had its first picture: it stops after the next frame.
     bool stopAfterNextFrame = false;
     // --quit-after: the program ends at this time; none when unset.

@@ -25,6 +25,13 @@ void GUI::report(const std::string& line)
     engine.screenLog->writeLine(fromUtf8(line).c_str());
 }
 
+void GUI::reportError(const std::string& line)
+{
+    std::fputs((line + "\n").c_str(), stderr);
+    std::fflush(stderr);
+    engine.screenLog->writeLine(fromUtf8(line).c_str());
+}
+
 std::string GUI::populationFolder()
 {
     // Only an absolute XDG_DATA_HOME counts; otherwise the default below the home folder.
@@ -41,8 +48,10 @@ bool GUI::loadPopulation(const std::string& path)
 {
     SavedRun run;
     std::string error;
+    std::error_code ec;
+    runFiles.push_back(std::filesystem::absolute(path, ec).string());
     if (!readPopulationFile(path, run, error)) {
-        report(error);
+        reportError(error);
         return false;
     }
     params = run.params;
@@ -81,9 +90,10 @@ std::string GUI::savePopulation()
                                  .string();
     std::string error;
     if (!writePopulationFile(path, run, error)) {
-        report(error);
+        reportError(error);
         return std::string();
     }
+    runFiles.push_back(path);
     report("Population saved to " + path);
     return path;
 }
@@ -112,17 +122,16 @@ void GUI::startRun()
         const std::wstring line = L"Cannot start: the loaded population needs a population size of "
             + std::to_wstring(loadedRun->params.populationSize) + L" and "
             + std::to_wstring(loadedRun->params.hiddenNeurons) + L" hidden neurons.";
-        engine.screenLog->writeLine(line.c_str());
+        reportError(toUtf8(line.c_str()));
         return;
     }
     if (loadedRun && params.method != loadedRun->params.method) {
-        const std::string line = "Cannot start: the loaded population needs the method " + loadedRun->params.method + ".";
-        engine.screenLog->writeLine(fromUtf8(line).c_str());
+        reportError("Cannot start: the loaded population needs the method " + loadedRun->params.method + ".");
         return;
     }
     const std::wstring refusal = checkRunLimits(params);
     if (!refusal.empty()) {
-        engine.screenLog->writeLine(refusal.c_str());
+        reportError(toUtf8(refusal.c_str()));
         return;
     }
     // Started first: moving the focus to the new panel runs the input check again.
@@ -132,7 +141,7 @@ void GUI::startRun()
         // The window's animation passes take the timer's time; 0 would reset the collision response.
         std::string reason;
         if (!resumeEvolution(run, params, *world, std::max<u32>(1, engine.timer->getTime()), reason)) {
-            report("Cannot start: " + reason + ".");
+            reportError("Cannot start: " + reason + ".");
             return;
         }
     } else {

@@ -1,8 +1,6 @@
 #include "gui/GUI.h"
 
-#include "core/AppOptions.h"
 #include "core/Engine.h"
-#include "gui/CameraController.h"
 #include "gui/ClipRecorder.h"
 #include "gui/GUIElementIDs.h"
 #include "gui/VideoFolder.h"
@@ -15,6 +13,8 @@
 using namespace irr;
 
 namespace modules {
+
+namespace fs = std::filesystem;
 
 namespace {
 
@@ -42,48 +42,69 @@ void GUI::toggleRecording()
         stopAfterNextFrame = true; // so that a quick double press still gives a clip
 }
 
-void GUI::startRecording(std::string path)
+std::vector<std::string> GUI::filesInUse() const
+{
+    std::vector<std::string> files = runFiles;
+    std::error_code ec;
+    if (!engine.mediaFolder.empty())
+        for (fs::recursive_directory_iterator it(engine.mediaFolder, ec), end; !ec && it != end; it.increment(ec))
+            if (it->is_regular_file(ec))
+                files.push_back(fs::absolute(it->path(), ec).string());
+    return files;
+}
+
+bool GUI::startRecording(const std::string& path)
 {
     if (isRecording())
-        return;
+        return true;
+    ClipTarget target;
+    target.path = path;
     if (path.empty()) {
         std::string why;
         const std::string folder = clipFolder(why);
         if (folder.empty()) {
-            report("Cannot record: " + why + ".");
-            return;
+            reportError("Cannot record: " + why + ".");
+            return false;
         }
-        path = (std::filesystem::path(folder) / clipFileName(std::time(nullptr))).string();
+        target.path = (fs::path(folder) / clipFileName(std::time(nullptr))).string();
+        target.numbered = true;
     }
+    target.filesInUse = filesInUse();
     if (!recorder)
         recorder = std::make_unique<ClipRecorder>();
     std::string why;
-    if (!recorder->start(path, engine.driver->getScreenSize(), why)) {
-        report("Cannot record to " + path + ": " + why + ".");
-        return;
+    if (!recorder->start(target, engine.driver->getScreenSize(), why)) {
+        reportError("Cannot record to " + target.path + ": " + why + ".");
+        return false;
     }
-    report("Recording to " + path + ".");
+    report("Recording to " + recorder->path() + ".");
     showRecordingState();
+    return true;
 }
 
-void GUI::stopRecording()
+bool GUI::stopRecording()
 {
     stopAfterNextFrame = false;
     if (!isRecording())
-        return;
+        return true;
     const ClipRecorder::Result clip = recorder->stop();
     const std::string figures = secondsText(clip.seconds) + " s, " + std::to_string(clip.frames) + " frames"
         + (clip.dropped > 0 ? ", " + std::to_string(clip.dropped) + " dropped" : "");
+    const std::string& path = recorder->path();
     if (clip.error.empty() && clip.frames == 0)
-        report("Recording to " + recorder->path() + " stopped before a frame was drawn; nothing was saved.");
+        report("Recording to " + path + " stopped before a frame was drawn; nothing was saved.");
     else if (clip.error.empty())
         report("Recording saved to " + clip.path + " (" + figures + ").");
-    else if (clip.frames > 0)
-        report("Recording to " + recorder->path() + " stopped: " + clip.error + "; what was recorded is in "
-               + clip.path + " (" + figures + ").");
+    else if (clip.frames == 0)
+        reportError("Recording to " + path + " stopped: " + clip.error + ".");
+    else if (clip.whole)
+        reportError("Recording to " + path + ": " + clip.error + "; the whole clip is in " + clip.path + " (" + figures
+                    + ").");
     else
-        report("Recording to " + recorder->path() + " stopped: " + clip.error + ".");
+        reportError("Recording to " + path + " stopped: " + clip.error + "; the clip is cut off, what was recorded is in "
+                    + clip.path + " (" + figures + ").");
     showRecordingState();
+    return clip.error.empty();
 }
 
 void GUI::showRecordingState()
@@ -95,31 +116,20 @@ void GUI::showRecordingState()
 void GUI::frameDrawn()
 {
     if (!recordOnRun.empty() && world->evolver) {
-        startRecording(recordOnRun);
+        const std::string path = recordOnRun;
         recordOnRun.clear();
+        if (!startRecording(path))
+            optionFailed();
     }
     if (isRecording()) {
         recorder->frameDrawn(engine.driver);
-        if (recorder->failed() || stopAfterNextFrame)
-            stopRecording();
+        if ((recorder->failed() || stopAfterNextFrame) && !stopRecording())
+            optionFailed();
     }
     if (quitTime && std::chrono::steady_clock::now() >= *quitTime) {
         quitTime.reset();
         engine.device->closeDevice();
     }
-}
-
-void GUI::applyStartOptions(const AppOptions& options)
-{
-    recordOnRun = options.recordPath;
-    if (options.quitAfterSeconds)
-        quitTime = std::chrono::steady_clock::now()
-            + std::chrono::duration_cast<std::chrono::steady_clock::duration>(
-                std::chrono::duration<double>(*options.quitAfterSeconds));
-    if (options.start)
-        startRun();
-    if (options.followBest)
-        onButtonClicked(GUIElementIDs::FOLLOW_CAMERA_BUTTON);
 }
 
 } // namespace modules

@@ -9,6 +9,12 @@ extern "C" {
 #include <libswscale/swscale.h>
 }
 
+#include <cerrno>
+#include <cstring>
+
+#include <sys/stat.h>
+#include <unistd.h>
+
 namespace modules {
 
 namespace {
@@ -20,6 +26,45 @@ std::string avError(int code)
     return text;
 }
 
+// The output's buffer: a frame's fragment goes out in a few writes.
+constexpr int OUTPUT_BUFFER = 1 << 16;
+
+#if LIBAVFORMAT_VERSION_MAJOR >= 61
+using OutputBytes = const std::uint8_t*;
+#else
+using OutputBytes = std::uint8_t*;
+#endif
+
+// The file's own descriptor behind FFmpeg's output (`opaque` points to it): the clip's
+// temporary is created by the caller, exclusively, and FFmpeg must not open it again by name.
+int writeOut(void* opaque, OutputBytes data, int size)
+{
+    const int fd = *static_cast<const int*>(opaque);
+    int left = size;
+    while (left > 0) {
+        const ssize_t written = ::write(fd, data, static_cast<std::size_t>(left));
+        if (written < 0) {
+            if (errno == EINTR)
+                continue;
+            return AVERROR(errno);
+        }
+        data += written;
+        left -= static_cast<int>(written);
+    }
+    return size;
+}
+
+std::int64_t seekTo(void* opaque, std::int64_t offset, int whence)
+{
+    const int fd = *static_cast<const int*>(opaque);
+    if (whence == AVSEEK_SIZE) {
+        struct stat info;
+        return ::fstat(fd, &info) == 0 ? static_cast<std::int64_t>(info.st_size) : AVERROR(errno);
+    }
+    const off_t at = ::lseek(fd, static_cast<off_t>(offset), whence & ~AVSEEK_FORCE);
+    return at < 0 ? AVERROR(errno) : static_cast<std::int64_t>(at);
+}
+
 } // namespace
 
 VideoEncoder::~VideoEncoder()
@@ -27,9 +72,11 @@ VideoEncoder::~VideoEncoder()
     close();
 }
 
-bool VideoEncoder::open(const std::string& path, int width, int height, int framesPerSecond, std::string& error)
+bool VideoEncoder::open(int file, int width, int height, int framesPerSecond, std::string& error)
 {
     close();
+    fd = file;
+    frames = 0;
     // The program's own line reports what went wrong; FFmpeg's chatter stays off the terminal.
     av_log_set_level(AV_LOG_ERROR);
     // libx264 by name: Debian's FFmpeg also lists hardware H.264 encoders that need a device.
@@ -75,12 +122,16 @@ bool VideoEncoder::open(const std::string& path, int width, int height, int fram
     stream->time_base = codec->time_base;
     stream->avg_frame_rate = codec->framerate;
 
-    // "file:" keeps a name with a colon from being taken for another protocol.
-    if ((status = avio_open(&format->pb, ("file:" + path).c_str(), AVIO_FLAG_WRITE)) < 0) {
-        error = avError(status);
+    auto* buffer = static_cast<unsigned char*>(av_malloc(OUTPUT_BUFFER));
+    output = buffer ? avio_alloc_context(buffer, OUTPUT_BUFFER, 1, &fd, nullptr, writeOut, seekTo) : nullptr;
+    if (!output) {
+        av_free(buffer);
+        error = "out of memory";
         close();
         return false;
     }
+    format->pb = output;
+    format->flags |= AVFMT_FLAG_CUSTOM_IO;
     // A fragment for every frame, each on the disk at once: a program killed while
     // recording leaves a file that plays up to the frames it had handed over.
     format->flush_packets = 1;
@@ -188,8 +239,10 @@ bool VideoEncoder::sendFrame(AVFrame* picture, std::string& error)
 
 bool VideoEncoder::finish(std::string& error)
 {
-    if (!codec)
+    if (!codec) {
+        close();
         return false;
+    }
     bool ok = sendFrame(nullptr, error);
     if (headerWritten) {
         const int status = av_write_trailer(format);
@@ -205,14 +258,22 @@ bool VideoEncoder::finish(std::string& error)
             }
         }
     }
-    close();
+    // A late write error (a full disk on a network file system) shows only here.
+    if (!close() && ok) {
+        error = std::strerror(errno);
+        ok = false;
+    }
     return ok;
 }
 
-void VideoEncoder::close()
+bool VideoEncoder::close()
 {
-    if (format && format->pb)
-        avio_closep(&format->pb);
+    if (output) {
+        av_freep(&output->buffer);
+        avio_context_free(&output);
+    }
+    if (format)
+        format->pb = nullptr;
     avformat_free_context(format);
     format = nullptr;
     stream = nullptr;
@@ -223,6 +284,12 @@ void VideoEncoder::close()
     scaler = nullptr;
     headerWritten = false;
     havePicture = false;
+    bool closed = true;
+    if (fd >= 0) {
+        closed = ::close(fd) == 0;
+        fd = -1;
+    }
+    return closed;
 }
 
 } // namespace modules

@@ -6,6 +6,7 @@
 
 struct AVCodecContext;
 struct AVFormatContext;
+struct AVIOContext;
 struct AVFrame;
 struct AVPacket;
 struct AVStream;
@@ -37,22 +38,27 @@ public:
     // Closes the file without finishing it (finish() first to keep it whole).
     ~VideoEncoder();
 
-    // Opens `path` for a clip of width x height (both even) at `framesPerSecond`. False with
-    // the reason in `error` (no "Error: " prefix, no file name).
-    bool open(const std::string& path, int width, int height, int framesPerSecond, std::string& error);
+    // Starts a clip of width x height (both even) at `framesPerSecond` into the file open for
+    // writing as `fd`, which the encoder owns from here on and closes. False with the reason
+    // in `error` (no "Error: " prefix, no file name).
+    bool open(int fd, int width, int height, int framesPerSecond, std::string& error);
     // Adds the picture `count` times; a picture of another size is scaled to the clip's.
     bool write(const ScreenPicture& picture, int count, std::string& error);
     // Adds the last picture `count` more times (nothing before the first picture).
     bool repeatLast(int count, std::string& error);
-    // Drains the encoder and ends the file; the encoder is closed either way.
+    // Drains the encoder and ends the file; the encoder and the file are closed either way.
     bool finish(std::string& error);
 
+    // The frames of this clip in the file so far.
     long framesWritten() const { return frames; }
 
 private:
     bool sendFrame(AVFrame* frame, std::string& error);
-    void close();
+    // Frees everything; false (errno set) when closing the file reported a late write error.
+    bool close();
 
+    int fd = -1;
+    AVIOContext* output = nullptr;
     AVFormatContext* format = nullptr;
     AVCodecContext* codec = nullptr;
     AVStream* stream = nullptr;

@@ -1,13 +1,14 @@
 # shellcheck shell=bash
 # Helpers for the recording tests, sourced after xserver.sh: the program's recording lines
-# on its standard output, and what ffprobe reads from a clip.
+# (errors on standard error, the others on standard output), and what ffprobe reads from a clip.
 
-# rec_wait_line <extended regex> <seconds>: waits (bounded) until the program's standard
-# output has a line matching it; prints the last such line. Fails at once if the program ends.
+# rec_wait_line <extended regex> <seconds> [file]: waits (bounded) until the program's
+# standard output (or that file, e.g. "$XT_APP_STDERR" for errors) has a line matching it;
+# prints the last such line. Fails at once if the program ends.
 rec_wait_line() {
-    local pattern=$1 deadline=$((SECONDS + $2)) line
+    local pattern=$1 deadline=$((SECONDS + $2)) file=${3:-$XT_APP_STDOUT} line
     while :; do
-        line=$(grep -E "$pattern" "$XT_APP_STDOUT" 2>/dev/null | tail -n 1)
+        line=$(grep -E "$pattern" "$file" 2>/dev/null | tail -n 1)
         if [[ -n $line ]]; then
             echo "$line"
             return 0
