@@ -52,16 +52,6 @@ bool isMethodOwn(const NumericOption& option)
     return option.floatField == &EvolutionParams::sigma || option.floatField == &EvolutionParams::learningRate;
 }
 
-// "ga", "cmaes, openai-es": the methods that use an option, for the help and the errors.
-std::string methodsUsing(const std::string& option)
-{
-    std::string names;
-    for (const MethodInfo& method : evolutionMethods())
-        if (methodUses(method, option))
-            names += (names.empty() ? "" : ", ") + std::string(method.name);
-    return names;
-}
-
 // Which methods use a method option, with their defaults: "cmaes [0.3], openai-es [0.1]".
 std::string methodDefaults(const std::string& option)
 {
