@@ -221,7 +221,9 @@ std::unique_ptr<CLI::App> makeParser(const std::string& program, std::map<std::s
     add("--checkpoint-every", "N", "with --save: also write it every N generations", "Run");
     add("--load", "FILE",
         "continue the run saved in FILE with its parameters;\n"
-        "parameters given here override them",
+        "parameters given here override them, but not those\n"
+        "the saved search fixes (cmaes's sigma; the weight\n"
+        "range, but for neat)",
         "Run");
     app->add_flag("-h,--help", "show this text")->group("Run");
     app->footer("Options take their value as the next argument or after '=' (--seed=7).\n"
