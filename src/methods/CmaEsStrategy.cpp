@@ -19,10 +19,9 @@ namespace {
 // run reaches can be saved and restored; far outside anything a search uses.
 constexpr double SIGMA_MIN = 1e-200;
 constexpr double SIGMA_MAX = 1e100;
-// A saved state's mean, paths and eigenvalue roots stay within this, its covariance within its
-// square: far beyond what a search reaches, and small enough that the next generations'
-// products (sigma times a step, a path's outer product) stay finite.
-constexpr double MAGNITUDE_MAX = 1e100;
+// A saved state's mean, paths and eigenvalue roots stay within MAX_STATE_MAGNITUDE, its
+// covariance within the square.
+constexpr double MAGNITUDE_MAX = MAX_STATE_MAGNITUDE;
 constexpr double COVARIANCE_MAX = MAGNITUDE_MAX * MAGNITUDE_MAX;
 // How far the eigenvectors' products may be from those of an orthonormal basis: the
 // eigensolver's rounding is some n * 1e-16.

@@ -14,9 +14,9 @@ namespace {
 constexpr double BETA1 = 0.9;
 constexpr double BETA2 = 0.999;
 constexpr double EPSILON = 1e-8;
-// A saved state's mean and first moment stay within this, its second moment within its
-// square: beyond what a run reaches, and small enough that the next steps stay finite.
-constexpr double MAGNITUDE_MAX = 1e100;
+// A saved state's mean and first moment stay within MAX_STATE_MAGNITUDE, its second moment
+// within the square.
+constexpr double MAGNITUDE_MAX = MAX_STATE_MAGNITUDE;
 // Adam's first moment is bounded by its second: by Cauchy-Schwarz on their sums of the same
 // gradients, |m1| <= (1 - beta1) / sqrt((1 - beta2) (1 - beta1^2 / beta2)) sqrt(m2), some 7.3
 // sqrt(m2); the rest allows for rounding.

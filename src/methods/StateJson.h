@@ -19,6 +19,11 @@ nlohmann::json matrixToJson(const Eigen::MatrixXd& matrix);
 // and far enough below the counters' range that a loaded run can go on for a billion more.
 constexpr long long MAX_STATE_GENERATION = 1000000000;
 
+// The largest magnitude of a saved search state's means, paths and moments (of its variances,
+// the square): far beyond what a search reaches, and small enough that the products of the
+// next generations (sigma times a step, a path's outer product) stay finite.
+constexpr double MAX_STATE_MAGNITUDE = 1e100;
+
 // Each reader checks that `state[key]` is there, has the expected size and holds only finite
 // numbers within +-`limit`; otherwise it sets `reason` (naming the key) and returns false,
 // leaving `out` as it was.
