@@ -52,16 +52,6 @@ bool isMethodOwn(const NumericOption& option)
     return option.floatField == &EvolutionParams::sigma || option.floatField == &EvolutionParams::learningRate;
 }
 
-// "ga", "cmaes, openai-es": the methods that use an option, for the help and the errors.
-std::string methodsUsing(const std::string& option)
-{
-    std::string names;
-    for (const MethodInfo& method : evolutionMethods())
-        if (methodUses(method, option))
-            names += (names.empty() ? "" : ", ") + std::string(method.name);
-    return names;
-}
-
 // Which methods use a method option, with their defaults: "cmaes [0.3], openai-es [0.1]".
 std::string methodDefaults(const std::string& option)
 {
@@ -231,7 +221,9 @@ std::unique_ptr<CLI::App> makeParser(const std::string& program, std::map<std::s
     add("--checkpoint-every", "N", "with --save: also write it every N generations", "Run");
     add("--load", "FILE",
         "continue the run saved in FILE with its parameters;\n"
-        "parameters given here override them",
+        "parameters given here override them, but not those\n"
+        "the saved search fixes (cmaes's sigma; the weight\n"
+        "range, but for neat)",
         "Run");
     app->add_flag("-h,--help", "show this text")->group("Run");
     app->footer("Options take their value as the next argument or after '=' (--seed=7).\n"

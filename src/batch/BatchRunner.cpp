@@ -13,6 +13,7 @@
 #include "evolution/RunLimits.h"
 #include "gui/ScreenLog.h"
 #include "media/MediaCheck.h"
+#include "methods/MethodRegistry.h"
 #include "vehicle/Vehicle.h"
 #include "world/World.h"
 
@@ -207,6 +208,14 @@ int BatchRunner::run(std::FILE* out, std::FILE* err, bool showProgress)
         if (params.method != loaded.params.method) {
             reportError(err, "Error: --method cannot change on a loaded population: the population file '" +
                                  options.loadPath + "' holds a run of " + loaded.params.method + ".");
+            return EXIT_FAILED;
+        }
+        // Refused rather than announced and ignored: the file would claim a value the search never used.
+        std::string why;
+        const std::string fixed = fixedOptionChanged(loaded.params, params, why);
+        if (!fixed.empty()) {
+            reportError(err, "Error: --" + fixed + " cannot change on the loaded population '" + options.loadPath
+                                 + "': " + why + ".");
             return EXIT_FAILED;
         }
         for (const std::string& name : changed)

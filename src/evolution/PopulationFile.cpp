@@ -117,7 +117,7 @@ void readParams(const json& object, EvolutionParams& params)
 // The method's part of a file: {"name", "parameters", "state"}. The genetic algorithm's
 // genomes, the one long part of a method's state, stand at the top level as in version 1, where
 // they are read and written entry by entry.
-void readMethodSection(const json& section, SavedRun& run)
+void readMethodSection(json& section, SavedRun& run)
 {
     if (!section.is_object())
         throw BadFile("\"method\" is not an object");
@@ -144,7 +144,8 @@ void readMethodSection(const json& section, SavedRun& run)
     methodParameter("sigma", params.sigma);
     methodParameter("learning_rate", params.learningRate);
 
-    run.methodState = member(section, "state", "\"method\" ");
+    member(section, "state", "\"method\" ");
+    run.methodState = std::move(section["state"]); // it can be long: moved, not copied
 }
 
 // The state is checked by the method itself, restored into a method built for the run's
@@ -161,6 +162,44 @@ void checkMethodState(const SavedRun& run)
     }
     if (!fits)
         throw BadFile("the " + std::string(method->name) + " state does not fit: " + reason);
+}
+
+// JSON has no infinities or NaN: nlohmann-json would write them as null, a file that no
+// longer holds the run. True when `value` holds one, with its place put in `where`.
+bool holdsNonFinite(const json& value, std::string& where)
+{
+    if (value.is_number_float())
+        return !std::isfinite(value.get<double>());
+    if (value.is_object()) {
+        for (const auto& [key, item] : value.items())
+            if (holdsNonFinite(item, where)) {
+                where = "/" + key + where;
+                return true;
+            }
+    } else if (value.is_array()) {
+        for (std::size_t i = 0; i < value.size(); ++i)
+            if (holdsNonFinite(value[i], where)) {
+                where = "/" + std::to_string(i) + where;
+                return true;
+            }
+    }
+    return false;
+}
+
+// A state that the reader would refuse is not written: the run says why instead. The strategies'
+// states are a few vectors, checked whole as the reader checks them; the genetic algorithm's
+// genomes are checked gene by gene as they are written; NEAT's state, its whole population, is
+// only checked for numbers JSON cannot hold (restoring it here would cost a second population).
+void checkWritableState(const SavedRun& run)
+{
+    if (run.params.method == "ga")
+        return;
+    std::string where;
+    if (holdsNonFinite(run.methodState, where))
+        throw BadFile("the " + run.params.method + " state holds a number that is not finite (at \"state\"" + where
+                      + "): the search has diverged");
+    if (run.params.method != "neat")
+        checkMethodState(run);
 }
 
 nlohmann::ordered_json methodSection(const SavedRun& run)
@@ -271,6 +310,8 @@ public:
                     historyField = i;
         } else if (place == Place::Short) {
             shortKey = name;
+            // In the method's section a member that no method has is passed over unbuilt.
+            skipValue = rootKey == "method" && !isMethodSectionKey(name);
         }
         return true;
     }
@@ -288,6 +329,8 @@ public:
     int errorId = 0;
     std::string errorText;
     long long events = 0;
+    // The values kept as JSON for the short members.
+    long long shortValues = 0;
 
 private:
     // Where the value being read belongs.
@@ -320,6 +363,10 @@ private:
         case Place::Skipped:
             return true;
         case Place::Short:
+            if (skipValue) {
+                skipValue = false;
+                return true;
+            }
             return addShort(std::move(value));
         case Place::Genomes:
             throw BadFile("genome " + std::to_string(content.genomes.size() + 1) + " is not a list of genes");
@@ -392,6 +439,11 @@ private:
         case Place::Skipped:
             return true;
         case Place::Short:
+            if (skipValue) {
+                skipValue = false;
+                place = Place::Skipped;
+                return true;
+            }
             if (!addShort(object ? json::object() : json::array()))
                 return false;
             shortStack.push_back(lastShort);
@@ -477,7 +529,7 @@ private:
     std::string shortKey;
     std::vector<json*> shortStack;
     json* lastShort = nullptr;
-    long long shortValues = 0;
+    bool skipValue = false; // the value after the last key is passed over
     long long totalGenes = 0;
     int historyField = -1;
 };
@@ -508,10 +560,12 @@ SavedRun readRun(FileContent& content)
             wholeNumber(state[static_cast<size_t>(i)], "\"random_state\" word " + std::to_string(i), 0, UINT32_MAX));
     checkRandomState(run.randomState);
 
-    if (number >= 2)
-        readMethodSection(member(root, "method", "the file "), run);
-    else
+    if (number >= 2) {
+        member(root, "method", "the file ");
+        readMethodSection(content.root["method"], run);
+    } else {
         run.params.method = "ga"; // version 1: the genetic algorithm's genomes at the top level
+    }
     if (number < 2 || content.hasGenomes || root.contains("genomes")) {
         if (!content.hasGenomes) {
             member(root, "genomes", "the file ");
@@ -579,10 +633,20 @@ bool onlyWhitespace(std::istream& in)
 }
 
 // Parses the text from `in` (`size` bytes) into a run, at a cost bounded as BoundedReader's.
-bool parseRun(std::istream& in, std::uintmax_t size, SavedRun& run, std::string& reason)
+bool parseRun(std::istream& in, std::uintmax_t size, SavedRun& run, std::string& reason, long long* keptValues = nullptr)
 {
     FileContent content;
     BoundedReader reader(content);
+    // Also when the parse fails: what it cost up to there.
+    struct Count {
+        const BoundedReader& reader;
+        long long* out;
+        ~Count()
+        {
+            if (out)
+                *out = reader.shortValues;
+        }
+    } count{reader, keptValues};
     try {
         if (!json::sax_parse(in, &reader)) {
             const std::size_t byte = reader.errorByte;
@@ -678,6 +742,7 @@ nlohmann::ordered_json shortMembers(const SavedRun& run)
 // so that saving needs no second copy of the run in memory.
 void writeRun(JsonOut& out, const SavedRun& run)
 {
+    checkWritableState(run);
     std::string text = shortMembers(run).dump(1);
     text.erase(text.size() - 2); // the closing "\n}"
     out.put(text);
@@ -736,10 +801,10 @@ std::string populationToJson(const SavedRun& run)
     return text.str();
 }
 
-bool populationFromJson(const std::string& text, SavedRun& run, std::string& reason)
+bool populationFromJson(const std::string& text, SavedRun& run, std::string& reason, long long* keptValues)
 {
     std::istringstream in(text);
-    return parseRun(in, text.size(), run, reason);
+    return parseRun(in, text.size(), run, reason, keptValues);
 }
 
 bool writePopulationFile(const std::string& path, const SavedRun& run, std::string& error, std::uintmax_t sizeLimit)

@@ -43,8 +43,10 @@ bool writePopulationJson(std::ostream& out, const SavedRun& run, std::uintmax_t 
 // The file's text; empty for a run that cannot be written.
 std::string populationToJson(const SavedRun& run);
 // Reads and checks a file's text. On failure returns false with a short reason and leaves
-// `run` as it was.
-bool populationFromJson(const std::string& text, SavedRun& run, std::string& reason);
+// `run` as it was. `keptValues`, when given, gets how many values of the short members the
+// reader built as JSON (the cost of reading them; unknown members cost none).
+bool populationFromJson(const std::string& text, SavedRun& run, std::string& reason,
+                        long long* keptValues = nullptr);
 
 // Writes the file safely (see writeFileSafely). On failure: false and one line
 // "Error: ..." naming the file in `error`; an old file is kept.

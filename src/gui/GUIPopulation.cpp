@@ -5,6 +5,7 @@
 #include "evolution/Evolver.h"
 #include "evolution/RunLimits.h"
 #include "gui/ScreenLog.h"
+#include "methods/MethodRegistry.h"
 #include "world/World.h"
 
 #include <algorithm>
@@ -127,6 +128,13 @@ void GUI::startRun()
     }
     if (loadedRun && params.method != loadedRun->params.method) {
         reportError("Cannot start: the loaded population needs the method " + loadedRun->params.method + ".");
+        return;
+    }
+    std::string why;
+    const std::string fixed = loadedRun ? fixedOptionChanged(loadedRun->params, params, why) : std::string();
+    if (!fixed.empty()) {
+        const std::string line = "Cannot start: the loaded population's " + fixed + " cannot change: " + why + ".";
+        engine.screenLog->writeLine(fromUtf8(line).c_str());
         return;
     }
     const std::wstring refusal = checkRunLimits(params);

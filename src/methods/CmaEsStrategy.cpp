@@ -2,6 +2,7 @@
 
 #include "methods/StateJson.h"
 
+#include <Eigen/Cholesky>
 #include <Eigen/Eigenvalues>
 
 #include <algorithm>
@@ -18,6 +19,13 @@ namespace {
 // run reaches can be saved and restored; far outside anything a search uses.
 constexpr double SIGMA_MIN = 1e-200;
 constexpr double SIGMA_MAX = 1e100;
+// A saved state's mean, paths and eigenvalue roots stay within MAX_STATE_MAGNITUDE, its
+// covariance within the square.
+constexpr double MAGNITUDE_MAX = MAX_STATE_MAGNITUDE;
+constexpr double COVARIANCE_MAX = MAGNITUDE_MAX * MAGNITUDE_MAX;
+// How far the eigenvectors' products may be from those of an orthonormal basis: the
+// eigensolver's rounding is some n * 1e-16.
+constexpr double ORTHONORMAL_TOLERANCE = 1e-6;
 
 const char* variantName(CmaEsStrategy::Covariance variant)
 {
@@ -259,27 +267,38 @@ bool CmaEsStrategy::restore(const nlohmann::json& state, std::string& reason)
         reason = "the CMA-ES state is for another genome length or population size (" + reason + ")";
         return false;
     }
-    if (!readCount(state, "generation", 0, INT32_MAX, generation, reason) || !readNumber(state, "sigma", step, reason)
-        || !readVector(state, "mean", n, mean, reason) || !readVector(state, "path_sigma", n, pathSigma, reason)
-        || !readVector(state, "path_c", n, pathC, reason))
+    if (!readCount(state, "generation", 0, MAX_STATE_GENERATION, generation, reason)
+        || !readNumber(state, "sigma", step, reason) || !readVector(state, "mean", n, mean, reason, MAGNITUDE_MAX)
+        || !readVector(state, "path_sigma", n, pathSigma, reason, MAGNITUDE_MAX)
+        || !readVector(state, "path_c", n, pathC, reason, MAGNITUDE_MAX))
         return false;
     if (!(step >= SIGMA_MIN && step <= SIGMA_MAX)) {
         reason = "the CMA-ES step size is not a positive number in range";
         return false;
     }
     if (variant == Covariance::FULL) {
-        if (!readMatrix(state, "covariance", n, n, covariance, reason)
+        if (!readMatrix(state, "covariance", n, n, covariance, reason, COVARIANCE_MAX)
             || !readCount(state, "eigen_generation", 0, generation, eigenAt, reason)
-            || !readMatrix(state, "eigenvectors", n, n, vectors, reason)
-            || !readVector(state, "eigenvalue_roots", n, roots, reason))
+            || !readMatrix(state, "eigenvectors", n, n, vectors, reason, 1.0 + ORTHONORMAL_TOLERANCE)
+            || !readVector(state, "eigenvalue_roots", n, roots, reason, MAGNITUDE_MAX))
             return false;
         if (!(covariance.diagonal().array() > 0.0).all() || !(roots.array() > 0.0).all()
             || !(covariance.array() == covariance.transpose().array()).all()) {
             reason = "the CMA-ES covariance is not symmetric with positive variances";
             return false;
         }
+        // Every update keeps it so (the negative weights are scaled for it); sampling needs it.
+        if (n > 0 && covariance.llt().info() != Eigen::Success) {
+            reason = "the CMA-ES covariance is not positive definite";
+            return false;
+        }
+        const Eigen::MatrixXd gram = vectors.transpose() * vectors;
+        if (n > 0 && (gram - Eigen::MatrixXd::Identity(n, n)).cwiseAbs().maxCoeff() > ORTHONORMAL_TOLERANCE) {
+            reason = "the CMA-ES eigenvectors are not orthonormal";
+            return false;
+        }
     } else {
-        if (!readVector(state, "covariance_diagonal", n, diagonal, reason))
+        if (!readVector(state, "covariance_diagonal", n, diagonal, reason, COVARIANCE_MAX))
             return false;
         if (!(diagonal.array() > 0.0).all()) {
             reason = "the CMA-ES covariance diagonal is not positive";

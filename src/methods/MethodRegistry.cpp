@@ -6,6 +6,7 @@
 #include "methods/neat/NeatMethod.h"
 
 #include <algorithm>
+#include <sstream>
 
 namespace modules {
 
@@ -42,6 +43,10 @@ std::unique_ptr<EvolutionMethod> makeNeat(const NeuralNetwork&, const EvolutionP
     return makeNeatMethod(params.populationSize, params.weightRange, seed);
 }
 
+// The weight range of the layered networks' methods draws their first generation and nothing
+// after it: a loaded run, past that, would not change.
+const char* const FIRST_GENERATION_ONLY = "it only draws the first generation's networks";
+
 } // namespace
 
 const std::vector<MethodInfo>& evolutionMethods()
@@ -50,13 +55,15 @@ const std::vector<MethodInfo>& evolutionMethods()
     static const std::vector<MethodInfo> methods = {
         {"ga", L"Genetic alg.", "genetic algorithm: elites, selection, crossover, mutation",
          {"elite-count", "selector", "crossover-rate", "mutation-rate", "max-perturbation", "hidden-neurons"}, 0.0f, 0.0f,
-         makeGeneticAlgorithm},
+         makeGeneticAlgorithm, {{"weight-range", FIRST_GENERATION_ONLY}}},
         {"cmaes", L"CMA-ES", "CMA-ES (Hansen): full covariance up to " + std::to_string(CMAES_FULL_COVARIANCE_MAX_GENES)
              + " genes, diagonal above", {"sigma", "hidden-neurons"},
-         static_cast<float>(CMAES_DEFAULT_SIGMA), 0.0f, makeCmaEs},
+         static_cast<float>(CMAES_DEFAULT_SIGMA), 0.0f, makeCmaEs,
+         {{"sigma", "CMA-ES adapts its step size and the file holds the one its search has reached"},
+          {"weight-range", FIRST_GENERATION_ONLY}}},
         {"openai-es", L"OpenAI-ES", "OpenAI-ES (Salimans et al.), mirrored noise, ranks, Adam",
          {"sigma", "learning-rate", "hidden-neurons"}, static_cast<float>(OPENAI_ES_DEFAULT_SIGMA),
-         static_cast<float>(OPENAI_ES_DEFAULT_LEARNING_RATE), makeOpenAiEs},
+         static_cast<float>(OPENAI_ES_DEFAULT_LEARNING_RATE), makeOpenAiEs, {{"weight-range", FIRST_GENERATION_ONLY}}},
         {"neat", L"NEAT", "NEAT (Stanley & Miikkulainen): grows hidden nodes and connections, species", {}, 0.0f, 0.0f,
          makeNeat},
     };
@@ -81,6 +88,55 @@ const std::vector<std::string>& methodOptions()
 bool methodUses(const MethodInfo& method, const std::string& option)
 {
     return std::find(method.uses.begin(), method.uses.end(), option) != method.uses.end();
+}
+
+std::string methodsUsing(const std::string& option)
+{
+    std::string names;
+    for (const MethodInfo& method : evolutionMethods())
+        if (methodUses(method, option))
+            names += (names.empty() ? "" : ", ") + std::string(method.name);
+    return names;
+}
+
+std::string fixedOptionChanged(const EvolutionParams& saved, const EvolutionParams& wanted, std::string& why)
+{
+    const MethodInfo* method = findMethod(saved.method);
+    if (!method)
+        return std::string();
+    const auto value = [](const EvolutionParams& params, const std::string& option) {
+        return option == "sigma" ? params.sigma : option == "learning-rate" ? params.learningRate : params.weightRange;
+    };
+    for (const auto& [option, reason] : method->fixedOnResume) {
+        if (value(saved, option) != value(wanted, option)) {
+            std::ostringstream text;
+            text << reason << " (the file's " << option << ": " << value(saved, option) << ")";
+            why = text.str();
+            return option;
+        }
+    }
+    return std::string();
+}
+
+bool isMethodSectionKey(const std::string& name)
+{
+    static const char* const keys[] = {
+        // The section and the methods' parameters.
+        "name", "parameters", "state", "sigma", "learning_rate",
+        // The strategies (StrategyMethod, CmaEsStrategy, OpenAiEsStrategy) and their generator.
+        "method", "random", "asked", "search", "xoshiro256", "covariance_kind", "dimension", "population",
+        "generation", "mean", "path_sigma", "path_c", "covariance", "eigen_generation", "eigenvectors",
+        "eigenvalue_roots", "covariance_diagonal", "adam_steps", "adam_first_moment", "adam_second_moment",
+        // The genetic algorithm.
+        "genomes",
+        // NEAT: its population, innovations, genomes and species.
+        "kind", "inputs", "outputs", "threshold", "next_species", "innovations", "next_node", "next_innovation",
+        "connections", "splits", "nodes", "species", "id", "age", "evaluated", "best_fitness", "stagnant",
+        "representative"};
+    for (const char* key : keys)
+        if (name == key)
+            return true;
+    return false;
 }
 
 NeuralNetwork networkShape(const EvolutionParams& params)

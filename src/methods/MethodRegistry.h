@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace modules {
@@ -28,6 +29,10 @@ struct MethodInfo {
     float defaultSigma;        // 0 when the method has no sigma
     float defaultLearningRate; // 0 when the method has no learning rate
     MethodMaker make;
+    // Of "sigma", "learning-rate" and "weight-range", those that a loaded run of this method
+    // cannot take a new value for, each with the reason (its saved state holds the value the
+    // search reached, or the option only drew the first generation).
+    std::vector<std::pair<std::string, std::string>> fixedOnResume = {};
 };
 
 // Every method, the default (the genetic algorithm) first, in the panel's order.
@@ -39,6 +44,18 @@ const MethodInfo* findMethod(const std::string& name);
 // "learning-rate", "hidden-neurons" (NEAT grows its own hidden nodes). The other parameters belong to the arena and the network.
 const std::vector<std::string>& methodOptions();
 bool methodUses(const MethodInfo& method, const std::string& option);
+// The methods that use `option`, by name: "cmaes, openai-es"; empty for none.
+std::string methodsUsing(const std::string& option);
+
+// The option that a loaded run of `saved.method` would be given a new value for in `wanted`
+// although it cannot take one (see MethodInfo::fixedOnResume), or empty; `why` gets the reason
+// and the saved value.
+std::string fixedOptionChanged(const EvolutionParams& saved, const EvolutionParams& wanted, std::string& why);
+
+// Every member name of a method's section in a population file, at any depth: its name,
+// parameters and state. The file's reader passes over any other member there without building
+// it; a method whose state gets a new member adds the name here (method_state_test checks it).
+bool isMethodSectionKey(const std::string& name);
 
 // The run's network shape, 4 inputs, the hidden neurons and 2 outputs, with every value 0:
 // drawn from nothing, for checking a saved state against it.

@@ -14,6 +14,14 @@ namespace {
 constexpr double BETA1 = 0.9;
 constexpr double BETA2 = 0.999;
 constexpr double EPSILON = 1e-8;
+// A saved state's mean and first moment stay within MAX_STATE_MAGNITUDE, its second moment
+// within the square.
+constexpr double MAGNITUDE_MAX = MAX_STATE_MAGNITUDE;
+// Adam's first moment is bounded by its second: by Cauchy-Schwarz on their sums of the same
+// gradients, |m1| <= (1 - beta1) / sqrt((1 - beta2) (1 - beta1^2 / beta2)) sqrt(m2), some 7.3
+// sqrt(m2); the rest allows for rounding.
+constexpr double MOMENT_RATIO_MAX = 8.0;
+constexpr double MOMENT_SLACK = 1e-100;
 
 } // namespace
 
@@ -126,13 +134,18 @@ bool OpenAiEsStrategy::restore(const nlohmann::json& state, std::string& reason)
         reason = "the OpenAI-ES state is for another genome length or population size (" + reason + ")";
         return false;
     }
-    if (!readCount(state, "generation", 0, INT32_MAX, generation, reason)
-        || !readCount(state, "adam_steps", 0, generation, steps, reason) || !readVector(state, "mean", n, mean, reason)
-        || !readVector(state, "adam_first_moment", n, first, reason)
-        || !readVector(state, "adam_second_moment", n, second, reason))
+    if (!readCount(state, "generation", 0, MAX_STATE_GENERATION, generation, reason)
+        || !readCount(state, "adam_steps", 0, generation, steps, reason)
+        || !readVector(state, "mean", n, mean, reason, MAGNITUDE_MAX)
+        || !readVector(state, "adam_first_moment", n, first, reason, MAGNITUDE_MAX)
+        || !readVector(state, "adam_second_moment", n, second, reason, MAGNITUDE_MAX * MAGNITUDE_MAX))
         return false;
     if (!(second.array() >= 0.0).all()) {
         reason = "the OpenAI-ES second moment has a negative value";
+        return false;
+    }
+    if (!(first.array().abs() <= MOMENT_RATIO_MAX * second.array().sqrt() + MOMENT_SLACK).all()) {
+        reason = "the OpenAI-ES first moment is larger than its second moment allows";
         return false;
     }
     generationCount = generation;

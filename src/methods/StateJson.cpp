@@ -1,6 +1,7 @@
 #include "methods/StateJson.h"
 
 #include <cmath>
+#include <sstream>
 
 namespace modules {
 
@@ -24,7 +25,7 @@ nlohmann::json matrixToJson(const Eigen::MatrixXd& matrix)
 namespace {
 
 bool readList(const nlohmann::json& state, const char* key, long long size, Eigen::VectorXd& values,
-              std::string& reason)
+              std::string& reason, double limit)
 {
     const auto found = state.is_object() ? state.find(key) : state.end();
     if (!state.is_object() || found == state.end() || !found->is_array()) {
@@ -44,6 +45,12 @@ bool readList(const nlohmann::json& state, const char* key, long long size, Eige
             return false;
         }
         values[i] = item.get<double>();
+        if (std::fabs(values[i]) > limit) {
+            std::ostringstream bound;
+            bound << limit;
+            reason = std::string("\"") + key + "\" holds a number beyond +-" + bound.str() + ", larger than a run reaches";
+            return false;
+        }
     }
     return true;
 }
@@ -51,20 +58,20 @@ bool readList(const nlohmann::json& state, const char* key, long long size, Eige
 } // namespace
 
 bool readVector(const nlohmann::json& state, const char* key, int size, Eigen::VectorXd& out,
-                std::string& reason)
+                std::string& reason, double limit)
 {
     Eigen::VectorXd values;
-    if (!readList(state, key, size, values, reason))
+    if (!readList(state, key, size, values, reason, limit))
         return false;
     out = std::move(values);
     return true;
 }
 
 bool readMatrix(const nlohmann::json& state, const char* key, int rows, int cols, Eigen::MatrixXd& out,
-                std::string& reason)
+                std::string& reason, double limit)
 {
     Eigen::VectorXd values;
-    if (!readList(state, key, static_cast<long long>(rows) * cols, values, reason))
+    if (!readList(state, key, static_cast<long long>(rows) * cols, values, reason, limit))
         return false;
     Eigen::MatrixXd matrix(rows, cols);
     for (int r = 0; r < rows; ++r)

@@ -3,6 +3,7 @@
 #include "batch/BatchOptions.h"
 #include "cli/CommandLine.h"
 #include "cli/OptionValue.h"
+#include "methods/MethodRegistry.h"
 
 #include <CLI/CLI.hpp>
 
@@ -130,6 +131,43 @@ bool readJobs(const std::string& text, StudyOptions& options, std::string& error
     return true;
 }
 
+// A method's own option that no run's method uses would only make runs that differ in name:
+// refused, as kinetarium-batch refuses it for its one method.
+bool checkMethodOptionsUsed(const StudyOptions& options, std::string& error)
+{
+    std::vector<std::string> methods = {evolutionMethods().front().name};
+    for (const auto& [name, value] : options.fixed)
+        if (name == "method")
+            methods = {value};
+    for (const VariedParameter& parameter : options.varied)
+        if (parameter.name == "method")
+            methods = parameter.values;
+    std::vector<std::pair<std::string, bool>> given; // name, varied
+    for (const VariedParameter& parameter : options.varied)
+        given.emplace_back(parameter.name, true);
+    for (const auto& [name, value] : options.fixed)
+        given.emplace_back(name, false);
+    const std::vector<std::string>& own = methodOptions();
+    for (const auto& [name, varied] : given) {
+        if (std::find(own.begin(), own.end(), name) == own.end())
+            continue;
+        const bool used = std::any_of(methods.begin(), methods.end(), [&](const std::string& method) {
+            const MethodInfo* info = findMethod(method);
+            return info && methodUses(*info, name);
+        });
+        if (used)
+            continue;
+        std::string list;
+        for (const std::string& method : methods)
+            list += (list.empty() ? "" : ", ") + method;
+        const std::string users = methodsUsing(name);
+        error = "Error: " + std::string(varied ? "--vary " : "--") + name + " is used by none of the study's methods ("
+            + list + "; it is used by " + (users.empty() ? "no method" : users) + ")";
+        return false;
+    }
+    return true;
+}
+
 std::unique_ptr<CLI::App> makeParser(const std::string& program, std::map<std::string, std::string>& values,
                                      std::vector<std::string>& varies)
 {
@@ -222,6 +260,8 @@ bool parseStudyOptions(int argc, const char* const* argv, StudyOptions& options,
         return false;
     if (!options.jobsGiven)
         options.jobs = std::max(1u, std::thread::hardware_concurrency());
+    if (!checkMethodOptionsUsed(options, error))
+        return false;
     options.outDir = values["--out"];
     if (options.outDir.empty()) {
         error = "Error: --out DIR is required: the folder for the results";

@@ -35,4 +35,33 @@ for method in ga cmaes openai-es neat; do
     done
 done
 
+# A value given with --load that the resumed search would not use (CMA-ES's adapted sigma, the
+# weight range that only drew the first generation) is refused and nothing is written; one
+# that it uses is announced and recorded in the saved file (the unit test resume_override_test
+# checks that the search uses it).
+while read -r method option value outcome; do
+    name=override-$method$option
+    run_batch "$name" --load "$tmp/$method-1.json" --generations 1 "$option" "$value" --save "$tmp/$name.json"
+    if [[ $outcome == refused ]]; then
+        ((status == 1)) || fail "$name: status $status, not 1"
+        grep -q "^Error: $option cannot change on the loaded population '$tmp/$method-1.json': " "$tmp/$name.err" ||
+            fail "$name: no refusal line: $(cat "$tmp/$name.err")"
+        [[ ! -e $tmp/$name.json ]] || fail "$name: a population file was written"
+    else
+        ((status == 0)) || { fail "$name: status $status: $(cat "$tmp/$name.err")"; continue; }
+        grep -q "override the file's: $option (no longer an exact continuation)" "$tmp/$name.out" ||
+            fail "$name: the override is not announced"
+        grep -q "\"$outcome\": $value" "$tmp/$name.json" || fail "$name: the saved file does not record $outcome $value"
+    fi
+done <<'CASES'
+cmaes --sigma 0.25 refused
+cmaes --weight-range 2 refused
+openai-es --weight-range 2 refused
+ga --weight-range 2 refused
+openai-es --sigma 0.25 sigma
+openai-es --learning-rate 0.25 learning_rate
+neat --weight-range 2 weight_range
+cmaes --generation-time 2 generation_time
+CASES
+
 finish

@@ -24,3 +24,36 @@ TEST(StudyPlanMethods, EachRunGetsOnlyItsMethodsOptions)
     EXPECT_EQ(plan.configs[2].parameterArguments,
               (Args{"--item-count", "40", "--sigma", "0.3", "--learning-rate", "0.05", "--method", "openai-es"}));
 }
+
+// A method's own option, fixed or varied, that none of the study's methods uses is refused:
+// its "different" combinations would be the same runs. One method that uses it is enough.
+TEST(StudyPlanMethods, OptionsThatNoRunsMethodUsesAreRefused)
+{
+    const struct {
+        std::vector<const char*> arguments;
+        const char* refusal; // empty: accepted
+    } cases[] = {
+        {{"--vary", "sigma=0.1,5"},
+         "Error: --vary sigma is used by none of the study's methods (ga; it is used by cmaes, openai-es)"},
+        {{"--sigma", "0.3"}, "Error: --sigma is used by none of the study's methods (ga; it is used by cmaes, openai-es)"},
+        {{"--method", "cmaes", "--vary", "learning-rate=0.1,0.2"},
+         "Error: --vary learning-rate is used by none of the study's methods (cmaes; it is used by openai-es)"},
+        {{"--vary", "method=cmaes,openai-es", "--elite-count", "3"},
+         "Error: --elite-count is used by none of the study's methods (cmaes, openai-es; it is used by ga)"},
+        {{"--method", "neat", "--vary", "hidden-neurons=2,4"},
+         "Error: --vary hidden-neurons is used by none of the study's methods (neat; it is used by ga, cmaes, openai-es)"},
+        {{"--vary", "method=ga,cmaes", "--vary", "sigma=0.1,5"}, ""},
+        {{"--method", "openai-es", "--vary", "sigma=0.1,5", "--learning-rate", "0.1"}, ""},
+        {{"--vary", "mutation-rate=0.1,0.2", "--hidden-neurons", "3"}, ""},
+    };
+    for (const auto& c : cases) {
+        std::vector<const char*> argv = {"kinetarium-study", "--out", "x"};
+        argv.insert(argv.end(), c.arguments.begin(), c.arguments.end());
+        SCOPED_TRACE(argv.back());
+        modules::StudyOptions options;
+        std::string error;
+        const bool accepted = modules::parseStudyOptions(static_cast<int>(argv.size()), argv.data(), options, error);
+        EXPECT_EQ(accepted, *c.refusal == '\0') << error;
+        EXPECT_EQ(error, c.refusal);
+    }
+}
