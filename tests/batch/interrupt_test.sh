@@ -12,7 +12,7 @@ pid=$!
 
 # Two finished generations.
 wait_for_lines "$tmp/run.csv" 3 "$pid"
-kill -INT "$pid"
+kill -INT "$(program_of "$pid")"
 status=0
 wait "$pid" || status=$?
 
@@ -33,17 +33,12 @@ exec 3<>"$tmp/fifo"
 timeout 120 "$batch" --generations 0 --generation-time 0.1 --seed 4 --save "$tmp/blocked.json" \
     >"$tmp/fifo" 2>"$tmp/blocked.err" </dev/null 3<&- &
 pid=$!
-# The program is timeout's child; the kernel names its wait in a pipe write *pipe_w*.
-blocked_in_write() {
-    local child
-    child=$(cat "/proc/$pid/task/$pid/children" 2>/dev/null) && [[ -n $child ]] &&
-        [[ $(cat "/proc/${child%% *}/wchan" 2>/dev/null) == *pipe_w* ]]
-}
-until blocked_in_write; do
+# The kernel names the wait in a pipe write *pipe_w*.
+until [[ $(cat "/proc/$(program_of "$pid")/wchan" 2>/dev/null) == *pipe_w* ]]; do
     kill -0 "$pid" 2>/dev/null || break
     sleep 0.1
 done
-kill -INT "$pid"
+kill -INT "$(program_of "$pid")"
 status=0
 wait "$pid" || status=$?
 exec 3<&-
