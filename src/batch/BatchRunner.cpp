@@ -167,10 +167,15 @@ int BatchRunner::checkOutputFiles(std::FILE* err) const
 
 bool BatchRunner::report(std::FILE* out, const std::string& line)
 {
-    if (!outputFailure.empty())
+    if (!outputFailure.empty() || outputStopped)
         return false;
     if (std::fputs(line.c_str(), out) < 0 || std::fputc('\n', out) == EOF || std::fflush(out) != 0) {
-        outputFailure = std::strerror(errno);
+        // Ctrl-C while nobody reads the output (a full pipe) breaks off the blocked write:
+        // that is the stop, not a failed output. A later line would block again.
+        if (errno == EINTR && stopRequested)
+            outputStopped = true;
+        else
+            outputFailure = std::strerror(errno);
         return false;
     }
     return true;

@@ -36,7 +36,8 @@ private:
     // one error line on `err` and the exit status, or EXIT_DONE when all is well.
     int checkOutputFiles(std::FILE* err) const;
     // One line of the report on `out`, flushed. After the first write the system refuses (a
-    // closed pipe, a full disk), nothing more is written and `outputFailure` says why.
+    // closed pipe, a full disk), nothing more is written and `outputFailure` says why; nor
+    // after a write that the stop signal broke off.
     bool report(std::FILE* out, const std::string& line);
     // Writes --save's file from the run's last generation boundary; true when there is
     // nothing to write. A failed write gets its error line on `err`.
@@ -46,6 +47,7 @@ private:
 
     BatchOptions options;
     std::string outputFailure;
+    bool outputStopped = false;
     bool generationEnding = false;
     bool progressShown = false;
     std::chrono::steady_clock::time_point runStart;

@@ -1,6 +1,7 @@
 #include "study/StudyMpi.h"
 
 #include "core/SafeWrite.h"
+#include "study/LaunchedCopies.h"
 #include "study/RunCsv.h"
 #include "study/StudyProgram.h"
 
@@ -289,8 +290,16 @@ int runWorker(const StudyPlan& plan, unsigned slots)
 
 int runStudyProgramMpi(int argc, char** argv)
 {
-    if (!launchedByMpi())
+    if (!launchedByMpi()) {
+        // Several copies with no MPI between them (srun without --mpi=pmix): every copy
+        // would make the whole study on its own, so all refuse.
+        const unsigned copies = launchedCopies(std::getenv);
+        if (copies > 1) {
+            std::fprintf(stderr, "%s\n", unconnectedCopiesError(copies, true).c_str());
+            return 2;
+        }
         return runStudyProgram(argc, argv, nullptr);
+    }
 
     MPI_Init(&argc, &argv);
     int rank = 0;

@@ -33,6 +33,15 @@ wait_for_lines() {
     done
 }
 
+# program_of PID: the process id of the program that `timeout` (PID) runs. Signals go to it:
+# timeout passes a signal on twice (to its child and to its process group), and the second
+# Ctrl-C finds the default handler that the first leaves, which ends the program at once.
+program_of() {
+    local children
+    children=$(cat "/proc/$1/task/$1/children" 2>/dev/null)
+    echo "${children%% *}"
+}
+
 # The fitness columns (generation, best, mean, median) and the step count of a CSV file.
 deterministic_columns() {
     cut -d, -f1-5,7- "$1"

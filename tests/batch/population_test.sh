@@ -35,7 +35,7 @@ timeout 120 "$batch" --generations 0 --generation-time 2 --seed 5 --save "$tmp/i
     >"$tmp/int.out" 2>"$tmp/int.err" </dev/null &
 pid=$!
 wait_for_lines "$tmp/int.csv" 3 "$pid"
-kill -INT "$pid"
+kill -INT "$(program_of "$pid")"
 status=0
 wait "$pid" || status=$?
 ((status == 130)) || fail "exit status $status after SIGINT with --save: $(cat "$tmp/int.err")"

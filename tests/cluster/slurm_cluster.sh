@@ -1,12 +1,14 @@
 # A one-node Slurm cluster in a temporary folder, for the cluster tests. Source it after
 # tests/study/common.sh (which sets $tmp and removes it on exit). start_cluster brings up
-# munged, slurmctld and slurmd with everything (key, sockets, state, logs, pid files) below
-# $tmp/cluster and points the Slurm clients at it through SLURM_CONF; stop_cluster, which
-# runs on every exit, cancels what is left and stops the three daemons.
+# munged, slurmctld and slurmd with everything (key, sockets, state, logs, pid files, the
+# jobs' temporary folders) below $tmp/cluster, on free ports and under a cluster name of its
+# own, and points the Slurm clients at it through SLURM_CONF: another test's cluster on the
+# same machine shares nothing with it. stop_cluster, which runs on every exit, cancels what
+# is left and stops the three daemons.
 
 cluster=$tmp/cluster
 
-# A TCP port that nothing listens on, from a range the daemons do not use by default.
+# free_port FIRST: a TCP port from FIRST on that nothing listens on.
 free_port() {
     local port
     for port in $(seq "$1" $(($1 + 200))); do
@@ -29,7 +31,7 @@ poll() {
 node_idle() { [[ $(sinfo -h -N -o %T 2>/dev/null) == idle ]]; }
 
 start_cluster() {
-    mkdir -p "$cluster"/{munge,state,spool,log,run}
+    mkdir -p "$cluster"/{munge,state,spool,log,run,tmp}
     chmod 700 "$cluster/munge"
     dd if=/dev/urandom of="$cluster/munge/munge.key" bs=1024 count=1 status=none
     chmod 400 "$cluster/munge/munge.key"
@@ -40,9 +42,16 @@ start_cluster() {
         --seed-file="$cluster/munge/seed" || { echo "FAIL: munged did not start"; return 1; }
     local host ctld_port d_port
     host=$(hostname -s)
-    ctld_port=$(free_port 16817) && d_port=$(free_port $((ctld_port + 1))) || { echo "FAIL: no free port"; return 1; }
+    # From a random place below the kernel's ephemeral ports (where srun's own ports come
+    # from), so that a cluster started a moment earlier, whose daemons may not listen yet,
+    # has most likely not chosen the same.
+    ctld_port=$(free_port $((20000 + RANDOM % 12000))) && d_port=$(free_port $((ctld_port + 1))) ||
+        { echo "FAIL: no free port"; return 1; }
+    # TmpFS: the PMIx plug-in makes each step's folder there, named after the job and step
+    # numbers only, which every cluster counts from 1 (the default /tmp made two clusters'
+    # steps clash and abort).
     cat >"$cluster/slurm.conf" <<CONF
-ClusterName=kinetarium-test
+ClusterName=kinetarium-test-$$
 SlurmctldHost=$host
 SlurmUser=root
 SlurmdUser=root
@@ -57,6 +66,7 @@ SlurmctldPidFile=$cluster/run/slurmctld.pid
 SlurmdPidFile=$cluster/run/slurmd.pid
 SlurmctldLogFile=$cluster/log/slurmctld.log
 SlurmdLogFile=$cluster/log/slurmd.log
+TmpFS=$cluster/tmp
 ProctrackType=proctrack/pgid
 TaskPlugin=task/none
 JobAcctGatherType=jobacct_gather/none
@@ -74,6 +84,9 @@ NodeName=$host CPUs=4 State=UNKNOWN
 PartitionName=test Nodes=$host Default=YES MaxTime=INFINITE State=UP OverSubscribe=YES
 CONF
     export SLURM_CONF=$cluster/slurm.conf
+    # The jobs' temporary files and Open MPI's shared memory (/dev/shm otherwise) are named
+    # after the job number too; Slurm passes the environment on to the jobs.
+    export TMPDIR=$cluster/tmp OMPI_MCA_btl_vader_backing_directory=$cluster/tmp
     # -c: a clean start, no state from an earlier cluster.
     slurmctld -c || { echo "FAIL: slurmctld did not start: $(tail -n 5 "$cluster/log/slurmctld.log")"; return 1; }
     slurmd || { echo "FAIL: slurmd did not start: $(tail -n 5 "$cluster/log/slurmd.log")"; return 1; }

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # The same small study with --jobs 2 and under mpirun with three ranks (rank 0 hands out
 # the runs, two workers make them): the same run files and byte-identical summaries. A
-# study stopped under mpirun stops every rank's runs and leaves no scratch folder.
+# study stopped under mpirun stops every rank's runs and leaves no scratch folder. Copies
+# that no MPI connects refuse.
 set -uo pipefail
 source "$(dirname "${BASH_SOURCE[0]}")/common.sh"
 mpirun=$3
@@ -30,6 +31,13 @@ timeout 240 "$mpirun" --allow-run-as-root --oversubscribe -np 3 "$study" "${args
 grep -q "6 already complete" "$tmp/mpi2.out" || fail "the resumed study made runs again: $(head -n 1 "$tmp/mpi2.out")"
 cmp -s "$tmp/summary-before.csv" "$tmp/mpi/summary.csv" || fail "the resumed summary differs"
 
+# A copy of three that srun started without --mpi=pmix, hence without MPI between them
+# (its environment, set here by hand): it refuses with one line and makes nothing.
+status=0
+SLURM_STEP_NUM_TASKS=3 SLURM_PROCID=1 timeout 240 "$study" "${args[@]}" --out "$tmp/unconnected" \
+    >"$tmp/unconnected.out" 2>"$tmp/unconnected.err" </dev/null || status=$?
+((status == 2)) && [[ $(wc -l <"$tmp/unconnected.err") == 1 ]] && grep -q "started as 3 copies" "$tmp/unconnected.err" &&
+    [[ ! -e $tmp/unconnected ]] || fail "unconnected copies: status $status: $(cat "$tmp/unconnected.err")"
 
 # Stopped under mpirun. Runs long enough to be under way; the ranks' scratch folders go to
 # $TMPDIR, here a folder of the test's own.
