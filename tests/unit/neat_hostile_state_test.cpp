@@ -1,7 +1,9 @@
 // NEAT states a run could not have made, from damaged or hostile files: each is refused with
-// a reason and changes nothing; the largest genomes a run can make load, step, breed and
-// save in time and memory linear in their size (a quadratic walk over them would not end
-// within this test; a list of all node pairs would not fit in memory).
+// a reason and changes nothing. The largest genomes a run can make load, step, breed with
+// every mutation and save, and breeding keeps them within the bound: linear in their size,
+// this takes a fraction of a second, where a list of all node pairs for a new connection
+// (some 5 billion here) would not fit in memory and a walk over every connection from every
+// node (the chain) would go on for minutes.
 
 #include "evolution/RunLimits.h"
 #include "methods/neat/NeatMethod.h"
