@@ -337,10 +337,6 @@ private:
     enum class Place { Root, Skipped, Short, Genomes, Genome, History, HistoryEntry, HistoryValue };
 
     static constexpr int MAX_DEPTH = 64;
-    // Members of the short part beyond any a file can need: the parameters, the generator
-    // state and a method's state (a few vectors of the genome's length for the strategies,
-    // the genomes for NEAT; the genetic algorithm's genomes are a long list of their own).
-    static constexpr long long MAX_SHORT_VALUES = 8000000;
     static constexpr std::size_t MAX_GENES = 7 * static_cast<std::size_t>(MAX_HIDDEN_NEURONS) + 6;
 
     std::string genomeName() const { return "genome " + std::to_string(content.genomes.size()); }

@@ -3,6 +3,7 @@
 #include "core/Random.h"
 #include "evolution/EvolutionParams.h"
 #include "evolution/FitnessHistory.h"
+#include "evolution/RunLimits.h"
 
 #include <nlohmann/json.hpp>
 
@@ -35,6 +36,14 @@ constexpr int POPULATION_FORMAT_VERSION = 2;
 // take (20 million genes of some 30 characters); a very long history can pass it, and is then
 // refused by the writer as the reader would refuse it.
 constexpr std::uintmax_t MAX_POPULATION_FILE_BYTES = 1ULL << 30;
+
+// Values (numbers, strings, lists, objects) the reader takes inside the members other than the
+// two long lists ("genomes", "history"). NEAT's state takes the most: its genomes and as
+// many species representatives, within the run limits' genes, each gene at most 6 values (a
+// connection [from, to, weight, enabled, innovation] and its list); 8 million more are far
+// beyond what everything else needs (the parameters, the generator, the strategies' vectors
+// of the genome's length, NEAT's innovation record).
+constexpr long long MAX_SHORT_VALUES = 2 * 6 * MAX_NEAT_POPULATION_GENES + 8000000;
 
 // Writes the file's text (JSON, format and version first) to `out`. False with a reason for
 // a text that would pass `sizeLimit` bytes or a gene that is not a number; a gene beyond the

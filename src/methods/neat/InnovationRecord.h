@@ -5,8 +5,11 @@
 #include <map>
 #include <string>
 #include <utility>
+#include <vector>
 
 namespace modules {
+
+struct NeatGenome;
 
 // The run's historical markings. Numbers are handed out once per run; within one
 // generation the same new connection, or the split of the same connection, made by
@@ -30,10 +33,20 @@ public:
 
     int nextNodeId() const { return nodeBound; }
     int nextInnovation() const { return innovationBound; }
+    // Whether this many new node ids and innovation numbers can still be handed out
+    // without passing NEAT_COUNTER_LIMIT.
+    bool hasRoom(int nodes, int innovations) const;
+
+    // Empty when every innovation number means one connection (the same ends) across these
+    // genomes and the record, and each recorded split splits the connection its number
+    // means; else what is wrong. Crossover relies on it.
+    std::string checkGenomes(const std::vector<const NeatGenome*>& genomes) const;
 
     nlohmann::json state() const;
-    // False with a reason, record unchanged, for a state that does not fit.
-    bool restore(const nlohmann::json& state, std::string& reason);
+    // False with a reason, record unchanged, for a state that does not fit or that one
+    // generation of `populationSize` offspring could not have made (each offspring at most
+    // one split and one new connection).
+    bool restore(const nlohmann::json& state, int populationSize, std::string& reason);
 
 private:
     int nodeBound = 0;

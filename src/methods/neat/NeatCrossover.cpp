@@ -5,7 +5,6 @@
 #include "methods/neat/NeatSettings.h"
 
 #include <set>
-#include <utility>
 
 namespace modules {
 
@@ -18,23 +17,19 @@ bool coin(MethodRandom& random) { return random.next() >> 63; }
 NeatGenome crossover(const NeatGenome& a, double fitnessA, const NeatGenome& b, double fitnessB,
                      const NeatSettings& settings, MethodRandom& random)
 {
-    const bool fromA = fitnessA >= fitnessB;
-    const bool fromB = fitnessB >= fitnessA;
-    const bool equal = fromA && fromB;
+    // Disjoint and excess genes come from one parent only: the fitter one, or on a tie the
+    // one with fewer connections (a, the randomly drawn mother, when they have as many).
+    // Taking both parents' on a tie would add genes at every tie, and ties are common.
+    const bool fromA = fitnessA > fitnessB || (fitnessA == fitnessB && a.connections.size() <= b.connections.size());
+    const bool fromB = !fromA;
 
+    // Within a run an innovation number always means the same connection (the loader refuses
+    // states where it does not), so the child's connections are those of the parent its
+    // disjoint and excess genes come from, and keep that parent's invariants.
     NeatGenome child;
-    std::set<std::pair<int, int>> joined;
     auto inherit = [&](ConnectionGene gene, bool disabledInAParent) {
-        if (equal) {
-            // Genes from two different structures: keep the child's invariants.
-            if (joined.count({gene.from, gene.to}))
-                return;
-            if (reaches(child, gene.to, gene.from))
-                return;
-        }
         if (disabledInAParent)
             gene.enabled = !(random.uniform() < settings.disabledInheritRate);
-        joined.insert({gene.from, gene.to});
         child.connections.push_back(gene);
     };
 

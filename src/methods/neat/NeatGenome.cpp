@@ -1,6 +1,7 @@
 #include "methods/neat/NeatGenome.h"
 
 #include "methods/MethodRandom.h"
+#include "methods/neat/GenomeGraph.h"
 
 #include <algorithm>
 #include <cmath>
@@ -50,21 +51,12 @@ bool reaches(const NeatGenome& genome, int from, int to)
 {
     if (from == to)
         return true;
-    std::vector<int> stack{from};
-    std::set<int> seen{from};
-    while (!stack.empty()) {
-        const int node = stack.back();
-        stack.pop_back();
-        for (const ConnectionGene& c : genome.connections) {
-            if (c.from != node)
-                continue;
-            if (c.to == to)
-                return true;
-            if (seen.insert(c.to).second)
-                stack.push_back(c.to);
-        }
-    }
-    return false;
+    const NodeGene* start = genome.findNode(from);
+    const NodeGene* end = genome.findNode(to);
+    if (!start || !end)
+        return false;
+    return GenomeGraph(genome, false).reaches(static_cast<int>(start - genome.nodes.data()),
+                                              static_cast<int>(end - genome.nodes.data()));
 }
 
 std::string checkGenome(const NeatGenome& genome, int inputs, int outputs, int nodeIdBound, int innovationBound)
@@ -106,23 +98,7 @@ std::string checkGenome(const NeatGenome& genome, int inputs, int outputs, int n
             return "two connections join the same nodes";
     }
     // Kahn's algorithm over every connection: what is left over lies on a cycle.
-    std::vector<int> indegree(genome.nodes.size(), 0);
-    auto indexOf = [&](int id) { return static_cast<size_t>(genome.findNode(id) - genome.nodes.data()); };
-    for (const ConnectionGene& c : genome.connections)
-        ++indegree[indexOf(c.to)];
-    std::vector<size_t> ready;
-    for (size_t k = 0; k < indegree.size(); ++k)
-        if (indegree[k] == 0)
-            ready.push_back(k);
-    size_t done = 0;
-    while (!ready.empty()) {
-        const size_t k = ready.back();
-        ready.pop_back();
-        ++done;
-        for (const ConnectionGene& c : genome.connections)
-            if (c.from == genome.nodes[k].id && --indegree[indexOf(c.to)] == 0)
-                ready.push_back(indexOf(c.to));
-    }
+    const size_t done = GenomeGraph(genome, false).topologicalOrder().size();
     if (done != genome.nodes.size())
         return "a genome's connections form a cycle";
     return {};

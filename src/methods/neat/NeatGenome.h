@@ -1,9 +1,15 @@
 #pragma once
 
+#include <limits>
 #include <string>
 #include <vector>
 
 namespace modules {
+
+// The highest value any NEAT counter takes (node ids, innovation numbers, species ids,
+// generations and ages): counters stop there, or structure stops growing, so nothing
+// overflows and every saved number reads back; a state beyond it is refused.
+constexpr int NEAT_COUNTER_LIMIT = std::numeric_limits<int>::max() / 2;
 
 class MethodRandom;
 
@@ -38,6 +44,8 @@ struct NeatGenome {
     const NodeGene* findNode(int id) const;
     int enabledConnectionCount() const;
     int hiddenCount() const;
+    // Nodes plus connections: what a genome holds, bounded by maxNeatGenomeGenes.
+    int geneCount() const { return static_cast<int>(nodes.size() + connections.size()); }
 };
 
 // Every input joined to every output, innovation input * outputs + output; weights and

@@ -33,14 +33,22 @@ bool isFloat(const nlohmann::json& v)
 
 } // namespace
 
-bool genomeFromJson(const nlohmann::json& json, NeatGenome& genome, std::string& reason)
+bool genomeFromJson(const nlohmann::json& json, int geneLimit, NeatGenome& genome, std::string& reason)
 {
     if (!json.is_object() || !json.contains("nodes") || !json.contains("connections") || !json["nodes"].is_array()
         || !json["connections"].is_array()) {
         reason = "a genome is not a list of nodes and a list of connections";
         return false;
     }
+    const size_t genes = json["nodes"].size() + json["connections"].size();
+    if (genes > static_cast<size_t>(geneLimit)) {
+        reason = "a genome holds " + std::to_string(genes) + " genes, more than the " + std::to_string(geneLimit)
+                 + " a genome of this population grows to";
+        return false;
+    }
     NeatGenome read;
+    read.nodes.reserve(json["nodes"].size());
+    read.connections.reserve(json["connections"].size());
     for (const auto& n : json["nodes"]) {
         if (!n.is_array() || n.size() != 3 || !isId(n[0]) || !n[1].is_number_integer() || n[1].get<long long>() < 0
             || n[1].get<long long>() > 2 || !isFloat(n[2])) {

@@ -1,13 +1,12 @@
 #include "methods/neat/NeatMutation.h"
 
 #include "methods/MethodRandom.h"
+#include "methods/neat/GenomeGraph.h"
 #include "methods/neat/InnovationRecord.h"
 #include "methods/neat/NeatGenome.h"
 #include "methods/neat/NeatSettings.h"
 
 #include <algorithm>
-#include <set>
-#include <utility>
 #include <vector>
 
 namespace modules {
@@ -42,6 +41,8 @@ float perturb(float value, const NeatSettings& settings, float weightRange, Meth
 
 bool addNode(NeatGenome& genome, InnovationRecord& record, MethodRandom& random)
 {
+    if (!record.hasRoom(1, 2))
+        return false;
     std::vector<size_t> enabled;
     for (size_t k = 0; k < genome.connections.size(); ++k)
         if (genome.connections[k].enabled)
@@ -64,34 +65,37 @@ bool addNode(NeatGenome& genome, InnovationRecord& record, MethodRandom& random)
 
 bool addConnection(NeatGenome& genome, InnovationRecord& record, float weightRange, MethodRandom& random)
 {
-    std::set<std::pair<int, int>> joined;
-    for (const ConnectionGene& c : genome.connections)
-        joined.insert({c.from, c.to});
-    std::vector<std::pair<int, int>> candidates;
-    std::set<int> ancestors;
-    std::vector<int> stack;
-    for (const NodeGene& from : genome.nodes) {
-        if (from.kind == NodeGene::OUTPUT)
-            continue;
-        // from -> to closes a cycle exactly when `to` already reaches `from`.
-        ancestors = {from.id};
-        stack = {from.id};
-        while (!stack.empty()) {
-            const int node = stack.back();
-            stack.pop_back();
-            for (const ConnectionGene& c : genome.connections)
-                if (c.to == node && ancestors.insert(c.from).second)
-                    stack.push_back(c.from);
-        }
-        for (const NodeGene& to : genome.nodes)
-            if (to.kind != NodeGene::INPUT && !ancestors.count(to.id) && !joined.count({from.id, to.id}))
-                candidates.push_back({from.id, to.id});
-    }
-    if (candidates.empty())
+    if (!record.hasRoom(0, 1))
         return false;
-    const auto [from, to] = candidates[random.below(candidates.size())];
-    insertConnection(genome, {from, to, drawWeight(weightRange, random), true, record.connection(from, to)});
-    return true;
+    std::vector<int> sources;
+    for (size_t k = 0; k < genome.nodes.size(); ++k)
+        if (genome.nodes[k].kind != NodeGene::OUTPUT)
+            sources.push_back(static_cast<int>(k));
+    if (sources.empty())
+        return false;
+    // One source at a time, never a list of all pairs: that would grow with the square of
+    // the genome. Few sources can have no free target (each needs nearly as many outgoing
+    // connections as there are nodes after it), so the search ends soon.
+    const GenomeGraph graph(genome, false);
+    const size_t start = random.below(sources.size());
+    for (size_t n = 0; n < sources.size(); ++n) {
+        const int from = sources[(start + n) % sources.size()];
+        // from -> to closes a cycle exactly when `to` already reaches `from`.
+        std::vector<char> barred = graph.ancestors(from);
+        for (const int* c = graph.outBegin(from); c != graph.outEnd(from); ++c)
+            barred[graph.target(*c)] = 1;
+        std::vector<int> targets;
+        for (size_t k = 0; k < genome.nodes.size(); ++k)
+            if (genome.nodes[k].kind != NodeGene::INPUT && !barred[k])
+                targets.push_back(static_cast<int>(k));
+        if (targets.empty())
+            continue;
+        const int fromId = genome.nodes[from].id;
+        const int toId = genome.nodes[targets[random.below(targets.size())]].id;
+        insertConnection(genome, {fromId, toId, drawWeight(weightRange, random), true, record.connection(fromId, toId)});
+        return true;
+    }
+    return false;
 }
 
 bool reenableConnection(NeatGenome& genome, MethodRandom& random)
@@ -116,11 +120,12 @@ void mutateWeights(NeatGenome& genome, const NeatSettings& settings, float weigh
 }
 
 void mutateGenome(NeatGenome& genome, InnovationRecord& record, const NeatSettings& settings, float weightRange,
-                  MethodRandom& random)
+                  MethodRandom& random, int geneLimit)
 {
-    if (random.uniform() < settings.addNodeRate)
+    // A split adds three genes (a node, two connections), a connection one.
+    if (random.uniform() < settings.addNodeRate && genome.geneCount() + 3 <= geneLimit)
         addNode(genome, record, random);
-    if (random.uniform() < settings.addConnectionRate)
+    if (random.uniform() < settings.addConnectionRate && genome.geneCount() + 1 <= geneLimit)
         addConnection(genome, record, weightRange, random);
     if (random.uniform() < settings.reenableRate)
         reenableConnection(genome, random);

@@ -1,11 +1,11 @@
 #include "methods/neat/NeatNetwork.h"
 
+#include "methods/neat/GenomeGraph.h"
 #include "methods/neat/NeatGenome.h"
 
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
-#include <map>
 
 namespace modules {
 
@@ -15,23 +15,14 @@ NeatNetwork::NeatNetwork(const NeatGenome& genome, int inputs, int outputs)
     , values(genome.nodes.size(), 0.0f)
 {
     // Inputs and outputs hold the first places (the genome's node order), so a step reads
-    // and writes them by position.
-    std::map<int, int> indexOf;
-    for (size_t k = 0; k < genome.nodes.size(); ++k)
-        indexOf[genome.nodes[k].id] = static_cast<int>(k);
-    const size_t count = genome.nodes.size();
-    std::vector<std::vector<int>> incoming(count);
-    std::vector<std::vector<int>> outgoing(count);
-    for (size_t c = 0; c < genome.connections.size(); ++c) {
-        const ConnectionGene& gene = genome.connections[c];
-        if (!gene.enabled)
-            continue;
-        const int from = indexOf.at(gene.from);
-        const int to = indexOf.at(gene.to);
-        incoming[to].push_back(static_cast<int>(c));
-        outgoing[from].push_back(to);
-        links.push_back({from, to, gene.weight});
-    }
+    // and writes them by position. Everything here is linear in the genome (up to the
+    // logarithms of looking nodes up and of the ready queue).
+    const GenomeGraph graph(genome, true);
+    const int count = graph.size();
+    for (size_t c = 0; c < genome.connections.size(); ++c)
+        if (graph.source(static_cast<int>(c)) >= 0)
+            links.push_back({graph.source(static_cast<int>(c)), graph.target(static_cast<int>(c)),
+                             genome.connections[c].weight});
 
     // Only nodes that reach an output change what comes out.
     std::vector<bool> needed(count, false);
@@ -43,8 +34,8 @@ NeatNetwork::NeatNetwork(const NeatGenome& genome, int inputs, int outputs)
     while (!stack.empty()) {
         const int node = stack.back();
         stack.pop_back();
-        for (int c : incoming[node]) {
-            const int from = indexOf.at(genome.connections[c].from);
+        for (const int* c = graph.inBegin(node); c != graph.inEnd(node); ++c) {
+            const int from = graph.source(*c);
             if (!needed[from]) {
                 needed[from] = true;
                 stack.push_back(from);
@@ -57,45 +48,29 @@ NeatNetwork::NeatNetwork(const NeatGenome& genome, int inputs, int outputs)
                         : gene.kind == NodeGene::OUTPUT ? BrainNode::OUTPUT
                                                         : BrainNode::HIDDEN);
 
-    // Kahn's algorithm, lowest place first among the ready ones; also the depth columns
-    // (a hidden node without sources still stands right of the inputs).
-    std::vector<int> waiting(count, 0);
-    for (size_t k = 0; k < count; ++k) {
-        waiting[k] = static_cast<int>(incoming[k].size());
+    // The depth columns (a hidden node without sources still stands right of the inputs).
+    const std::vector<int> order = graph.topologicalOrder();
+    for (int k = 0; k < count; ++k)
         columns.push_back(kinds[k] == BrainNode::INPUT ? 0 : 1);
-    }
-    std::vector<int> ready;
-    for (size_t k = 0; k < count; ++k)
-        if (waiting[k] == 0)
-            ready.push_back(static_cast<int>(k));
-    std::vector<int> order;
-    while (!ready.empty()) {
-        const auto lowest = std::min_element(ready.begin(), ready.end());
-        const int node = *lowest;
-        ready.erase(lowest);
-        order.push_back(node);
-        for (int to : outgoing[node]) {
-            columns[to] = std::max(columns[to], columns[node] + 1);
-            if (--waiting[to] == 0)
-                ready.push_back(to);
-        }
-    }
+    for (int node : order)
+        for (const int* c = graph.outBegin(node); c != graph.outEnd(node); ++c)
+            columns[graph.target(*c)] = std::max(columns[graph.target(*c)], columns[node] + 1);
 
     for (int node : order) {
         const NodeGene& gene = genome.nodes[node];
         if (gene.kind == NodeGene::INPUT || !needed[node])
             continue;
         const int first = static_cast<int>(stepLinks.size());
-        for (int c : incoming[node])
-            stepLinks.push_back({indexOf.at(genome.connections[c].from), genome.connections[c].weight});
+        for (const int* c = graph.inBegin(node); c != graph.inEnd(node); ++c)
+            stepLinks.push_back({graph.source(*c), genome.connections[*c].weight});
         steps.push_back({node, gene.threshold, first, static_cast<int>(stepLinks.size())});
     }
 
     int last = 1;
-    for (size_t k = 0; k < count; ++k)
+    for (int k = 0; k < count; ++k)
         if (kinds[k] == BrainNode::HIDDEN)
             last = std::max(last, columns[k] + 1);
-    for (size_t k = 0; k < count; ++k)
+    for (int k = 0; k < count; ++k)
         if (kinds[k] == BrainNode::OUTPUT)
             columns[k] = last;
 }

@@ -14,6 +14,17 @@
 
 namespace modules {
 
+namespace {
+
+// Generations, ages and stagnation stop at the limit rather than overflow.
+void countUp(int& counter)
+{
+    if (counter < NEAT_COUNTER_LIMIT)
+        ++counter;
+}
+
+} // namespace
+
 NeatPopulation::NeatPopulation(int inputs, int outputs, int size, float weightRange, std::uint64_t seed,
                                const NeatSettings& settings)
     : inputCount(inputs)
@@ -21,6 +32,7 @@ NeatPopulation::NeatPopulation(int inputs, int outputs, int size, float weightRa
     , populationSize(std::max(0, size))
     , weightRange(weightRange)
     , settings(settings)
+    , geneLimit(maxNeatGenomeGenes(populationSize))
     , random(seed)
     , record(inputs + outputs, inputs * outputs)
     , compatibilityThreshold(settings.initialThreshold)
@@ -32,6 +44,13 @@ NeatPopulation::NeatPopulation(int inputs, int outputs, int size, float weightRa
 
 void NeatPopulation::speciate()
 {
+    // Species ids only tell species apart: before the counter could pass its limit in this
+    // call (at most one new species per member), the species are numbered anew from 0.
+    if (nextSpeciesId > NEAT_COUNTER_LIMIT - populationSize) {
+        for (size_t k = 0; k < niches.size(); ++k)
+            niches[k].id = static_cast<int>(k);
+        nextSpeciesId = static_cast<int>(niches.size());
+    }
     for (NeatGenome& genome : members) {
         genome.species = -1;
         for (const NeatSpecies& s : niches) {
@@ -88,13 +107,13 @@ void NeatPopulation::evolve(const std::vector<double>& fitnesses)
     for (size_t s = 0; s < niches.size(); ++s) {
         NeatSpecies& niche = niches[s];
         const double top = members[ranked[s].front()].fitness;
-        ++niche.age;
+        countUp(niche.age);
         if (!niche.evaluated || top > niche.bestFitness) {
             niche.evaluated = true;
             niche.bestFitness = top;
             niche.stagnant = 0;
         } else {
-            ++niche.stagnant;
+            countUp(niche.stagnant);
         }
         if (niche.stagnant < settings.stagnationLimit || niche.id == members[best].species)
             alive.push_back(s);
@@ -129,7 +148,7 @@ void NeatPopulation::evolve(const std::vector<double>& fitnesses)
     std::vector<NeatGenome> children = breed(rankedSurvivors, survivorOffspring);
     members = std::move(children);
     speciate();
-    ++generationNumber;
+    countUp(generationNumber);
 }
 
 std::vector<NeatGenome> NeatPopulation::breed(const std::vector<std::vector<size_t>>& ranked,
@@ -168,7 +187,7 @@ std::vector<NeatGenome> NeatPopulation::breed(const std::vector<std::vector<size
                 const NeatGenome& father = members[(*fatherPool)[random.below(fatherPool->size())]];
                 child = crossover(mother, mother.fitness, father, father.fitness, settings, random);
             }
-            mutateGenome(child, record, settings, weightRange, random);
+            mutateGenome(child, record, settings, weightRange, random, geneLimit);
             child.fitness = 0.0;
             children.push_back(std::move(child));
         }
@@ -208,7 +227,7 @@ namespace {
 
 bool isCount(const nlohmann::json& v)
 {
-    return v.is_number_integer() && v.get<long long>() >= 0 && v.get<long long>() < std::numeric_limits<int>::max();
+    return v.is_number_integer() && v.get<long long>() >= 0 && v.get<long long>() <= NEAT_COUNTER_LIMIT;
 }
 
 } // namespace
@@ -234,17 +253,19 @@ bool NeatPopulation::restore(const nlohmann::json& state, std::string& reason)
     }
     if (!isCount(state["generation"]) || !isCount(state["next_species"]) || !state["threshold"].is_number()
         || !(state["threshold"].get<double>() > 0.0) || !std::isfinite(state["threshold"].get<double>())) {
-        reason = "the NEAT state's generation, species counter or threshold is not usable";
+        reason = "the NEAT state's generation, species counter or threshold is not usable (counters stop at "
+                 + std::to_string(NEAT_COUNTER_LIMIT) + ")";
         return false;
     }
     InnovationRecord nextRecord;
     MethodRandom nextRandom;
-    if (!nextRecord.restore(state["innovations"], reason) || !nextRandom.restore(state["random"], reason))
+    if (!nextRecord.restore(state["innovations"], populationSize, reason) || !nextRandom.restore(state["random"], reason))
         return false;
     const int nextSpecies = state["next_species"].get<int>();
+    const int generation = state["generation"].get<int>();
 
     auto readGenome = [&](const nlohmann::json& json, NeatGenome& genome) {
-        if (!genomeFromJson(json, genome, reason))
+        if (!genomeFromJson(json, geneLimit, genome, reason))
             return false;
         const std::string problem =
             checkGenome(genome, inputCount, outputCount, nextRecord.nextNodeId(), nextRecord.nextInnovation());
@@ -259,7 +280,12 @@ bool NeatPopulation::restore(const nlohmann::json& state, std::string& reason)
         reason = "the NEAT state's genomes or species are not lists";
         return false;
     }
+    if (state["species"].size() > static_cast<size_t>(populationSize)) {
+        reason = "the NEAT state holds more species than genomes";
+        return false;
+    }
     std::vector<NeatSpecies> nextNiches;
+    std::map<long long, size_t> nicheOf; // by id
     for (const auto& s : state["species"]) {
         NeatSpecies niche;
         if (!s.is_object() || !s.contains("id") || !s.contains("age") || !s.contains("evaluated")
@@ -274,9 +300,13 @@ bool NeatPopulation::restore(const nlohmann::json& state, std::string& reason)
         niche.evaluated = s["evaluated"].get<bool>();
         niche.bestFitness = s["best_fitness"].get<double>();
         niche.stagnant = s["stagnant"].get<int>();
-        if (niche.id >= nextSpecies
-            || std::any_of(nextNiches.begin(), nextNiches.end(), [&](const NeatSpecies& o) { return o.id == niche.id; })) {
+        if (niche.id >= nextSpecies || !nicheOf.emplace(niche.id, nextNiches.size()).second) {
             reason = "a species id is repeated or was never handed out";
+            return false;
+        }
+        // A species ages once a generation and stagnates only while it ages.
+        if (niche.age > generation || niche.stagnant > niche.age) {
+            reason = "a species is older, or stagnant longer, than the run";
             return false;
         }
         if (!readGenome(s["representative"], niche.representative))
@@ -294,19 +324,29 @@ bool NeatPopulation::restore(const nlohmann::json& state, std::string& reason)
         NeatGenome genome;
         if (!readGenome(g, genome))
             return false;
-        const auto species = std::find_if(nextNiches.begin(), nextNiches.end(), [&](const NeatSpecies& s) {
-            return g.contains("species") && g["species"].is_number_integer() && g["species"].get<long long>() == s.id;
-        });
-        if (species == nextNiches.end()) {
+        const auto species = g.contains("species") && g["species"].is_number_integer()
+                                 ? nicheOf.find(g["species"].get<long long>())
+                                 : nicheOf.end();
+        if (species == nicheOf.end()) {
             reason = "a genome belongs to no species of the state";
             return false;
         }
-        genome.species = species->id;
-        ++memberCount[species - nextNiches.begin()];
+        genome.species = nextNiches[species->second].id;
+        ++memberCount[species->second];
         nextMembers.push_back(std::move(genome));
     }
     if (std::find(memberCount.begin(), memberCount.end(), 0) != memberCount.end()) {
         reason = "a species of the state has no members";
+        return false;
+    }
+    std::vector<const NeatGenome*> all;
+    for (const NeatGenome& genome : nextMembers)
+        all.push_back(&genome);
+    for (const NeatSpecies& niche : nextNiches)
+        all.push_back(&niche.representative);
+    const std::string mixed = nextRecord.checkGenomes(all);
+    if (!mixed.empty()) {
+        reason = mixed;
         return false;
     }
 
@@ -316,7 +356,7 @@ bool NeatPopulation::restore(const nlohmann::json& state, std::string& reason)
     random = nextRandom;
     compatibilityThreshold = state["threshold"].get<double>();
     nextSpeciesId = nextSpecies;
-    generationNumber = state["generation"].get<int>();
+    generationNumber = generation;
     return true;
 }
 

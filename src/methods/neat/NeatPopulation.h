@@ -35,7 +35,10 @@ public:
 
     nlohmann::json state() const;
     // False with a reason, and nothing changed, for a state that does not fit this
-    // population's inputs, outputs and size or that breaks a genome's invariants.
+    // population's inputs, outputs and size, that breaks a genome's invariants, or that the
+    // run could never have made: genomes beyond maxNeatGenomeGenes, an innovation number
+    // meaning two connections, counters beyond NEAT_COUNTER_LIMIT. Time and memory
+    // linear in the state (up to logarithms).
     bool restore(const nlohmann::json& state, std::string& reason);
 
 private:
@@ -49,6 +52,7 @@ private:
     int populationSize;
     float weightRange;
     NeatSettings settings;
+    int geneLimit; // maxNeatGenomeGenes of the population size
     MethodRandom random;
     InnovationRecord record;
     std::vector<NeatGenome> members;
