@@ -166,6 +166,11 @@ def quartiles(values):
     return at(0.25), at(0.5), at(0.75)
 
 
+def ratio(mine, theirs):
+    finite = lambda v: v not in (0, float("inf"))
+    return f"{mine / theirs:.2f}" if finite(mine) and finite(theirs) else "-"
+
+
 def cell(values):
     q1, median, q3 = quartiles(values)
     show = lambda v: "-" if v == float("inf") else f"{v:,.0f}"
@@ -205,8 +210,7 @@ def main():
                     if peers["cma"]:
                         theirs = [pycma_run(peers["cma"], function, n, variant == "separable", s) for s in seeds]
                         ptext, pfailures, pmedian = cell(theirs)
-                        ratio = median / pmedian if pmedian not in (0, float("inf")) and median != float("inf") else float("nan")
-                        row += f" {ptext} | {pfailures} | {ratio:.2f} |"
+                        row += f" {ptext} | {pfailures} | {ratio(median, pmedian)} |"
                     else:
                         row += " not run | | |"
                     print(row, flush=True)
@@ -222,8 +226,7 @@ def main():
         if peers["neat"]:
             theirs = [neat_python_run(peers["neat"], s) for s in neat_seeds]
             ptext, pfailures, pmedian = cell(theirs)
-            ratio = median / pmedian if pmedian not in (0, float("inf")) and median != float("inf") else float("nan")
-            row += f" {ptext} | {pfailures} | {ratio:.2f} |"
+            row += f" {ptext} | {pfailures} | {ratio(median, pmedian)} |"
         else:
             row += " not run | | |"
         print(row, flush=True)
