@@ -14,7 +14,7 @@ namespace modules {
 // 1 / (10 n (c1 + c_mu)) generations as the tutorial advises; the decomposition is part of
 // the state, so a resumed run samples from the same one. SEPARABLE keeps only the diagonal
 // (Ros & Hansen 2008, sep-CMA-ES): time and memory linear in the dimension, with the
-// covariance learning rate raised by (n + 2) / 3 and positive weights only.
+// tutorial's c1 and c_mu raised by (n + 2) / 3 and the same weights, negative ones included.
 class CmaEsStrategy : public SearchStrategy {
 public:
     enum class Covariance { FULL, SEPARABLE };

@@ -53,9 +53,14 @@ TEST(CmaEsTest, FullCovarianceSolvesSphereAndRosenbrockWithinTheTutorialsBudgets
     EXPECT_LT(valleyTotal / seeds, 6000.0);
 }
 
+// On average over the seeds the ellipsoid within 2,300 evaluations, where the separable
+// variant lands with the tutorial's negative weights and c1 and c_mu raised by (n + 2) / 3
+// (about 2,100) and does not without the negative weights (about 2,500), with Ros & Hansen's
+// positive-only learning rates (about 2,700) or without the (n + 2) / 3 (about 3,500).
 TEST(CmaEsTest, SeparableCovarianceSolvesSphereAndLearnsAnAxisParallelEllipsoid)
 {
     const int lambda = CmaEsStrategy::defaultPopulationSize(N);
+    double ellipsoidTotal = 0.0;
     for (std::uint64_t seed : SEEDS) {
         CmaEsStrategy sphere(filled(1.0), 0.3, lambda, CmaEsStrategy::Covariance::SEPARABLE);
         const int sphereEvaluations = evaluationsToReach(sphere, testing_support::sphere, TARGET, 3000, seed);
@@ -67,11 +72,13 @@ TEST(CmaEsTest, SeparableCovarianceSolvesSphereAndLearnsAnAxisParallelEllipsoid)
         CmaEsStrategy ellipsoid(filled(1.0), 0.3, lambda, CmaEsStrategy::Covariance::SEPARABLE);
         const int ellipsoidEvaluations = evaluationsToReach(ellipsoid, testing_support::ellipsoid, TARGET, 6000, seed);
         EXPECT_GT(ellipsoidEvaluations, 0) << "seed " << seed << ": ellipsoid not solved in 6000 evaluations";
+        ellipsoidTotal += ellipsoidEvaluations;
         const Eigen::VectorXd variances = ellipsoid.covarianceMatrix().diagonal();
         EXPECT_GT(variances[0] / variances[N - 1], 1e4) << "seed " << seed;
         std::printf("seed %llu: separable sphere %d, ellipsoid %d evaluations\n", static_cast<unsigned long long>(seed),
                     sphereEvaluations, ellipsoidEvaluations);
     }
+    EXPECT_LT(ellipsoidTotal / static_cast<double>(std::size(SEEDS)), 2300.0);
 }
 
 } // namespace
