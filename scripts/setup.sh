@@ -26,6 +26,8 @@ PACKAGES=(
     libxml2-utils
     # recording clips (H.264 through libx264) and checking them in the tests
     libavcodec-dev libavformat-dev libswscale-dev libavutil-dev libgl-dev ffmpeg
+    # the comparison with the reference libraries (bench/reference): their NumPy
+    python3-numpy
 )
 
 missing=()
