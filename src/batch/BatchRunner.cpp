@@ -291,9 +291,10 @@ int BatchRunner::run(std::FILE* out, std::FILE* err, bool showProgress)
     } else {
         startEvolution(params, *engine.world);
     }
-    // "Evolution started!" and the method's line.
-    report(out, toUtf8(engine.screenLog->lines[1]->getText()));
-    report(out, toUtf8(engine.screenLog->lines[0]->getText()));
+    // "Evolution started!" and the method's line, for every method: standard output always
+    // says how the run evolves (the window's log names only a method other than the default).
+    report(out, toUtf8(RUN_STARTED_LINE));
+    report(out, toUtf8(methodLine(*engine.world->evolver->method).c_str()));
 
     runStart = std::chrono::steady_clock::now();
     auto generationStart = runStart;
@@ -320,7 +321,7 @@ int BatchRunner::run(std::FILE* out, std::FILE* err, bool showProgress)
             if (!engine.world->evolver) {
                 // The engine has ended the run and left its error line on the screen log.
                 clearProgress(err);
-                reportError(err, toUtf8(engine.screenLog->lines[0]->getText()));
+                reportError(err, toUtf8(engine.screenLog->text(0).c_str()));
                 return EXIT_FAILED;
             }
             const Evolver& evolver = *engine.world->evolver;
@@ -338,7 +339,7 @@ int BatchRunner::run(std::FILE* out, std::FILE* err, bool showProgress)
             ++finished;
 
             clearProgress(err);
-            report(out, toUtf8(engine.screenLog->lines[0]->getText()));
+            report(out, toUtf8(engine.screenLog->text(0).c_str()));
             if (resources.csv && !writeCsv(resources.csv, csvRow(summary)))
                 csvFailure = std::strerror(errno);
             const bool last = options.generations != 0 && finished == options.generations;

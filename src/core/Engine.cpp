@@ -336,7 +336,8 @@ void Engine::runLoop()
             undrawnStep(timer->getTime());
             continue;
         }
-        if (fastMode && !timeControl.paused()) {
+        // Single steps asked for just before the run was resumed are still made, by this frame.
+        if (fastMode && !timeControl.paused() && timeControl.waitingSteps() == 0) {
             simulationStep();
             drawFrame();
         } else {

@@ -56,9 +56,9 @@ public:
     // Once per loop iteration: lays out again when the device has reported another window
     // size; a resizable window made smaller than the smallest usable size is sized back up.
     void followScreenSize();
-    // The simulation steps of one drawn frame as timeControl asks (paused: none or a single
-    // step; else the normal mode's speed): all but the last undrawn at `timeMs`, the last
-    // left for the frame's own animation pass. Then the frame.
+    // The simulation steps of one drawn frame as timeControl asks (the single steps asked
+    // for, and unless paused the normal mode's speed): all but the last undrawn at `timeMs`,
+    // the last left for the frame's own animation pass. Then the frame.
     void stepAndDrawFrame(irr::u32 timeMs);
     // Camera step, sensor lines, highlight, scene, the chart and network panels, and GUI.
     void drawFrame();

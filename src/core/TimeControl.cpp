@@ -1,19 +1,28 @@
 #include "core/TimeControl.h"
 
+#include <algorithm>
+
 namespace modules {
+
+static_assert(TimeControl::MAX_STEPS_PER_FRAME == TimeControl::SPEEDS[TimeControl::SPEED_COUNT - 1]);
 
 void TimeControl::setPaused(bool on)
 {
     isPaused = on;
-    stepAsked = false;
 }
 
 bool TimeControl::requestStep()
 {
-    if (!isPaused)
+    if (!isPaused || stepsWaiting >= MAX_WAITING_STEPS)
         return false;
-    stepAsked = true;
+    ++stepsWaiting;
     return true;
+}
+
+void TimeControl::restart()
+{
+    isPaused = false;
+    stepsWaiting = 0;
 }
 
 bool TimeControl::faster()
@@ -34,11 +43,9 @@ bool TimeControl::slower()
 
 int TimeControl::takeStepsForFrame()
 {
-    if (!isPaused)
-        return speed();
-    const int steps = stepAsked ? 1 : 0;
-    stepAsked = false;
-    return steps;
+    const int single = std::min(stepsWaiting, MAX_STEPS_PER_FRAME);
+    stepsWaiting -= single;
+    return single + (isPaused ? 0 : speed());
 }
 
 } // namespace modules

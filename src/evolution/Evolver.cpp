@@ -31,6 +31,14 @@ std::wstring methodLine(const EvolutionMethod& method)
     return std::wstring(text.begin(), text.end());
 }
 
+std::vector<std::wstring> runChoiceLines(const EvolutionMethod& method)
+{
+    std::vector<std::wstring> lines;
+    if (method.name() != EvolutionParams().method)
+        lines.push_back(methodLine(method));
+    return lines;
+}
+
 namespace {
 
 // The template network of a run; its construction draws from the generator.
@@ -50,8 +58,9 @@ void enterRun(const EvolutionParams& params, World& world, Evolver* evolver)
     world.generationTime = params.generationTime;
     world.itemCount = params.itemCount;
     world.evolver = evolver;
-    world.writeLog(L"Evolution started!");
-    world.writeLog(methodLine(*evolver->method).c_str());
+    world.writeLog(RUN_STARTED_LINE);
+    for (const std::wstring& line : runChoiceLines(*evolver->method))
+        world.writeLog(line.c_str());
 }
 
 // A generation boundary: the method has made the next generation, nothing of it is placed yet.

@@ -45,8 +45,15 @@ public:
     std::uint64_t runId = newRunId();
 };
 
-// The first log line after "Evolution started!": "Method: NAME (DESCRIPTION)."
+// A run's first log line.
+inline constexpr const wchar_t* RUN_STARTED_LINE = L"Evolution started!";
+// The method's line: "Method: NAME (DESCRIPTION)."
 std::wstring methodLine(const EvolutionMethod& method);
+// The log lines after RUN_STARTED_LINE: one for each of the run's choices that is not the
+// default, none for a default run, whose log stays "Evolution started!" and the generation
+// reports. So far the one choice is the method (the method's line, for any method but the
+// genetic algorithm); a choice added later (a task) names itself here on the same terms.
+std::vector<std::wstring> runChoiceLines(const EvolutionMethod& method);
 
 // Starts a run from the parameters: the World's share, the log lines, the first generation.
 void startEvolution(const EvolutionParams& params, World& world);

@@ -152,8 +152,8 @@ bool GUI::isUsable(const gui::IGUIElement* element)
 
 void GUI::showSetupPanel()
 {
-    // The next run starts in motion.
-    engine.timeControl.setPaused(false);
+    // The next run starts in motion, with no single step of this one left to make.
+    engine.timeControl.restart();
     showTimeState();
     setupWindow->setVisible(true);
     cameraWindow->setVisible(false);

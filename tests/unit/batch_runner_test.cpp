@@ -71,7 +71,7 @@ TEST_F(BatchRunnerTest, ReportsTheSameGenerationsAsTheEnginesOwnLoop)
         const int before = engine.world->evolver->generation;
         step();
         if (engine.world->evolver->generation != before)
-            expected.push_back(narrow(engine.screenLog->lines[0]->getText()));
+            expected.push_back(narrow(engine.screenLog->text(0).c_str()));
     }
     engine.shutdown();
 

@@ -65,7 +65,8 @@ protected:
         gui().OnEvent(guiEvent(gui::EGET_BUTTON_CLICKED, GUIElementIDs::getElementFromID(id, nullptr)));
     }
 
-    std::wstring logLine(int i) { return std::wstring(engine.screenLog->lines[i]->getText()); }
+    // A line's whole text (the log may show a long one shortened).
+    std::wstring logLine(int i) { return engine.screenLog->text(i); }
 
     // Starts, runs `generations` generations within `maxSteps` steps, checks the reports,
     // stops, and checks that the arena is bare again.

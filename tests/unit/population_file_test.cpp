@@ -276,7 +276,8 @@ protected:
         return engine.gui->OnEvent(testing_support::guiEvent(
             irr::gui::EGET_BUTTON_CLICKED, modules::GUIElementIDs::getElementFromID(id, nullptr)));
     }
-    std::string logLine() const { return narrow(engine.screenLog->lines[0]->getText()); }
+    // The newest line's whole text (the log shows a line with a long path shortened).
+    std::string logLine() const { return narrow(engine.screenLog->text(0).c_str()); }
 
     TempDir dataHome;
     std::string oldDataHome;

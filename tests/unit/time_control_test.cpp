@@ -103,8 +103,10 @@ TEST_F(TimeControlRun, PausedSteppedAndSpedUpRunMatchesTheRunLeftAlone)
             press(KEY_KEY_P);
             for (int i = 0; i < 5; ++i)
                 frame();
-            for (int i = 0; i < 8; ++i) {
-                press(KEY_KEY_N);
+            // Eight steps, some asked for several between two frames.
+            for (int burst : {3, 1, 2, 1, 1}) {
+                for (int i = 0; i < burst; ++i)
+                    press(KEY_KEY_N);
                 frame();
                 frame();
             }
@@ -172,6 +174,102 @@ TEST_F(TimeControlRun, PauseStopsTimeAndEachStepKeyMakesExactlyOneStep)
     EXPECT_EQ(std::wstring(engine.gui->pauseButton->getText()), L"Pause");
     frame();
     EXPECT_EQ(engine.stepsMade, steps + 2);
+}
+
+TEST_F(TimeControlRun, EveryStepKeyPressMakesOneStepHoweverFastThePressesCome)
+{
+    startRun();
+    for (int i = 0; i < 10; ++i)
+        frame();
+    press(KEY_KEY_P);
+    unsigned long long steps = engine.stepsMade;
+    const float clock = engine.world->generationClock;
+
+    // 30 presses 20 ms apart while frames come every 33 ms: two between some frames.
+    int presses = 0;
+    int framesBetween = 0;
+    for (int ms = 0; presses < 30; ++ms) {
+        if (ms % 20 == 0) {
+            press(KEY_KEY_N);
+            ++presses;
+        }
+        if (ms * 3 >= (framesBetween + 1) * 100) {
+            const unsigned long long before = engine.stepsMade;
+            frame();
+            ++framesBetween;
+            EXPECT_LE(engine.stepsMade - before, 2u);
+        }
+    }
+    frame();
+    EXPECT_LT(framesBetween, 30) << "the presses came faster than the frames";
+    EXPECT_EQ(engine.stepsMade, steps + 30);
+    EXPECT_NEAR(engine.world->generationClock, clock + 30 * modules::Engine::SIMULATION_STEP, 1e-4f);
+    EXPECT_EQ(engine.timeControl.waitingSteps(), 0);
+
+    // 30 presses between two frames (1 ms apart): 30 steps, at most 16 in a frame.
+    steps = engine.stepsMade;
+    for (int i = 0; i < 30; ++i)
+        press(KEY_KEY_N);
+    EXPECT_EQ(engine.timeControl.waitingSteps(), 30);
+    EXPECT_EQ(engine.stepsMade, steps) << "steps are made by frames, not by the key";
+    frame();
+    EXPECT_EQ(engine.stepsMade, steps + 16);
+    frame();
+    EXPECT_EQ(engine.stepsMade, steps + 30);
+    for (int i = 0; i < 10; ++i)
+        frame();
+    EXPECT_EQ(engine.stepsMade, steps + 30) << "paused, nothing more";
+    EXPECT_TRUE(engine.timeControl.paused());
+}
+
+TEST_F(TimeControlRun, WaitingStepsAreBoundedMadeOnResumeAndDroppedWithTheRun)
+{
+    startRun();
+    frame();
+    // Running, the step key asks for nothing: each frame makes the speed's steps.
+    unsigned long long steps = engine.stepsMade;
+    for (int i = 0; i < 5; ++i)
+        press(KEY_KEY_N);
+    EXPECT_EQ(engine.timeControl.waitingSteps(), 0);
+    frame();
+    EXPECT_EQ(engine.stepsMade, steps + 1);
+
+    // At most MAX_WAITING_STEPS wait; they are made 16 a frame.
+    press(KEY_KEY_P);
+    steps = engine.stepsMade;
+    for (int i = 0; i < 100; ++i)
+        press(KEY_KEY_N);
+    EXPECT_EQ(engine.timeControl.waitingSteps(), modules::TimeControl::MAX_WAITING_STEPS);
+    for (int made : {16, 32, 48, 64, 64}) {
+        frame();
+        EXPECT_EQ(engine.stepsMade, steps + static_cast<unsigned long long>(made));
+    }
+
+    // Steps asked for just before the run is resumed are made by the next frame, with its own.
+    steps = engine.stepsMade;
+    for (int i = 0; i < 3; ++i)
+        press(KEY_KEY_N);
+    press(KEY_KEY_P);
+    EXPECT_EQ(newestLogLine(), L"Simulation resumed.");
+    frame();
+    EXPECT_EQ(engine.stepsMade, steps + 3 + 1);
+    frame();
+    EXPECT_EQ(engine.stepsMade, steps + 3 + 2);
+
+    // Stop drops the steps still waiting; the next run starts in motion.
+    press(KEY_KEY_P);
+    for (int i = 0; i < 5; ++i)
+        press(KEY_KEY_N);
+    engine.device->postEventFromUser(testing_support::guiEvent(
+        gui::EGET_BUTTON_CLICKED, engine.gui->runWindow->getElementFromId(modules::GUIElementIDs::STOP_BUTTON, true)));
+    ASSERT_EQ(engine.world->evolver, nullptr);
+    EXPECT_EQ(engine.timeControl.waitingSteps(), 0);
+    EXPECT_FALSE(engine.timeControl.paused());
+    modules::startEvolution(shortGenerations(), *engine.world);
+    engine.gui->showRunningPanel();
+    steps = engine.stepsMade;
+    frame();
+    EXPECT_EQ(engine.stepsMade, steps + 1);
 }
 
 TEST_F(TimeControlRun, SpeedKeysGoThroughTheSpeedsAndSetTheStepsPerFrame)

@@ -100,6 +100,18 @@ awk -v a="$clock0" -v b="$(field clock)" -v s=$STEP 'BEGIN { d = b - a - s; exit
 places >"$XT_TMP/places2.txt"
 cmp -s "$XT_TMP/places1.txt" "$XT_TMP/places2.txt" && xt_fail "no vehicle moved in the step"
 
+# --- N faster than frames are drawn: still one step per press -----------------------------
+for delay in 20 1; do
+    steps1=$(field steps)
+    xdotool key --delay "$delay" $(printf 'n %.0s' {1..30}) || xt_fail "xdotool cannot press keys"
+    thirty() { (($(field steps) >= steps1 + 30)); }
+    wait_for "30 steps after 30 presses of N $delay ms apart" thirty
+    frames1=$(field frames)
+    wait_for "30 more frames after them" frames_past $((frames1 + 30))
+    xt_log "30 presses of N $delay ms apart: steps $steps1 -> $(field steps)"
+    (($(field steps) == steps1 + 30)) || xt_fail "30 presses of N $delay ms apart made $(($(field steps) - steps1)) steps"
+done
+
 # --- Selecting: the vehicle with most room on screen, clear of the windows and panels ---
 read -r number sx sy < <(sed -n 's/^Vehicle \([0-9]*\): screen=\([-0-9]*\),\([-0-9]*\) .*/\1 \2 \3/p' "$STATE" |
     awk -v w=$W -v h=$H '{ n[NR] = $1; x[NR] = $2; y[NR] = $3 }
