@@ -44,7 +44,7 @@ protected:
         gui().OnEvent(guiEvent(gui::EGET_BUTTON_CLICKED,
                                gui().setupWindow->getElementFromId(modules::GUIElementIDs::START_BUTTON, true)));
     }
-    std::string logLine() const { return modules::toUtf8(engine.screenLog->lines[0]->getText()); }
+    std::string logLine() const { return modules::toUtf8(engine.screenLog->text(0).c_str()); }
 
     // A run of `method` saved after one generation, with the method's default parameters.
     std::string saveRunOf(const std::string& method)
