@@ -61,8 +61,9 @@ TEST(FitLogLine, LeavesOutTheFewestCharactersFromThePathFirstElseTheMiddle)
     for (const auto& c : cases) {
         SCOPED_TRACE(narrow(c.text) + " in " + std::to_string(c.width));
         EXPECT_EQ(fitLogLine(c.text, c.width, measure), c.shown);
-        if (c.width >= 3)
+        if (c.width >= 3) {
             EXPECT_LE(measure(fitLogLine(c.text, c.width, measure)), c.width);
+        }
     }
 }
 
@@ -106,8 +107,9 @@ TEST_F(ScreenLogTest, LongLinesFitTheLogInItsFontAndKeepTheirEnd)
         EXPECT_EQ(log().text(0), c.text);
         // Within the width, and no more left out than needed.
         EXPECT_LE(widthOf(shown(0)), width);
-        if (!c.wholeWords)
+        if (!c.wholeWords) {
             EXPECT_GT(widthOf(shown(0)), width - widthOf(L"WW"));
+        }
         EXPECT_EQ(shown(0).rfind(c.start, 0), 0u) << narrow(shown(0));
         EXPECT_EQ(shown(0).substr(shown(0).size() - c.end.size()), c.end) << narrow(shown(0));
     }

@@ -150,13 +150,20 @@ marker_shown() {
 xt_poll_screenshot select.png 60 marker_shown || xt_fail "no selection marker at the centre (select.png)"
 if command -v tesseract >/dev/null; then
     caption_read() {
-        timeout 60 convert "$1" -crop "$CAPTION" +repage \
-            -fx '(min(r, min(g, b)) > 140/255 && max(r, max(g, b)) - min(r, min(g, b)) < 40/255) ? 0 : 1' \
-            -colorspace Gray -resize 300% -threshold 50% -bordercolor white -border 30 "$XT_TMP/caption.png" 2>/dev/null &&
-            timeout 60 tesseract "$XT_TMP/caption.png" - --psm 7 >"$XT_TMP/caption.txt" 2>/dev/null
-        xt_log "caption read: $(tr -d '\n' <"$XT_TMP/caption.txt")"
-        # Tesseract reads this font's "V" as "Y" at times.
-        grep -Eq "[VY]ehicle $number ?[:;.,]? [0-9]+ items" "$XT_TMP/caption.txt"
+        # Each scaling misreads some glyphs of this font (a 9 as "S" at 300% unblurred, a
+        # "V" as "Y"): the caption counts as read when one of them reads it whole.
+        local scaling
+        for scaling in "-resize 300% -threshold 50%" "-resize 400% -blur 0x1 -threshold 50%" \
+            "-resize 300% -blur 0x1 -threshold 60%"; do
+            # shellcheck disable=SC2086
+            timeout 60 convert "$1" -crop "$CAPTION" +repage \
+                -fx '(min(r, min(g, b)) > 140/255 && max(r, max(g, b)) - min(r, min(g, b)) < 40/255) ? 0 : 1' \
+                -colorspace Gray $scaling -bordercolor white -border 30 "$XT_TMP/caption.png" 2>/dev/null &&
+                timeout 60 tesseract "$XT_TMP/caption.png" - --psm 7 >"$XT_TMP/caption.txt" 2>/dev/null
+            xt_log "caption read ($scaling): $(tr -d '\n' <"$XT_TMP/caption.txt")"
+            grep -Eq "[VY]ehicle $number ?[:;.,]? [0-9]+ items" "$XT_TMP/caption.txt" && return 0
+        done
+        return 1
     }
     xt_poll_screenshot caption.png 60 caption_read || xt_fail "no caption 'Vehicle $number: F items' over the network panel (caption.png)"
 else
