@@ -5,6 +5,7 @@
 #include "core/Utf8.h"
 
 #include "evolution/InputCheck.h"
+#include "evolution/ParameterTable.h"
 #include "methods/MethodRegistry.h"
 
 #include <irrlicht.h>
@@ -22,35 +23,6 @@
 namespace modules {
 
 namespace {
-
-// The numeric parameters, as the panel's edit boxes hold them: the nine of the ten, then
-// the methods' sigma and learning rate.
-struct NumericOption {
-    const char* name;
-    float EvolutionParams::*floatField; // exactly one of the two is set
-    int EvolutionParams::*intField;
-    const char* help;
-};
-
-const NumericOption NUMERIC_OPTIONS[] = {
-    {"--generation-time", &EvolutionParams::generationTime, nullptr,
-     "length of a generation in simulated seconds (30 steps each)"},
-    {"--item-count", nullptr, &EvolutionParams::itemCount, "items in the arena"},
-    {"--population-size", nullptr, &EvolutionParams::populationSize, "vehicles, one network each"},
-    {"--elite-count", nullptr, &EvolutionParams::eliteCount, "best networks carried over unchanged"},
-    {"--crossover-rate", &EvolutionParams::crossoverRate, nullptr, "probability of crossover per pair of parents"},
-    {"--mutation-rate", &EvolutionParams::mutationRate, nullptr, "probability of mutation per gene"},
-    {"--max-perturbation", &EvolutionParams::maxPerturbation, nullptr, "largest change a mutation makes to a gene"},
-    {"--hidden-neurons", nullptr, &EvolutionParams::hiddenNeurons, "neurons in the hidden layer"},
-    {"--weight-range", &EvolutionParams::weightRange, nullptr, "scale of the random initial weights"},
-    {"--sigma", &EvolutionParams::sigma, nullptr, "step size of the search distribution"},
-    {"--learning-rate", &EvolutionParams::learningRate, nullptr, "step size of the gradient step (Adam)"},
-};
-
-bool isMethodOwn(const NumericOption& option)
-{
-    return option.floatField == &EvolutionParams::sigma || option.floatField == &EvolutionParams::learningRate;
-}
 
 // Which methods use a method option, with their defaults: "cmaes [0.3], openai-es [0.1]".
 std::string methodDefaults(const std::string& option)
@@ -74,11 +46,11 @@ std::string methodNames(const char* separator)
     return names;
 }
 
-std::string defaultText(const NumericOption& option)
+std::string defaultText(const ParameterInfo& option)
 {
     const EvolutionParams defaults;
     if (option.intField)
-        return std::to_string(defaults.*option.intField);
+        return parameterText(option, defaults);
     std::ostringstream text;
     text << defaults.*option.floatField;
     std::string s = text.str();
@@ -88,27 +60,27 @@ std::string defaultText(const NumericOption& option)
 }
 
 // A parameter value by the panel's rules.
-bool readNumeric(const NumericOption& option, const std::string& value, EvolutionParams& params,
+bool readNumeric(const ParameterInfo& option, const std::string& value, EvolutionParams& params,
                  std::string& error)
 {
     // As the panel's text: anything outside ASCII fails the panel's check anyway.
     const irr::core::stringw wide(fromUtf8(value).c_str());
     if (!strIsNumber(wide)) {
         if (value.size() > 1 && value[0] == '-' && strIsNumber(fromUtf8(value.substr(1)).c_str()))
-            error = std::string("Error: ") + option.name + " must not be negative (got '" + value + "')";
+            error = std::string("Error: ") + option.option + " must not be negative (got '" + value + "')";
         else
-            error = std::string("Error: ") + option.name + " needs a number of digits and '.', got '" + value + "'";
+            error = std::string("Error: ") + option.option + " needs a number of digits and '.', got '" + value + "'";
         return false;
     }
     if (option.floatField) {
         if (!textToFloat(wide, params.*option.floatField)) {
-            error = std::string("Error: ") + option.name + " value '" + value + "' is too large for a float";
+            error = std::string("Error: ") + option.option + " value '" + value + "' is too large for a float";
             return false;
         }
         return true;
     }
     if (!textToInt(wide, params.*option.intField)) {
-        error = std::string("Error: ") + option.name + " value '" + value + "' is outside the 32-bit integer range";
+        error = std::string("Error: ") + option.option + " value '" + value + "' is outside the 32-bit integer range";
         return false;
     }
     return true;
@@ -138,16 +110,29 @@ bool readSeed(const std::string& value, unsigned& seed, std::string& error)
     return true;
 }
 
-bool readSelector(const std::string& value, int& selectorType, std::string& error)
+// A named value: its index goes to the parameter's field.
+bool readChoice(const ParameterInfo& parameter, const std::string& value, EvolutionParams& params,
+                std::string& error)
 {
-    for (int i = 0; i < 2; ++i) {
-        if (value == SELECTOR_NAMES[i]) {
-            selectorType = i;
+    std::string list;
+    for (std::size_t i = 0; i < parameter.choices.size(); ++i) {
+        if (value == parameter.choices[i]) {
+            params.*parameter.intField = static_cast<int>(i);
             return true;
         }
+        list += std::string(i == 0 ? "" : i + 1 == parameter.choices.size() ? " or " : ", ") + "'" +
+                parameter.choices[i] + "'";
     }
-    error = "Error: --selector must be 'roulette' or 'tournament', got '" + value + "'";
+    error = "Error: " + std::string(parameter.option) + " must be " + list + ", got '" + value + "'";
     return false;
+}
+
+std::string choiceList(const ParameterInfo& parameter)
+{
+    std::string list;
+    for (const std::string& choice : parameter.choices)
+        list += (list.empty() ? "" : "|") + choice;
+    return list;
 }
 
 // The parser's description of every option; the values land in `values` as given, to be
@@ -186,22 +171,17 @@ std::unique_ptr<CLI::App> makeParser(const std::string& program, std::map<std::s
         const auto& own = methodOptions();
         return std::find(own.begin(), own.end(), option) == own.end() ? std::string() : " (" + methodsUsing(option) + ")";
     };
-    for (const NumericOption& option : NUMERIC_OPTIONS) {
-        if (isMethodOwn(option))
-            continue;
-        if (option.floatField == &EvolutionParams::crossoverRate)
-            add("--selector", "roulette|tournament", "how parents are selected [roulette]" + usedBy("--selector"),
-                parameters);
-        add(option.name, "X", std::string(option.help) + " [" + defaultText(option) + "]" + usedBy(option.name),
-            parameters);
-    }
+    for (const ParameterInfo& option : evolutionParameters())
+        if (!option.methodOwn)
+            add(option.option, option.choices.empty() ? "X" : choiceList(option),
+                std::string(option.help) + " [" + defaultText(option) + "]" + usedBy(option.option), parameters);
     std::string methodHelp = "evolution method [" + std::string(evolutionMethods().front().name) + "]:";
     for (const MethodInfo& method : evolutionMethods())
         methodHelp += "\n  " + std::string(method.name) + ": " + method.summary;
     add("--method", methodNames("|"), methodHelp, "Method");
-    for (const NumericOption& option : NUMERIC_OPTIONS)
-        if (isMethodOwn(option))
-            add(option.name, "X", std::string(option.help) + ";\nused by " + methodDefaults(option.name + 2), "Method");
+    for (const ParameterInfo& option : evolutionParameters())
+        if (option.methodOwn)
+            add(option.option, "X", std::string(option.help) + ";\nused by " + methodDefaults(option.name()), "Method");
     add("--generations", "N", "generations to run, 0 until interrupted [" + std::to_string(defaults.generations) + "]",
         "Run");
     add("--seed", "S",
@@ -255,17 +235,17 @@ bool readBatchOptions(int argc, const char* const* argv, BatchOptions& options, 
         }
         options.paramsGiven.push_back("--method");
     }
-    for (const NumericOption& option : NUMERIC_OPTIONS) {
-        if (!app->count(option.name))
-            continue;
-        if (!readNumeric(option, values[option.name], options.params, error))
-            return false;
-        options.paramsGiven.push_back(option.name);
-    }
-    if (app->count("--selector")) {
-        if (!readSelector(values["--selector"], options.params.selectorType, error))
-            return false;
-        options.paramsGiven.push_back("--selector");
+    // Named values after the numbers, as the overriding line of a loaded run lists them.
+    for (const bool named : {false, true}) {
+        for (const ParameterInfo& option : evolutionParameters()) {
+            if (option.choices.empty() == named || !app->count(option.option))
+                continue;
+            const std::string& value = values[option.option];
+            if (!(named ? readChoice(option, value, options.params, error)
+                        : readNumeric(option, value, options.params, error)))
+                return false;
+            options.paramsGiven.push_back(option.option);
+        }
     }
     if (app->count("--generations") && !readGenerations(values["--generations"], options.generations, error))
         return false;
@@ -326,16 +306,12 @@ EvolutionParams overrideParams(const EvolutionParams& fromFile, const BatchOptio
     EvolutionParams params = fromFile;
     for (const std::string& name : options.paramsGiven) {
         bool differs = false;
-        if (name == "--selector") {
-            differs = params.selectorType != options.params.selectorType;
-            params.selectorType = options.params.selectorType;
-        }
         if (name == "--method") {
             differs = params.method != options.params.method;
             params.method = options.params.method;
         }
-        for (const NumericOption& option : NUMERIC_OPTIONS) {
-            if (name != option.name)
+        for (const ParameterInfo& option : evolutionParameters()) {
+            if (name != option.option)
                 continue;
             if (option.floatField) {
                 differs = params.*option.floatField != options.params.*option.floatField;

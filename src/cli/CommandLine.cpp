@@ -10,7 +10,10 @@ namespace {
 
 bool takesValue(const CLI::App& app, const std::string& name)
 {
-    return name.compare(0, 2, "--") == 0 && name != "--help" && app.get_option_no_throw(name) != nullptr;
+    if (name.compare(0, 2, "--") != 0 || name == "--help")
+        return false;
+    const CLI::Option* option = app.get_option_no_throw(name);
+    return option != nullptr && option->get_expected_max() > 0; // a flag takes none
 }
 
 bool isOptionWord(const CLI::App& app, const std::string& argument)

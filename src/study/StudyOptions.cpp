@@ -3,6 +3,7 @@
 #include "batch/BatchOptions.h"
 #include "cli/CommandLine.h"
 #include "cli/OptionValue.h"
+#include "evolution/ParameterTable.h"
 #include "methods/MethodRegistry.h"
 
 #include <CLI/CLI.hpp>
@@ -20,6 +21,7 @@ namespace {
 
 // More runs than this are surely a typing error (and would not fit in memory as a plan).
 constexpr unsigned long long MAX_RUNS = 1000000;
+constexpr unsigned DEFAULT_TUNING_SEEDS = 5;
 
 // The value checked as kinetarium-batch checks it.
 bool checkWithBatch(const std::string& option, const std::string& value, std::string& error)
@@ -73,9 +75,10 @@ bool readVary(const std::string& text, StudyOptions& options, std::string& error
     return true;
 }
 
-bool readSeeds(const std::string& text, StudyOptions& options, std::string& error)
+bool readSeeds(const std::string& option, const std::string& text, unsigned& firstSeed, unsigned& lastSeed,
+               std::string& error)
 {
-    const std::string message = "Error: --seeds needs A-B (seeds A to B, from 0 to " + std::to_string(UINT_MAX) +
+    const std::string message = "Error: " + option + " needs A-B (seeds A to B, from 0 to " + std::to_string(UINT_MAX) +
                                 ") or a count N (seeds 1 to N), got '" + text + "'";
     const std::size_t dash = text.find('-');
     unsigned long long first = 1;
@@ -100,8 +103,49 @@ bool readSeeds(const std::string& text, StudyOptions& options, std::string& erro
         error = message;
         return false;
     }
-    options.firstSeed = static_cast<unsigned>(first);
-    options.lastSeed = static_cast<unsigned>(last);
+    firstSeed = static_cast<unsigned>(first);
+    lastSeed = static_cast<unsigned>(last);
+    return true;
+}
+
+// The tuning seeds: given, or the five after the compared ones. Never a compared seed: a
+// setting chosen on the seeds it is then judged on would be favoured by their luck.
+bool readTuning(const CLI::App& app, const std::map<std::string, std::string>& values, StudyOptions& options,
+                std::string& error)
+{
+    options.tune = app.count("--tune") > 0;
+    for (const char* option : {"--tune-candidates", "--tune-seeds"}) {
+        if (app.count(option) && !options.tune) {
+            error = std::string("Error: ") + option + " needs --tune";
+            return false;
+        }
+    }
+    if (!options.tune)
+        return true;
+    if (app.count("--tune-candidates")) {
+        const std::string& text = values.at("--tune-candidates");
+        if (!isWholeNumber(text, 4) || std::stoul(text) < 2) {
+            error = "Error: --tune-candidates needs a whole number from 2 to 9999, got '" + text + "'";
+            return false;
+        }
+        options.tuneCandidates = static_cast<unsigned>(std::stoul(text));
+    }
+    if (app.count("--tune-seeds")) {
+        if (!readSeeds("--tune-seeds", values.at("--tune-seeds"), options.tuneFirstSeed, options.tuneLastSeed, error))
+            return false;
+        if (options.tuneFirstSeed <= options.lastSeed && options.firstSeed <= options.tuneLastSeed) {
+            error = "Error: --tune-seeds must not share a seed with --seeds (" + std::to_string(options.firstSeed) +
+                    "-" + std::to_string(options.lastSeed) + ")";
+            return false;
+        }
+    } else {
+        if (options.lastSeed > UINT_MAX - DEFAULT_TUNING_SEEDS) {
+            error = "Error: no room for the tuning seeds after --seeds; give --tune-seeds A-B";
+            return false;
+        }
+        options.tuneFirstSeed = options.lastSeed + 1;
+        options.tuneLastSeed = options.lastSeed + DEFAULT_TUNING_SEEDS;
+    }
     return true;
 }
 
@@ -200,6 +244,13 @@ std::unique_ptr<CLI::App> makeParser(const std::string& program, std::map<std::s
     add("--out", values["--out"], "DIR", "output folder (required); rerun into it to resume", "Study");
     add("--jobs", values["--jobs"], "N", "runs at a time [the number of cores; 1 per\nrank under mpirun]",
         "Study");
+    app->add_flag("--tune", "first tune each combination: its method's tunable\nparameters, not given here, are "
+                            "searched on the\ntuning seeds; the best setting is then compared")
+        ->group("Tuning");
+    add("--tune-candidates", values["--tune-candidates"], "N",
+        "settings tried per combination, the defaults\nthe first [16]", "Tuning");
+    add("--tune-seeds", values["--tune-seeds"], "A-B", "seeds of the tuning runs, apart from --seeds\n[the 5 after them]",
+        "Tuning");
     for (const std::string& name : batchParameterNames())
         add("--" + name, values["--" + name], "X", "as in kinetarium-batch, the same in every run",
             "Fixed parameters");
@@ -213,10 +264,16 @@ std::unique_ptr<CLI::App> makeParser(const std::string& program, std::map<std::s
 
 const std::vector<std::string>& batchParameterNames()
 {
-    static const std::vector<std::string> names = {
-        "generation-time", "item-count",    "population-size",  "elite-count",    "selector",
-        "crossover-rate",  "mutation-rate", "max-perturbation", "hidden-neurons", "weight-range",
-        "method",          "sigma",         "learning-rate"};
+    static const std::vector<std::string> names = [] {
+        std::vector<std::string> list;
+        for (const ParameterInfo& parameter : evolutionParameters()) {
+            // The method comes before its own parameters, as in kinetarium-batch's help.
+            if (parameter.methodOwn && std::find(list.begin(), list.end(), "method") == list.end())
+                list.push_back("method");
+            list.push_back(parameter.name());
+        }
+        return list;
+    }();
     return names;
 }
 
@@ -252,7 +309,10 @@ bool parseStudyOptions(int argc, const char* const* argv, StudyOptions& options,
             return false;
         options.fixed.emplace_back(name, value);
     }
-    if (app->count("--seeds") && !readSeeds(values["--seeds"], options, error))
+    if (app->count("--seeds") &&
+        !readSeeds("--seeds", values["--seeds"], options.firstSeed, options.lastSeed, error))
+        return false;
+    if (!readTuning(*app, values, options, error))
         return false;
     if (app->count("--generations") && !readGenerations(values["--generations"], options, error))
         return false;
@@ -268,11 +328,15 @@ bool parseStudyOptions(int argc, const char* const* argv, StudyOptions& options,
         return false;
     }
 
+    // Each factor is below 2^32 and nothing multiplies a count past the limit: no overflow.
     unsigned long long runs = static_cast<unsigned long long>(options.lastSeed) - options.firstSeed + 1;
+    if (options.tune)
+        runs += (static_cast<unsigned long long>(options.tuneLastSeed) - options.tuneFirstSeed + 1) *
+                std::min<unsigned long long>(options.tuneCandidates, MAX_RUNS);
     for (const VariedParameter& parameter : options.varied) {
-        runs *= parameter.values.size();
         if (runs > MAX_RUNS)
             break;
+        runs *= parameter.values.size();
     }
     if (runs > MAX_RUNS) {
         error = "Error: the study would make more than " + std::to_string(MAX_RUNS) + " runs; fewer seeds or values";

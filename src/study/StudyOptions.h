@@ -23,6 +23,12 @@ struct StudyOptions {
     unsigned jobs = 1; // the number of cores unless given
     bool jobsGiven = false;
     bool help = false;
+    // --tune: each combination's tunable parameters are first searched over
+    // `tuneCandidates` settings, each run on the tuning seeds (never compared seeds).
+    bool tune = false;
+    unsigned tuneCandidates = 16;
+    unsigned tuneFirstSeed = 0;
+    unsigned tuneLastSeed = 0;
 };
 
 // The ten evolution parameters of kinetarium-batch, the method and its sigma and learning

@@ -14,6 +14,7 @@ struct StudyConfig {
     std::string label;               // for people: "selector=roulette mutation-rate=0.05"
     std::vector<std::string> values; // one per varied parameter
     std::vector<std::string> parameterArguments; // "--NAME", "V", ... for kinetarium-batch
+    std::string tunedSettings; // in a tuned study: the settings its tuning chose
 };
 
 // One seeded run of one combination.
@@ -29,6 +30,7 @@ struct StudyPlan {
     std::vector<StudyConfig> configs; // the first varied parameter changes slowest
     std::vector<StudyRun> runs;
     long long generations = 0;
+    bool tuned = false; // the combinations' arguments include settings chosen by tuning
 };
 
 StudyPlan makeStudyPlan(const StudyOptions& options);

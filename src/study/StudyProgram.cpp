@@ -6,9 +6,11 @@
 #include "study/LearningCurves.h"
 #include "study/RunCsv.h"
 #include "study/StudyReport.h"
+#include "study/Tuning.h"
 
 #include <nlohmann/json.hpp>
 
+#include <algorithm>
 #include <cerrno>
 #include <csignal>
 #include <cstdio>
@@ -90,6 +92,47 @@ bool writeResults(const StudyPlan& plan, const std::string& dir, const std::vect
     return written;
 }
 
+std::string seedsText(unsigned first, unsigned last)
+{
+    return std::to_string(last - first + 1ULL) + " seed" + (first == last ? "" : "s");
+}
+
+// Makes the runs of `plan` not yet complete in `dir`, after a line saying what is made
+// ("WHAT = N runs of G generations; C already complete in DIR"). False when interrupted,
+// with the line saying so.
+bool runStage(const StudyPlan& plan, const std::string& dir, const std::string& what, RunDispatcher& dispatcher,
+              std::map<std::size_t, RunOutcome>& outcomes)
+{
+    // Resume: a run whose CSV is whole is not made again.
+    std::vector<std::size_t> pending;
+    for (std::size_t i = 0; i < plan.runs.size(); ++i) {
+        std::vector<double> curve;
+        if (!readCompleteRun(dir + "/runs/" + runStem(plan, plan.runs[i]) + ".csv", plan.generations, curve))
+            pending.push_back(i);
+    }
+    const std::size_t complete = plan.runs.size() - pending.size();
+    std::printf("%s = %zu run%s of %lld generation%s; %zu already complete in %s\n", what.c_str(), plan.runs.size(),
+                plan.runs.size() == 1 ? "" : "s", plan.generations, plan.generations == 1 ? "" : "s", complete,
+                dir.c_str());
+    std::fflush(stdout);
+    if (pending.empty())
+        return true;
+    // SIGINT and SIGTERM let the runs under way stop and leave them to be redone on resume.
+    stopRequested = 0;
+    StopSignals stopSignals(requestStudyStop, false);
+    StudyProgress progress(plan.runs.size(), complete, isatty(fileno(stderr)) != 0, stderr);
+    const bool finished = dispatcher.execute(plan, dir, pending, progress, outcomes);
+    progress.clear();
+    if (finished)
+        return true;
+    std::size_t nowComplete = complete;
+    for (const auto& entry : outcomes)
+        nowComplete += entry.second.done ? 1 : 0;
+    std::fprintf(stderr, "Interrupted: %zu of %zu runs complete; the same command again finishes the study.\n",
+                 nowComplete, plan.runs.size());
+    return false;
+}
+
 } // namespace
 
 bool studyStopRequested()
@@ -118,55 +161,68 @@ int runStudyProgram(int argc, const char* const* argv, RunDispatcher* dispatcher
         std::fputs(studyUsage(program).c_str(), stdout);
         return 0;
     }
-    const StudyPlan plan = makeStudyPlan(options);
+    StudyPlan plan = makeStudyPlan(options);
     const std::string& dir = options.outDir;
-    if (!makeFolder(dir, error) || !makeFolder(dir + "/runs", error) || !checkStudyRecord(plan, dir, error)) {
+    if (!makeFolder(dir, error) || !makeFolder(dir + "/runs", error)) {
         std::fprintf(stderr, "%s\n", error.c_str());
         return 2;
     }
 
-    // Resume: a run whose CSV is whole is not made again.
-    std::vector<std::size_t> pending;
-    for (std::size_t i = 0; i < plan.runs.size(); ++i) {
-        std::vector<double> curve;
-        if (!readCompleteRun(dir + "/runs/" + runStem(plan, plan.runs[i]) + ".csv", plan.generations, curve))
-            pending.push_back(i);
+    std::unique_ptr<LocalDispatcher> local;
+    if (!dispatcher) {
+        const std::string batch = batchExecutablePath();
+        if (access(batch.c_str(), X_OK) != 0) {
+            std::fprintf(stderr, "Error: no kinetarium-batch program at '%s', next to this one\n", batch.c_str());
+            return 1;
+        }
+        local = std::make_unique<LocalDispatcher>(batch, options.jobs);
+        dispatcher = local.get();
     }
-    const std::size_t complete = plan.runs.size() - pending.size();
-    std::printf("Study: %zu combination%s x %u seed%s = %zu run%s of %lld generation%s; %zu already complete in %s\n",
-                plan.configs.size(), plan.configs.size() == 1 ? "" : "s", options.lastSeed - options.firstSeed + 1,
-                options.lastSeed == options.firstSeed ? "" : "s", plan.runs.size(), plan.runs.size() == 1 ? "" : "s",
-                plan.generations, plan.generations == 1 ? "" : "s", complete, dir.c_str());
-    std::fflush(stdout);
 
-    std::map<std::size_t, RunOutcome> outcomes;
-    bool finished = true;
-    if (!pending.empty()) {
-        // SIGINT and SIGTERM let the runs under way stop and leave them to be redone on resume.
-        stopRequested = 0;
-        StopSignals stopSignals(requestStudyStop, false);
-        std::unique_ptr<LocalDispatcher> local;
-        if (!dispatcher) {
-            const std::string batch = batchExecutablePath();
-            if (access(batch.c_str(), X_OK) != 0) {
-                std::fprintf(stderr, "Error: no kinetarium-batch program at '%s', next to this one\n", batch.c_str());
+    if (options.tune) {
+        // The tuning stage is a study of its own in tuning/: resumed the same way, and its
+        // choices, made from complete runs only, come out the same on every resume.
+        const Tuning tuning = makeTuning(plan, options);
+        const std::string tuningDir = dir + "/tuning";
+        if (!makeFolder(tuningDir, error) || !makeFolder(tuningDir + "/runs", error) ||
+            !checkStudyRecord(tuning.plan, tuningDir, error)) {
+            std::fprintf(stderr, "%s\n", error.c_str());
+            return 2;
+        }
+        std::map<std::size_t, RunOutcome> tuningOutcomes;
+        const std::string what = "Tuning: " + std::to_string(tuning.plan.configs.size()) + " candidates x " +
+                                 seedsText(options.tuneFirstSeed, options.tuneLastSeed);
+        if (!runStage(tuning.plan, tuningDir, what, *dispatcher, tuningOutcomes))
+            return 130;
+        const std::vector<ConfigResult> tuningResults = collectResults(tuning.plan, tuningDir, tuningOutcomes);
+        const std::vector<std::size_t> chosen = chooseCandidates(tuning, tuningResults, plan.configs.size());
+        std::printf("\n%s\n", tuningTable(tuning, plan, tuningResults, chosen).c_str());
+        if (!writeFileReplacing(dir + "/tuning.csv", tuningCsv(tuning, plan, tuningResults, chosen), error)) {
+            std::fprintf(stderr, "%s\n", error.c_str());
+            return 1;
+        }
+        for (std::size_t c = 0; c < plan.configs.size(); ++c) {
+            const bool tuned = std::find(tuning.configOf.begin(), tuning.configOf.end(), c) != tuning.configOf.end();
+            if (tuned && chosen[c] == static_cast<std::size_t>(-1)) {
+                std::fprintf(stderr, "Error: no candidate of %s has all its tuning runs; the comparison is not run "
+                                     "(see the failed runs above; the same command again retries them)\n",
+                             plan.configs[c].label.c_str());
                 return 1;
             }
-            local = std::make_unique<LocalDispatcher>(batch, options.jobs);
-            dispatcher = local.get();
         }
-        StudyProgress progress(plan.runs.size(), complete, isatty(fileno(stderr)) != 0, stderr);
-        finished = dispatcher->execute(plan, dir, pending, progress, outcomes);
-        progress.clear();
+        applyChoices(plan, tuning, chosen);
     }
-    if (!finished) {
-        std::size_t nowComplete = complete;
-        for (const auto& entry : outcomes)
-            nowComplete += entry.second.done ? 1 : 0;
-        std::fprintf(stderr, "Interrupted: %zu of %zu runs complete; the same command again finishes the study.\n",
-                     nowComplete, plan.runs.size());
+    if (!checkStudyRecord(plan, dir, error)) {
+        std::fprintf(stderr, "%s\n", error.c_str());
+        return 2;
+    }
+
+    std::map<std::size_t, RunOutcome> outcomes;
+    const std::string what = "Study: " + std::to_string(plan.configs.size()) + " combination" +
+                             (plan.configs.size() == 1 ? "" : "s") + " x " +
+                             seedsText(options.firstSeed, options.lastSeed);
+    if (!runStage(plan, dir, what, *dispatcher, outcomes))
         return 130;
-    }
 
     const std::vector<ConfigResult> results = collectResults(plan, dir, outcomes);
     const bool written = writeResults(plan, dir, results);

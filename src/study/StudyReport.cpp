@@ -97,7 +97,8 @@ std::string summaryCsv(const StudyPlan& plan, const std::vector<ConfigResult>& r
     for (const std::string& name : plan.variedNames)
         text += "," + name;
     text += ",seeds,failed_runs,final_best_mean,final_best_ci95_low,final_best_ci95_high,last_tenth_best_mean,"
-            "half_final_generation_mean,failures\n";
+            "half_final_generation_mean,failures";
+    text += plan.tuned ? ",tuned_settings\n" : "\n";
     for (std::size_t c = 0; c < plan.configs.size(); ++c) {
         const ConfigResult& result = results[c];
         const ConfigSummary summary = summarise(result);
@@ -107,7 +108,8 @@ std::string summaryCsv(const StudyPlan& plan, const std::vector<ConfigResult>& r
         text += "," + std::to_string(result.curves.size()) + "," + std::to_string(result.failures.size()) + "," +
                 number(summary.finalBest.mean) + "," + number(summary.finalBest.low) + "," +
                 number(summary.finalBest.high) + "," + number(summary.lastTenth) + "," + number(summary.halfFinal) +
-                "," + csvField(failureText(result)) + "\n";
+                "," + csvField(failureText(result)) +
+                (plan.tuned ? "," + csvField(plan.configs[c].tunedSettings) : std::string()) + "\n";
     }
     return text;
 }
@@ -158,6 +160,11 @@ std::string summaryTable(const StudyPlan& plan, const std::vector<ConfigResult>&
         while (!line.empty() && line.back() == ' ')
             line.pop_back();
         text += line + "\n";
+    }
+    if (plan.tuned) {
+        text += "\nSettings chosen by tuning:\n";
+        for (const StudyConfig& config : plan.configs)
+            text += "  " + config.label + ": " + config.tunedSettings + "\n";
     }
     if (plan.configs.size() >= 2) {
         text += "\nWelch's t-test on the last generation's best fitness:\n";

@@ -1,0 +1,66 @@
+#include "evolution/ParameterTable.h"
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+
+namespace modules {
+
+const std::vector<ParameterInfo>& evolutionParameters()
+{
+    using P = EvolutionParams;
+    // Tuning ranges: the arena's own parameters (time, items, vehicles) and the network's
+    // size define the problem a study compares on, so they are not tuned. The others span
+    // what suits networks of tens to thousands of genes.
+    static const std::vector<ParameterInfo> table = {
+        {"--generation-time", &P::generationTime, nullptr, "length of a generation in simulated seconds (30 steps each)"},
+        {"--item-count", nullptr, &P::itemCount, "items in the arena"},
+        {"--population-size", nullptr, &P::populationSize, "vehicles, one network each"},
+        {"--elite-count", nullptr, &P::eliteCount, "best networks carried over unchanged", {TuneScale::LINEAR, 0, 6}},
+        {"--selector", nullptr, &P::selectorType, "how parents are selected", {TuneScale::LINEAR, 0, 1},
+         {SELECTOR_NAMES[0], SELECTOR_NAMES[1]}},
+        {"--crossover-rate", &P::crossoverRate, nullptr, "probability of crossover per pair of parents",
+         {TuneScale::LINEAR, 0, 1}},
+        {"--mutation-rate", &P::mutationRate, nullptr, "probability of mutation per gene", {TuneScale::LOG, 0.005, 0.5}},
+        {"--max-perturbation", &P::maxPerturbation, nullptr, "largest change a mutation makes to a gene",
+         {TuneScale::LOG, 0.05, 20}},
+        {"--hidden-neurons", nullptr, &P::hiddenNeurons, "neurons in the hidden layer"},
+        {"--weight-range", &P::weightRange, nullptr, "scale of the random initial weights", {TuneScale::LOG, 0.1, 10}},
+        {"--sigma", &P::sigma, nullptr, "step size of the search distribution", {TuneScale::LOG, 0.01, 3}, {}, true},
+        {"--learning-rate", &P::learningRate, nullptr, "step size of the gradient step (Adam)",
+         {TuneScale::LOG, 0.001, 1}, {}, true},
+    };
+    return table;
+}
+
+const ParameterInfo* findParameter(const std::string& name)
+{
+    for (const ParameterInfo& parameter : evolutionParameters())
+        if (parameter.name() == name)
+            return &parameter;
+    return nullptr;
+}
+
+std::string parameterText(const ParameterInfo& parameter, const EvolutionParams& params)
+{
+    if (parameter.intField) {
+        const int value = params.*parameter.intField;
+        if (!parameter.choices.empty() && value >= 0 && static_cast<std::size_t>(value) < parameter.choices.size())
+            return parameter.choices[static_cast<std::size_t>(value)];
+        return std::to_string(value);
+    }
+    // The shortest text that reads back as the same float, without an exponent: options
+    // take digits and '.' only.
+    const float value = params.*parameter.floatField;
+    char text[64] = "";
+    for (int digits = 6; digits <= 9; ++digits) {
+        std::snprintf(text, sizeof text, "%.*g", digits, static_cast<double>(value));
+        if (std::strtof(text, nullptr) == value)
+            break;
+    }
+    if (std::strchr(text, 'e'))
+        std::snprintf(text, sizeof text, "%.9f", static_cast<double>(value));
+    return text;
+}
+
+} // namespace modules

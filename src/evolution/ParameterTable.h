@@ -1,0 +1,44 @@
+#pragma once
+
+#include "evolution/EvolutionParams.h"
+
+#include <string>
+#include <vector>
+
+namespace modules {
+
+// How a study's tuning searches a parameter: not at all, evenly over its range, or evenly
+// over the logarithm of its range (for step sizes and rates spanning decades).
+enum class TuneScale { NONE, LINEAR, LOG };
+
+struct TuneRange {
+    TuneScale scale = TuneScale::NONE;
+    double low = 0.0;
+    double high = 0.0;
+};
+
+// A parameter of a run as options and files name it. Exactly one of the two fields is set;
+// a parameter with `choices` holds the index of its named value in the int field.
+struct ParameterInfo {
+    const char* option; // "--mutation-rate"
+    float EvolutionParams::*floatField;
+    int EvolutionParams::*intField;
+    const char* help;
+    TuneRange tune = {};
+    std::vector<std::string> choices = {};
+    // The method's own step sizes: their defaults are the method's (see MethodRegistry).
+    bool methodOwn = false;
+
+    std::string name() const { return option + 2; }
+};
+
+// The evolution parameters in the panel's order (the selector after the elite count), then
+// the methods' sigma and learning rate. The method itself is chosen by name elsewhere.
+const std::vector<ParameterInfo>& evolutionParameters();
+// The parameter called `name` (without the dashes), or null.
+const ParameterInfo* findParameter(const std::string& name);
+
+// The parameter's value in `params` as options take it: "0.05", "tournament", "4".
+std::string parameterText(const ParameterInfo& parameter, const EvolutionParams& params);
+
+} // namespace modules
