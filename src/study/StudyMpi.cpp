@@ -14,6 +14,8 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <deque>
+#include <list>
 #include <map>
 #include <vector>
 
@@ -26,11 +28,10 @@ namespace {
 
 // Worker to rank 0: a free slot, with the result of the slot's last run if it had one.
 constexpr int TAG_READY = 1;
-// Rank 0 to worker: the index of a run to make, or -1: the slot closes.
+// Rank 0 to worker: a run to make (see encodeAssignment), or nothing: the slot closes.
 constexpr int TAG_ASSIGN = 2;
 // Rank 0 to worker: the study is interrupted; stop the runs under way.
 constexpr int TAG_STOP = 3;
-constexpr long long NO_MORE_RUNS = -1;
 
 bool launchedByMpi()
 {
@@ -67,11 +68,63 @@ bool decodeResult(const std::string& text, long long& index, RunOutcome& outcome
     return true;
 }
 
+// What a worker needs to make a run, so that only rank 0 need know the plan (a later stage's
+// runs are decided there): "INDEX\0GENERATIONS\0STEM\0ARGUMENT\0...", the arguments of
+// kinetarium-batch without the "--csv" pair. No argument holds a NUL.
+struct Assignment {
+    long long index = -1;
+    long long generations = 0;
+    std::string stem;
+    std::vector<std::string> arguments;
+};
+
+std::string encodeAssignment(const StudyPlan& plan, std::size_t index)
+{
+    const StudyRun& run = plan.runs[index];
+    std::vector<std::string> arguments = batchArguments(plan, run, "");
+    arguments.resize(arguments.size() - 2); // the "--csv" pair: the worker writes where it likes
+    std::string text = std::to_string(index) + '\0' + std::to_string(plan.generations) + '\0';
+    text += runStem(plan, run) + '\0';
+    for (const std::string& argument : arguments)
+        text += argument + '\0';
+    return text;
+}
+
+Assignment decodeAssignment(const std::string& text)
+{
+    std::vector<std::string> fields;
+    for (std::size_t start = 0; start < text.size();) {
+        const std::size_t end = text.find('\0', start);
+        fields.push_back(text.substr(start, end - start));
+        start = end == std::string::npos ? text.size() : end + 1;
+    }
+    Assignment assignment;
+    if (fields.size() < 3)
+        return assignment; // cannot happen between ranks of the same program
+    assignment.index = std::atoll(fields[0].c_str());
+    assignment.generations = std::atoll(fields[1].c_str());
+    assignment.stem = fields[2];
+    assignment.arguments.assign(fields.begin() + 3, fields.end());
+    return assignment;
+}
+
+// The whole message of `tag` that `status` (of a probe) saw arrive.
+std::string receive(const MPI_Status& status, int tag)
+{
+    int size = 0;
+    MPI_Get_count(&status, MPI_CHAR, &size);
+    std::string payload(static_cast<std::size_t>(size), '\0');
+    MPI_Recv(payload.data(), size, MPI_CHAR, status.MPI_SOURCE, tag, MPI_COMM_WORLD, MPI_STATUS_IGNORE);
+    return payload;
+}
+
 void sendReady(const std::string& payload)
 {
     MPI_Send(payload.data(), static_cast<int>(payload.size()), MPI_CHAR, 0, TAG_READY, MPI_COMM_WORLD);
 }
 
+// Rank 0's side. Between calls of execute (one per stage of a study) the free slots wait:
+// their requests stay unanswered in `idle`, and the next call answers them first.
 class MpiDispatcher : public RunDispatcher {
 public:
     MpiDispatcher(int ranks, unsigned slotsPerWorker)
@@ -85,16 +138,33 @@ public:
                  StudyProgress& progress, std::map<std::size_t, RunOutcome>& outcomes) override
     {
         std::size_t next = 0;
-        bool stopSent = false;
-        while (slotsOpen > 0) {
+        std::size_t running = 0; // handed out by this call, not yet reported
+        for (;;) {
             if (studyStopRequested() && !stopSent) {
-                // Every worker still making runs stops them and reports them as interrupted.
+                // Every worker stops its runs under way and reports them as interrupted.
                 const int stop = 1;
                 for (std::size_t rank = 1; rank < openOf.size(); ++rank)
                     if (openOf[rank] > 0)
                         MPI_Send(&stop, 1, MPI_INT, static_cast<int>(rank), TAG_STOP, MPI_COMM_WORLD);
                 stopSent = true;
             }
+            while (!studyStopRequested() && next < pending.size() && !idle.empty()) {
+                // Sent without waiting: the worker may be sending a long CSV to us meanwhile.
+                sends.emplace_back(encodeAssignment(plan, pending[next++]), MPI_REQUEST_NULL);
+                std::pair<std::string, MPI_Request>& send = sends.back();
+                MPI_Isend(send.first.data(), static_cast<int>(send.first.size()), MPI_CHAR, idle.front(), TAG_ASSIGN,
+                          MPI_COMM_WORLD, &send.second);
+                idle.pop_front();
+                ++running;
+                progress.started();
+            }
+            if (running == 0 && (next == pending.size() || studyStopRequested()))
+                return !studyStopRequested();
+            sends.remove_if([](std::pair<std::string, MPI_Request>& send) {
+                int sent = 0;
+                MPI_Test(&send.second, &sent, MPI_STATUS_IGNORE);
+                return sent != 0;
+            });
             int arrived = 0;
             MPI_Status status;
             MPI_Iprobe(MPI_ANY_SOURCE, TAG_READY, MPI_COMM_WORLD, &arrived, &status);
@@ -104,82 +174,71 @@ public:
                 progress.tick();
                 continue;
             }
-            std::string payload = receive(status);
-            if (!payload.empty()) {
-                long long index = -1;
-                RunOutcome outcome;
-                std::string csv;
-                if (!decodeResult(payload, index, outcome, csv) || index < 0 ||
-                    static_cast<std::size_t>(index) >= plan.runs.size())
-                    continue; // cannot happen between ranks of the same program
-                const std::size_t run = static_cast<std::size_t>(index);
-                if (outcome.done) {
-                    std::string error;
-                    const std::string path = dir + "/runs/" + runStem(plan, plan.runs[run]) + ".csv";
-                    if (!writeFileReplacing(path, csv, error)) {
-                        outcome.done = false;
-                        outcome.error = error;
-                    }
+            const std::string payload = receive(status, TAG_READY);
+            idle.push_back(status.MPI_SOURCE);
+            long long index = -1;
+            RunOutcome outcome;
+            std::string csv;
+            if (payload.empty() || !decodeResult(payload, index, outcome, csv) || index < 0 ||
+                static_cast<std::size_t>(index) >= plan.runs.size())
+                continue; // a slot's first request (anything else cannot happen between our ranks)
+            --running;
+            const std::size_t run = static_cast<std::size_t>(index);
+            if (outcome.done) {
+                std::string error;
+                const std::string path = dir + "/runs/" + runStem(plan, plan.runs[run]) + ".csv";
+                if (!writeFileReplacing(path, csv, error)) {
+                    outcome.done = false;
+                    outcome.error = error;
                 }
-                // A worker stopped by a signal of its own: the whole study is being stopped.
-                if (outcome.interrupted)
-                    requestStudyStop(0);
-                outcomes[run] = outcome;
-                progress.finished();
-                if (!outcome.done && !outcome.interrupted)
-                    progress.message(failureLine(plan, run, outcome));
             }
-            long long assignment = NO_MORE_RUNS;
-            if (!studyStopRequested() && next < pending.size()) {
-                assignment = static_cast<long long>(pending[next++]);
-                progress.started();
-            } else {
-                closeSlot(status.MPI_SOURCE);
-            }
-            MPI_Send(&assignment, 1, MPI_LONG_LONG, status.MPI_SOURCE, TAG_ASSIGN, MPI_COMM_WORLD);
+            // A worker stopped by a signal of its own: the whole study is being stopped.
+            if (outcome.interrupted)
+                requestStudyStop(0);
+            outcomes[run] = outcome;
+            progress.finished();
+            if (!outcome.done && !outcome.interrupted)
+                progress.message(failureLine(plan, run, outcome));
         }
-        return !studyStopRequested();
     }
 
-    // Closes every slot still open, when the study ended before handing out anything
-    // (nothing missing, a refused folder), so that the workers end too.
+    // Closes every slot, the waiting ones and those not heard from yet (a study that ended
+    // before handing out anything: nothing missing, a refused folder), so that the workers end.
     void release()
     {
         while (slotsOpen > 0) {
-            MPI_Status status;
-            MPI_Probe(MPI_ANY_SOURCE, TAG_READY, MPI_COMM_WORLD, &status);
-            receive(status);
-            const long long assignment = NO_MORE_RUNS;
-            MPI_Send(&assignment, 1, MPI_LONG_LONG, status.MPI_SOURCE, TAG_ASSIGN, MPI_COMM_WORLD);
-            closeSlot(status.MPI_SOURCE);
+            int rank = 0;
+            if (!idle.empty()) {
+                rank = idle.front();
+                idle.pop_front();
+            } else {
+                MPI_Status status;
+                MPI_Probe(MPI_ANY_SOURCE, TAG_READY, MPI_COMM_WORLD, &status);
+                receive(status, TAG_READY);
+                rank = status.MPI_SOURCE;
+            }
+            MPI_Send(nullptr, 0, MPI_CHAR, rank, TAG_ASSIGN, MPI_COMM_WORLD);
+            --slotsOpen;
+            --openOf[static_cast<std::size_t>(rank)];
         }
+        for (std::pair<std::string, MPI_Request>& send : sends)
+            MPI_Wait(&send.second, MPI_STATUS_IGNORE);
+        sends.clear();
     }
 
 private:
-    void closeSlot(int rank)
-    {
-        --slotsOpen;
-        --openOf[static_cast<std::size_t>(rank)];
-    }
-
-    static std::string receive(const MPI_Status& status)
-    {
-        int size = 0;
-        MPI_Get_count(&status, MPI_CHAR, &size);
-        std::string payload(static_cast<std::size_t>(size), '\0');
-        MPI_Recv(payload.data(), size, MPI_CHAR, status.MPI_SOURCE, TAG_READY, MPI_COMM_WORLD, MPI_STATUS_IGNORE);
-        return payload;
-    }
-
     long long slotsOpen;
     std::vector<long long> openOf; // by rank
+    std::deque<int> idle;          // ranks, one entry per free slot whose request waits
+    bool stopSent = false;         // once: each worker listens for one stop
+    std::list<std::pair<std::string, MPI_Request>> sends; // assignments under way, with their buffers
 };
 
 // A worker rank: asks for a run per free slot, makes it with kinetarium-batch in a folder
 // of its own (the nodes of a cluster need not share a disk), sends back its CSV. Stopped
 // by rank 0 or by a signal of its own, it stops its runs, reports them as interrupted and
 // leaves nothing behind.
-int runWorker(const StudyPlan& plan, unsigned slots)
+int runWorker(unsigned slots)
 {
     std::signal(SIGCHLD, SIG_DFL); // see runStudyProgram
     const char* tmp = std::getenv("TMPDIR");
@@ -193,47 +252,12 @@ int runWorker(const StudyPlan& plan, unsigned slots)
     MPI_Request stopRequest;
     MPI_Irecv(&stopMessage, 1, MPI_INT, 0, TAG_STOP, MPI_COMM_WORLD, &stopRequest);
     bool stopping = false;
-    auto stemOf = [&](long long index) {
-        return scratch + "/" + runStem(plan, plan.runs[static_cast<std::size_t>(index)]);
-    };
 
-    std::map<pid_t, long long> running;
+    std::map<pid_t, Assignment> running; // stems within the scratch folder
     unsigned open = slots;
-    int awaited = 0; // requests sent, not yet answered
-    for (unsigned i = 0; i < slots; ++i) {
+    for (unsigned i = 0; i < slots; ++i)
         sendReady("");
-        ++awaited;
-    }
     while (open > 0) {
-        // Rank 0 answers each request as it comes.
-        while (awaited > 0) {
-            long long assignment = NO_MORE_RUNS;
-            MPI_Recv(&assignment, 1, MPI_LONG_LONG, 0, TAG_ASSIGN, MPI_COMM_WORLD, MPI_STATUS_IGNORE);
-            --awaited;
-            if (assignment == NO_MORE_RUNS) {
-                --open;
-                continue;
-            }
-            RunOutcome outcome;
-            if (stopping) {
-                outcome.interrupted = true;
-                sendReady(encodeResult(assignment, outcome, ""));
-                ++awaited;
-                continue;
-            }
-            const StudyRun& run = plan.runs[static_cast<std::size_t>(assignment)];
-            const std::string stem = stemOf(assignment);
-            const pid_t pid = spawnProcess(batch, batchArguments(plan, run, stem + ".csv"), stem + ".log", outcome.error);
-            if (pid < 0) {
-                std::remove((stem + ".log").c_str());
-                sendReady(encodeResult(assignment, outcome, ""));
-                ++awaited;
-                continue;
-            }
-            running[pid] = assignment;
-        }
-        if (running.empty())
-            continue;
         if (!stopping) {
             int stopArrived = 0;
             MPI_Test(&stopRequest, &stopArrived, MPI_STATUS_IGNORE);
@@ -243,10 +267,40 @@ int runWorker(const StudyPlan& plan, unsigned slots)
                     kill(child.first, SIGTERM);
             }
         }
+        // Assignments are polled for, not waited for: a free slot may wait long (for rank 0
+        // to decide a next stage) while the other slots' runs go on.
+        int arrived = 0;
+        MPI_Status message;
+        MPI_Iprobe(0, TAG_ASSIGN, MPI_COMM_WORLD, &arrived, &message);
+        if (arrived) {
+            Assignment assignment = decodeAssignment(receive(message, TAG_ASSIGN));
+            if (assignment.index < 0) {
+                --open;
+                continue;
+            }
+            RunOutcome outcome;
+            if (stopping) {
+                outcome.interrupted = true;
+                sendReady(encodeResult(assignment.index, outcome, ""));
+                continue;
+            }
+            assignment.stem = scratch + "/" + assignment.stem;
+            std::vector<std::string> arguments = assignment.arguments;
+            arguments.push_back("--csv");
+            arguments.push_back(assignment.stem + ".csv");
+            const pid_t pid = spawnProcess(batch, arguments, assignment.stem + ".log", outcome.error);
+            if (pid < 0) {
+                std::remove((assignment.stem + ".log").c_str());
+                sendReady(encodeResult(assignment.index, outcome, ""));
+                continue;
+            }
+            running[pid] = std::move(assignment);
+            continue;
+        }
         int status = 0;
-        const pid_t pid = waitpid(-1, &status, WNOHANG);
+        const pid_t pid = running.empty() ? 0 : waitpid(-1, &status, WNOHANG);
         if (pid == 0 || (pid < 0 && errno == EINTR)) {
-            // Polling with a pause: the stop message and the runs are both waited for.
+            // Polling with a pause: the assignments, the stop message and the runs are all waited for.
             usleep(5000);
             continue;
         }
@@ -255,10 +309,9 @@ int runWorker(const StudyPlan& plan, unsigned slots)
             RunOutcome lost;
             lost.error = std::string("Error: the run's process was lost: ") + std::strerror(errno);
             for (const auto& child : running) {
-                std::remove((stemOf(child.second) + ".log").c_str());
-                std::remove((stemOf(child.second) + ".csv").c_str());
-                sendReady(encodeResult(child.second, lost, ""));
-                ++awaited;
+                std::remove((child.second.stem + ".log").c_str());
+                std::remove((child.second.stem + ".csv").c_str());
+                sendReady(encodeResult(child.second.index, lost, ""));
             }
             running.clear();
             continue;
@@ -266,16 +319,15 @@ int runWorker(const StudyPlan& plan, unsigned slots)
         const auto child = running.find(pid);
         if (child == running.end())
             continue;
-        const long long index = child->second;
+        const Assignment done = std::move(child->second);
         running.erase(child);
-        const std::string stem = stemOf(index);
-        const RunOutcome outcome = judgeRun(status, stem + ".log", stem + ".csv", plan.generations, stopping);
+        const RunOutcome outcome =
+            judgeRun(status, done.stem + ".log", done.stem + ".csv", done.generations, stopping);
         std::string csv;
         if (outcome.done)
-            readWholeFile(stem + ".csv", csv);
-        std::remove((stem + ".csv").c_str());
-        sendReady(encodeResult(index, outcome, csv));
-        ++awaited;
+            readWholeFile(done.stem + ".csv", csv);
+        std::remove((done.stem + ".csv").c_str());
+        sendReady(encodeResult(done.index, outcome, csv));
     }
     if (folder)
         rmdir(folder);
@@ -310,7 +362,8 @@ int runStudyProgramMpi(int argc, char** argv)
     if (ranks == 1) {
         status = runStudyProgram(argc, argv, nullptr);
     } else {
-        // Every rank reads the same options into the same plan; rank 0 alone reports errors.
+        // Every rank reads the options, for --jobs; rank 0 alone reports errors and knows the
+        // runs, which it sends to the workers one by one.
         StudyOptions options;
         std::string error;
         const bool parsed = parseStudyOptions(argc, argv, options, error) && !options.help;
@@ -321,7 +374,7 @@ int runStudyProgramMpi(int argc, char** argv)
             if (parsed)
                 dispatcher.release();
         } else if (parsed) {
-            status = runWorker(makeStudyPlan(options), slots);
+            status = runWorker(slots);
         }
     }
     MPI_Finalize();

@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
 # The same small study with --jobs 2 and under mpirun with three ranks (rank 0 hands out
 # the runs, two workers make them): the same run files and byte-identical summaries. A
-# study stopped under mpirun stops every rank's runs and leaves no scratch folder. Copies
-# that no MPI connects refuse.
+# study stopped under mpirun stops every rank's runs and leaves no scratch folder. Workers
+# make the runs rank 0 sends, not their own command line's. Copies that no MPI connects refuse.
 set -uo pipefail
 source "$(dirname "${BASH_SOURCE[0]}")/common.sh"
 mpirun=$3
@@ -30,6 +30,16 @@ timeout 240 "$mpirun" --allow-run-as-root --oversubscribe -np 3 "$study" "${args
 ((status == 0)) || fail "mpirun resumed: exit status $status: $(cat "$tmp/mpi2.err")"
 grep -q "6 already complete" "$tmp/mpi2.out" || fail "the resumed study made runs again: $(head -n 1 "$tmp/mpi2.out")"
 cmp -s "$tmp/summary-before.csv" "$tmp/mpi/summary.csv" || fail "the resumed summary differs"
+
+# The workers make what rank 0 sends them, whatever their own command line says (a later
+# stage's runs are known to rank 0 alone): given another study, they still make rank 0's.
+status=0
+timeout 240 "$mpirun" --allow-run-as-root --oversubscribe -np 1 "$study" "${args[@]}" --out "$tmp/mpmd" : \
+    -np 2 "$study" --vary selector=tournament --seeds 1 --generations 2 --out "$tmp/unused" \
+    >"$tmp/mpmd.out" 2>"$tmp/mpmd.err" </dev/null || status=$?
+((status == 0)) || fail "workers of another study: exit status $status: $(cat "$tmp/mpmd.err")"
+same_study "$tmp/jobs" "$tmp/mpmd"
+[[ ! -e $tmp/unused ]] || fail "a worker made its own output folder"
 
 # A copy of three that srun started without --mpi=pmix, hence without MPI between them
 # (its environment, set here by hand): it refuses with one line and makes nothing.
