@@ -41,6 +41,17 @@ timeout 240 "$mpirun" --allow-run-as-root --oversubscribe -np 1 "$study" "${args
 same_study "$tmp/jobs" "$tmp/mpmd"
 [[ ! -e $tmp/unused ]] || fail "a worker made its own output folder"
 
+# A tuned study in two stages under mpirun: the second stage's runs, whose settings rank 0
+# alone chose, are the same as with --jobs 2.
+tuned=(--vary method=ga,cmaes --seeds 2 --generations 3 --tune --tune-candidates 3 --tune-seeds 5-6)
+run_study tuned-jobs "${tuned[@]}" --jobs 2 --out "$tmp/tuned-jobs"
+status=0
+timeout 240 "$mpirun" --allow-run-as-root --oversubscribe -np 3 "$study" "${tuned[@]}" --out "$tmp/tuned-mpi" \
+    >"$tmp/tuned-mpi.out" 2>"$tmp/tuned-mpi.err" </dev/null || status=$?
+((status == 0)) || fail "tuned under mpirun: exit status $status: $(cat "$tmp/tuned-mpi.err")"
+same_study "$tmp/tuned-jobs" "$tmp/tuned-mpi"
+cmp -s "$tmp/tuned-jobs/tuning.csv" "$tmp/tuned-mpi/tuning.csv" || fail "tuned under mpirun: tuning.csv differs"
+
 # A copy of three that srun started without --mpi=pmix, hence without MPI between them
 # (its environment, set here by hand): it refuses with one line and makes nothing.
 status=0
