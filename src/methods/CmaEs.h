@@ -8,9 +8,10 @@
 
 namespace modules {
 
-// The initial step size: Hansen's tutorial advises 0.3 (b - a) for a start in [a, b]^n, and a
-// new network's weights and thresholds lie in (-1, 1) with the default weight range.
-constexpr double CMAES_DEFAULT_SIGMA = 0.6;
+// The initial step size, chosen by tuning on the default arena (34 genes, 100 generations,
+// seeds 21-25): a vehicle's score barely changes for small steps, so larger steps than the
+// tutorial's 0.3 (b - a) for a start in (-1, 1)^n find the first gains sooner.
+constexpr double CMAES_DEFAULT_SIGMA = 1.16;
 
 // Up to this many genes CMA-ES keeps the full covariance matrix; above it, only its diagonal.
 // With 20 candidates the tutorial's rule renews the eigendecomposition every generation or two

@@ -8,10 +8,11 @@
 
 namespace modules {
 
-// The noise standard deviation and Adam step size of Salimans et al. (2017) in their MuJoCo
-// experiments.
-constexpr double OPENAI_ES_DEFAULT_SIGMA = 0.02;
-constexpr double OPENAI_ES_DEFAULT_LEARNING_RATE = 0.01;
+// The noise standard deviation and Adam step size, chosen by tuning on the default arena (34
+// genes, 100 generations, seeds 21-25). The paper's 0.02 and 0.01 suit networks of thousands
+// of weights; here they move the few genes too little for a noisy count of items to notice.
+constexpr double OPENAI_ES_DEFAULT_SIGMA = 0.371;
+constexpr double OPENAI_ES_DEFAULT_LEARNING_RATE = 0.0794;
 
 // OpenAI-ES ("openai-es") on the genomes of `shape`, starting from its genome as the mean.
 // parameters() is {"sigma": sigma, "learning_rate": learningRate}. Throws

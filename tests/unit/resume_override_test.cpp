@@ -89,7 +89,7 @@ TEST_F(ResumeOverride, PanelValuesTheResumedSearchWouldNotUseAreRefusedAtStart)
     } cases[] = {
         {"cmaes", &modules::GUI::sigmaEdit, L"0.3",
          "Cannot start: the loaded population's sigma cannot change: CMA-ES adapts its step size and the file "
-         "holds the one its search has reached (the file's sigma: 0.6)."},
+         "holds the one its search has reached (the file's sigma: 1.16)."},
         {"cmaes", &modules::GUI::weightRangeEdit, L"2",
          "Cannot start: the loaded population's weight-range cannot change: it only draws the first generation's "
          "networks (the file's weight-range: 1)."},

@@ -140,5 +140,5 @@ TEST(StudyTuning, ChoosesTheBestCompleteCandidate)
     EXPECT_EQ(plan.configs[1].tunedSettings, modules::settingsText(tuning.settingsOf[3]));
     const auto& args = plan.configs[0].parameterArguments;
     EXPECT_EQ(Names(args.end() - 4, args.end()),
-              (Names{"--weight-range", "1", "--sigma", "0.6"})); // the defaults, kept on a tie
+              (Names{"--weight-range", "1", "--sigma", "1.16"})); // the defaults, kept on a tie
 }
