@@ -23,11 +23,7 @@ std::string fileSafe(const std::string& text)
 // gives each its own parameters.
 std::vector<std::string> forItsMethod(const std::vector<std::string>& arguments)
 {
-    std::string name = evolutionMethods().front().name;
-    for (std::size_t i = 0; i + 1 < arguments.size(); i += 2)
-        if (arguments[i] == "--method")
-            name = arguments[i + 1];
-    const MethodInfo* method = findMethod(name);
+    const MethodInfo* method = findMethod(configMethod(arguments));
     const std::vector<std::string>& own = methodOptions();
     std::vector<std::string> kept;
     for (std::size_t i = 0; i + 1 < arguments.size(); i += 2) {
@@ -41,6 +37,15 @@ std::vector<std::string> forItsMethod(const std::vector<std::string>& arguments)
 }
 
 } // namespace
+
+std::string configMethod(const std::vector<std::string>& arguments)
+{
+    std::string name = evolutionMethods().front().name;
+    for (std::size_t i = 0; i + 1 < arguments.size(); i += 2)
+        if (arguments[i] == "--method")
+            name = arguments[i + 1];
+    return name;
+}
 
 StudyPlan makeStudyPlan(const StudyOptions& options)
 {

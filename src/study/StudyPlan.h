@@ -35,6 +35,10 @@ struct StudyPlan {
 
 StudyPlan makeStudyPlan(const StudyOptions& options);
 
+// The method that kinetarium-batch arguments ("--NAME", "V", ...) choose: the default
+// unless "--method" is among them.
+std::string configMethod(const std::vector<std::string>& arguments);
+
 // "CONFIG-seedS": the run's CSV is runs/CONFIG-seedS.csv in the output folder.
 std::string runStem(const StudyPlan& plan, const StudyRun& run);
 

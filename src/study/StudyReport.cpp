@@ -11,22 +11,9 @@ namespace modules {
 
 namespace {
 
-// Six decimals, as the run CSVs; empty for an undefined value.
 std::string number(double value, int decimals = 6)
 {
-    if (std::isnan(value))
-        return "";
-    char text[64];
-    std::snprintf(text, sizeof text, "%.*f", decimals, value);
-    return text;
-}
-
-std::vector<double> finalBests(const ConfigResult& result)
-{
-    std::vector<double> values;
-    for (const std::vector<double>& curve : result.curves)
-        values.push_back(curve.back());
-    return values;
+    return reportNumber(value, decimals);
 }
 
 struct ConfigSummary {
@@ -59,6 +46,23 @@ std::string failureText(const ConfigResult& result)
 }
 
 } // namespace
+
+std::string reportNumber(double value, int decimals)
+{
+    if (std::isnan(value))
+        return "";
+    char text[64];
+    std::snprintf(text, sizeof text, "%.*f", decimals, value);
+    return text;
+}
+
+std::vector<double> finalBests(const ConfigResult& result)
+{
+    std::vector<double> values;
+    for (const std::vector<double>& curve : result.curves)
+        values.push_back(curve.back());
+    return values;
+}
 
 std::string csvField(const std::string& text)
 {

@@ -28,6 +28,11 @@ std::string comparisonCsv(const StudyPlan& plan, const std::vector<ConfigResult>
 // The summary as a table for the terminal, with the p-values and the failed runs.
 std::string summaryTable(const StudyPlan& plan, const std::vector<ConfigResult>& results);
 
+// The last generation's best of each complete run.
+std::vector<double> finalBests(const ConfigResult& result);
+// `decimals` decimals (six, as the run CSVs); empty for an undefined value.
+std::string reportNumber(double value, int decimals);
+
 // A field quoted for CSV when it needs to be.
 std::string csvField(const std::string& text);
 

@@ -49,30 +49,9 @@ std::string valueAt(const ParameterInfo& parameter, double u)
     return parameter.intField ? std::to_string(static_cast<long long>(std::lround(value))) : threeDigits(value);
 }
 
-std::string methodOf(const std::vector<std::string>& arguments)
-{
-    std::string method = evolutionMethods().front().name;
-    for (std::size_t i = 0; i + 1 < arguments.size(); i += 2)
-        if (arguments[i] == "--method")
-            method = arguments[i + 1];
-    return method;
-}
-
 std::string number(double value, int decimals)
 {
-    if (std::isnan(value))
-        return "";
-    char text[64];
-    std::snprintf(text, sizeof text, "%.*f", decimals, value);
-    return text;
-}
-
-std::vector<double> finalBests(const ConfigResult& result)
-{
-    std::vector<double> values;
-    for (const std::vector<double>& curve : result.curves)
-        values.push_back(curve.back());
-    return values;
+    return reportNumber(value, decimals);
 }
 
 } // namespace
@@ -87,7 +66,7 @@ std::string settingsText(const TuningSettings& settings)
 
 std::vector<std::string> tunedParameters(const StudyConfig& config, const StudyOptions& options)
 {
-    const MethodInfo* method = findMethod(methodOf(config.parameterArguments));
+    const MethodInfo* method = findMethod(configMethod(config.parameterArguments));
     const std::vector<std::string>& own = methodOptions();
     std::vector<std::string> names;
     for (const ParameterInfo& parameter : evolutionParameters()) {
@@ -140,7 +119,7 @@ Tuning makeTuning(const StudyPlan& compared, const StudyOptions& options)
     for (std::size_t c = 0; c < compared.configs.size(); ++c) {
         const StudyConfig& config = compared.configs[c];
         const std::vector<TuningSettings> candidates = tuningCandidates(
-            methodOf(config.parameterArguments), tunedParameters(config, options), options.tuneCandidates);
+            configMethod(config.parameterArguments), tunedParameters(config, options), options.tuneCandidates);
         if (candidates.size() < 2)
             continue; // nothing to tune: its defaults are its setting
         for (std::size_t k = 0; k < candidates.size(); ++k) {

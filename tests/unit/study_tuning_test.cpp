@@ -39,11 +39,15 @@ TEST(StudyTuning, OptionsKeepTheTuningSeedsApart)
         {{"--tune", "--seeds", "1-20"}, "", 21, 25},
         {{"--tune", "--seeds", "3", "--tune-seeds", "100-102"}, "", 100, 102},
         {{"--tune", "--seeds", "5-9", "--tune-seeds", "1-4"}, "", 1, 4},
-        {{"--tune", "--seeds", "5-9", "--tune-seeds", "9-12"}, "Error: --tune-seeds must not share a seed with --seeds (5-9)"},
-        {{"--tune", "--seeds", "5-9", "--tune-seeds", "1-20"}, "Error: --tune-seeds must not share a seed with --seeds (5-9)"},
-        {{"--tune", "--seeds", "4294967292-4294967295"}, "Error: no room for the tuning seeds after --seeds; give --tune-seeds A-B"},
-        {{"--tune-seeds", "30-40"}, "Error: --tune-seeds needs --tune"},
-        {{"--tune", "--tune-candidates", "1"}, "Error: --tune-candidates needs a whole number from 2 to 9999, got '1'"},
+        {{"--tune", "--seeds", "5-9", "--tune-seeds", "9-12"},
+         "Error: --tune-seeds must not share a seed with --seeds (5-9)", 0, 0},
+        {{"--tune", "--seeds", "5-9", "--tune-seeds", "1-20"},
+         "Error: --tune-seeds must not share a seed with --seeds (5-9)", 0, 0},
+        {{"--tune", "--seeds", "4294967292-4294967295"},
+         "Error: no room for the tuning seeds after --seeds; give --tune-seeds A-B", 0, 0},
+        {{"--tune-seeds", "30-40"}, "Error: --tune-seeds needs --tune", 0, 0},
+        {{"--tune", "--tune-candidates", "1"},
+         "Error: --tune-candidates needs a whole number from 2 to 9999, got '1'", 0, 0},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.arguments.back());
