@@ -13,8 +13,9 @@ namespace modules {
 // FULL keeps the whole covariance matrix and renews its eigendecomposition lazily, every
 // 1 / (10 n (c1 + c_mu)) generations as the tutorial advises; the decomposition is part of
 // the state, so a resumed run samples from the same one. SEPARABLE keeps only the diagonal
-// (Ros & Hansen 2008, sep-CMA-ES): time and memory linear in the dimension, with the
-// tutorial's c1 and c_mu raised by (n + 2) / 3 and the same weights, negative ones included.
+// (Ros & Hansen 2008, sep-CMA-ES): time and memory linear in the dimension, with the same
+// weights, negative ones included, and c1, c_mu and cc for a diagonal of Akimoto & Hansen,
+// "Diagonal Acceleration for Covariance Matrix Adaptation Evolution Strategies" (2020).
 class CmaEsStrategy : public SearchStrategy {
 public:
     enum class Covariance { FULL, SEPARABLE };
