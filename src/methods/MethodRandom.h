@@ -8,6 +8,10 @@
 
 namespace modules {
 
+// splitmix64 (Steele, Lea & Flood 2014): the next value of the stream whose state is `x`.
+// Seeds MethodRandom, and gives small fixed streams of their own elsewhere.
+std::uint64_t splitmix64(std::uint64_t& x);
+
 // The evolution methods' own generator, apart from the C library's rand() that the arena
 // draws from, so that a method's draws never shift the arena's. xoshiro256** seeded through
 // splitmix64; Gaussians by the ziggurat method of Marsaglia & Tsang (2000) written here,

@@ -1,6 +1,7 @@
 #include "study/Tuning.h"
 
 #include "evolution/ParameterTable.h"
+#include "methods/MethodRandom.h"
 #include "methods/MethodRegistry.h"
 #include "study/Statistics.h"
 
@@ -13,16 +14,6 @@
 namespace modules {
 
 namespace {
-
-// splitmix64 (Steele, Lea & Flood): a fixed stream for the hypercube's shuffles and places, apart
-// from the runs' own generators.
-std::uint64_t nextShuffleValue(std::uint64_t& state)
-{
-    std::uint64_t z = (state += 0x9E3779B97F4A7C15ULL);
-    z = (z ^ (z >> 30)) * 0xBF58476D1CE4E5B9ULL;
-    z = (z ^ (z >> 27)) * 0x94D049BB133111EBULL;
-    return z ^ (z >> 31);
-}
 
 // Three significant digits, without an exponent (options take digits and '.').
 std::string threeDigits(double value)
@@ -92,18 +83,20 @@ std::vector<TuningSettings> tuningCandidates(const std::string& method, const st
     chooseMethod(defaults, method);
     std::vector<TuningSettings> candidates(parameters.empty() ? 1 : std::max(1u, count));
     const std::size_t strata = candidates.size() - 1;
-    std::uint64_t state = 0x6B696E6574617269ULL; // fixed: the same candidates everywhere
+    // A fixed splitmix64 stream for the shuffles and places, apart from the runs' own
+    // generators: the same candidates everywhere.
+    std::uint64_t state = 0x6B696E6574617269ULL;
     for (const std::string& name : parameters) {
         const ParameterInfo& parameter = *findParameter(name);
         candidates[0].emplace_back(name, parameterText(parameter, defaults));
         std::vector<std::size_t> order(strata);
         std::iota(order.begin(), order.end(), 0);
         for (std::size_t i = strata; i > 1; --i)
-            std::swap(order[i - 1], order[nextShuffleValue(state) % i]);
+            std::swap(order[i - 1], order[splitmix64(state) % i]);
         // A random place in each stratum, not its middle: the middles of an odd count
         // would repeat the defaults that sit at the middle of a range.
         for (std::size_t k = 0; k < strata; ++k) {
-            const double within = static_cast<double>(nextShuffleValue(state) >> 11) * 0x1.0p-53;
+            const double within = static_cast<double>(splitmix64(state) >> 11) * 0x1.0p-53;
             candidates[k + 1].emplace_back(
                 name, valueAt(parameter, (static_cast<double>(order[k]) + within) / static_cast<double>(strata)));
         }
