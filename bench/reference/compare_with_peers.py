@@ -22,7 +22,7 @@ The same problems, starts, targets and budgets for both sides:
   four cases on the right side of 0.5; evaluations counted up to the first network that
   solves it, at most 300 generations; seeds 1-40. neat-python runs with its own XOR example's
   configuration (examples/xor/config-feedforward, population 150) and fitness; the project's
-  NEAT with its defaults and the paper's fitness (tests/unit/NeatXor.h).
+  NEAT with its defaults and the paper's fitness (tests/support/NeatXor.h).
 
   /usr/bin/python3 bench/reference/compare_with_peers.py [--build build] [--seeds 25]
       [--neat-seeds 40] [--dims 10,60,200] [--functions sphere,rosenbrock,ellipsoid]
