@@ -138,6 +138,7 @@ TEST_F(GenerationCycle, PopulationSizeIsKeptForOddAndEvenSizesWithAndWithoutElit
                         EXPECT_EQ(world().vehicles[i]->fitness, 0.0f);
                     }
                     EXPECT_EQ(evolver().generation, generation);
+                    EXPECT_EQ(world().evolver->generation, generation);
                 }
                 modules::stopEvolution(world());
             }

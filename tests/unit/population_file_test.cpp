@@ -339,6 +339,8 @@ TEST_F(WindowPopulation, SaveAndLoadThroughThePanelContinueTheRunExactly)
     click(modules::GUIElementIDs::START_BUTTON);
     ASSERT_NE(engine.world->run, nullptr);
     EXPECT_EQ(engine.world->run->generation, G);
+    ASSERT_NE(engine.world->evolver, nullptr);
+    EXPECT_EQ(engine.world->evolver->generation, G); // the loaded run's count, carried on
     runUntil(2 * G);
     expectSameHistory(engine.world->run->history, expectedHistory);
 }
