@@ -192,14 +192,14 @@ TEST_F(EngineScene, FirstFrameOfAGenerationDrawsTheSensorLinesAtTheNewVehicles)
     params.populationSize = 4;
     params.generationTime = 0.5f;
     modules::startEvolution(params, *engine.world);
-    const modules::EvolutionRun& evolver = *engine.world->run;
+    const modules::EvolutionRun& run = *engine.world->run;
     // As the window's loop does it: a simulation step, then the frame.
-    for (int i = 0; i < 100 && evolver.generation == 0; ++i) {
+    for (int i = 0; i < 100 && run.generation == 0; ++i) {
         engine.simulationStep();
-        if (evolver.generation == 0)
+        if (run.generation == 0)
             engine.drawFrame();
     }
-    ASSERT_EQ(evolver.generation, 1);
+    ASSERT_EQ(run.generation, 1);
     std::vector<vector3df> positions;
     for (const modules::Vehicle* vehicle : engine.world->vehicles)
         positions.push_back(vehicle->node->getPosition());

@@ -46,7 +46,7 @@ std::wstring logLine(int i)
 class GenerationCycle : public testing_support::NullEngineTest {
 protected:
     World& world() { return *engine.world; }
-    EvolutionRun& evolver() { return *engine.world->run; }
+    EvolutionRun& run() { return *engine.world->run; }
 
     // A run that only ends a generation when the test asks for it.
     static EvolutionParams params(int populationSize, int eliteCount, int selectorType = 0)
@@ -77,12 +77,12 @@ protected:
         return all;
     }
 
-    // Steps until the evolver finishes its first generation; -1 if it has not after `limit`.
+    // Steps until the run finishes its first generation; -1 if it has not after `limit`.
     int stepsToFirstGeneration(int limit)
     {
         for (int steps = 1; steps <= limit; ++steps) {
             step();
-            if (evolver().generation == 1)
+            if (run().generation == 1)
                 return steps;
         }
         return -1;
@@ -96,10 +96,10 @@ TEST_F(GenerationCycle, StartBuildsOneVehiclePerNetworkOfTheDefaultTopology)
     // The default method is not named on the log; kinetarium-batch prints its line.
     EXPECT_EQ(logLine(0), L"Evolution started!");
     EXPECT_EQ(logLine(1), L"");
-    EXPECT_EQ(modules::methodLine(*evolver().method), L"Method: ga (genetic algorithm).");
-    EXPECT_TRUE(modules::runChoiceLines(*evolver().method).empty());
+    EXPECT_EQ(modules::methodLine(*run().method), L"Method: ga (genetic algorithm).");
+    EXPECT_TRUE(modules::runChoiceLines(*run().method).empty());
     ASSERT_NE(world().run, nullptr);
-    EXPECT_EQ(evolver().generation, 0);
+    EXPECT_EQ(run().generation, 0);
     ASSERT_EQ(world().evolver->population.size(), 20u);
     ASSERT_EQ(world().vehicles.size(), 20u);
     ASSERT_NE(world().itemManager, nullptr);
@@ -137,7 +137,7 @@ TEST_F(GenerationCycle, PopulationSizeIsKeptForOddAndEvenSizesWithAndWithoutElit
                         EXPECT_EQ(world().vehicles[i]->brain.getData(), world().evolver->population[i].getData());
                         EXPECT_EQ(world().vehicles[i]->fitness, 0.0f);
                     }
-                    EXPECT_EQ(evolver().generation, generation);
+                    EXPECT_EQ(run().generation, generation);
                     EXPECT_EQ(world().evolver->generation, generation);
                 }
                 modules::stopEvolution(world());
@@ -257,7 +257,7 @@ TEST_F(GenerationCycle, DegenerateParametersStillRunGenerations)
         EXPECT_EQ(world().evolver->population[0].getData().size(), c.genes);
         for (int i = 0; i < 30; ++i)
             step();
-        EXPECT_GE(evolver().generation, 3) << "hidden " << c.hiddenNeurons;
+        EXPECT_GE(run().generation, 3) << "hidden " << c.hiddenNeurons;
         EXPECT_EQ(world().evolver->population.size(), 3u);
         EXPECT_EQ(world().vehicles.size(), 3u);
         modules::stopEvolution(world());
@@ -430,7 +430,7 @@ TEST_F(GenerationCycle, ReportsTheGenerationNumberAndTheBestScore)
     start(params(3, 1));
     setFitness({1, 3, 2});
     modules::runGenerationCycle(world());
-    EXPECT_EQ(evolver().generation, 1);
+    EXPECT_EQ(run().generation, 1);
     EXPECT_EQ(logLine(0), L"Generation 1. Best vehicle fitness in last generation was 3.0");
     EXPECT_EQ(logLine(1), L"Evolution started!");
     EXPECT_EQ(logLine(2), L"");
@@ -443,7 +443,7 @@ TEST_F(GenerationCycle, ReportsTheGenerationNumberAndTheBestScore)
     // The counter starts again with every run.
     modules::stopEvolution(world());
     start(params(3, 1));
-    EXPECT_EQ(evolver().generation, 0);
+    EXPECT_EQ(run().generation, 0);
     modules::runGenerationCycle(world());
     EXPECT_EQ(logLine(0), L"Generation 1. Best vehicle fitness in last generation was 0.0");
 }
@@ -474,7 +474,7 @@ TEST_F(GenerationCycle, ZeroLengthEndsAGenerationInEveryStep)
     start(p);
     for (int i = 1; i <= 5; ++i) {
         step();
-        EXPECT_EQ(evolver().generation, i);
+        EXPECT_EQ(run().generation, i);
     }
 }
 
@@ -527,7 +527,7 @@ TEST_F(GenerationCycle, EmptyPopulationRaisesTheErrorAndBreedsNothing)
     } catch (const modules::EmptyPopulationError& e) {
         EXPECT_STREQ(e.what(), "Error: NeuralNetwork::getFittest: population of zero size");
     }
-    EXPECT_EQ(evolver().generation, 0);
+    EXPECT_EQ(run().generation, 0);
 }
 
 TEST_F(GenerationCycle, EmptyPopulationEndsTheRunAtTheFirstGenerationEnd)
@@ -587,7 +587,7 @@ TEST_F(GenerationCycle, EmptyPopulationBringsTheParameterDialogBack)
     ASSERT_NE(world().run, nullptr);
     EXPECT_EQ(world().vehicles.size(), 3u);
     step();
-    EXPECT_EQ(evolver().generation, 1);
+    EXPECT_EQ(run().generation, 1);
 }
 
 TEST_F(GenerationCycle, InfiniteFloatParametersRunWithoutLeavingTheArena)
@@ -603,7 +603,7 @@ TEST_F(GenerationCycle, InfiniteFloatParametersRunWithoutLeavingTheArena)
     p.weightRange = inf;
     start(p);
     int steps = 0;
-    while (evolver().generation < 5 && steps < 200) {
+    while (run().generation < 5 && steps < 200) {
         step();
         ++steps;
         for (const modules::Vehicle* vehicle : world().vehicles) {
@@ -612,7 +612,7 @@ TEST_F(GenerationCycle, InfiniteFloatParametersRunWithoutLeavingTheArena)
                 << "step " << steps;
         }
     }
-    EXPECT_EQ(evolver().generation, 5);
+    EXPECT_EQ(run().generation, 5);
     EXPECT_EQ(world().vehicles.size(), 6u);
     // The genes themselves are no longer finite numbers.
     bool nonFinite = false;
@@ -631,7 +631,7 @@ TEST_F(GenerationCycle, DefaultRunReportsEachGeneration)
     for (int generation = 1; generation <= 3; ++generation) {
         for (int i = 0; i < 600; ++i)
             step();
-        ASSERT_EQ(evolver().generation, generation);
+        ASSERT_EQ(run().generation, generation);
         const std::wstring line = logLine(0);
         EXPECT_EQ(line, L"Generation " + std::to_wstring(generation) + L". Best vehicle fitness in last generation was "
                             + modules::GUI::numberToString(world().evolver->population[0].fitness).c_str());
