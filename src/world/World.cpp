@@ -1,9 +1,9 @@
 #include "world/World.h"
 
 #include "brain/Brain.h"
+#include "brain/NeuralNetwork.h"
 #include "core/Engine.h"
 #include "core/Random.h"
-#include "brain/NeuralNetwork.h"
 #include "evolution/EvolutionRun.h"
 #include "media/MediaCheck.h"
 #include "vehicle/Vehicle.h"
