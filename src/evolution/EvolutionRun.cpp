@@ -68,7 +68,7 @@ void enterRun(const EvolutionParams& params, World& world, std::unique_ptr<Evolu
 
 // A generation boundary: the method has made the next generation, nothing of it is placed yet.
 // The genetic algorithm's networks drive the vehicles as they are; other methods hand out
-// brains of their own kind (asking draws nothing). Both place them with the same draws.
+// brains of their own kind. Both are placed with the same draws.
 void placeGeneration(World& world)
 {
     world.run->boundaryState = captureRandomState();
