@@ -5,7 +5,7 @@
 
 #include "batch/BatchRunner.h"
 #include "core/Engine.h"
-#include "evolution/Evolver.h"
+#include "evolution/EvolutionRun.h"
 #include "world/World.h"
 
 #include <benchmark/benchmark.h>

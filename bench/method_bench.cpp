@@ -89,8 +89,8 @@ void BM_MethodShareOfGeneration(benchmark::State& state)
     int turn = 0;
     for (auto _ : state) {
         const Clock::time_point start = Clock::now();
-        const int generation = modules::engine.world->evolver->generation;
-        while (modules::engine.world->evolver->generation == generation)
+        const int generation = modules::engine.world->run->generation;
+        while (modules::engine.world->run->generation == generation)
             run.step();
         const Clock::time_point between = Clock::now();
         askTellOnce(*method, fitnesses, turn++);

@@ -30,8 +30,8 @@ void BM_DefaultGeneration(benchmark::State& state)
     if (!run.ok)
         return;
     for (auto _ : state) {
-        const int generation = modules::engine.world->evolver->generation;
-        while (modules::engine.world->evolver->generation == generation)
+        const int generation = modules::engine.world->run->generation;
+        while (modules::engine.world->run->generation == generation)
             run.step();
     }
     state.counters["steps_per_second"] = benchmark::Counter(static_cast<double>(run.steps),

@@ -8,7 +8,7 @@
 #include "core/SafeWrite.h"
 #include "core/SameFile.h"
 #include "core/Utf8.h"
-#include "evolution/Evolver.h"
+#include "evolution/EvolutionRun.h"
 #include "evolution/PopulationFile.h"
 #include "evolution/RunLimits.h"
 #include "gui/ScreenLog.h"
@@ -294,7 +294,7 @@ int BatchRunner::run(std::FILE* out, std::FILE* err, bool showProgress)
     // "Evolution started!" and the method's line, for every method: standard output always
     // says how the run evolves (the window's log names only a method other than the default).
     report(out, toUtf8(RUN_STARTED_LINE));
-    report(out, toUtf8(methodLine(*engine.world->evolver->method).c_str()));
+    report(out, toUtf8(methodLine(*engine.world->run->method).c_str()));
 
     runStart = std::chrono::steady_clock::now();
     auto generationStart = runStart;
@@ -318,20 +318,20 @@ int BatchRunner::run(std::FILE* out, std::FILE* err, bool showProgress)
         ++stepsInGeneration;
 
         if (generationEnding) {
-            if (!engine.world->evolver) {
+            if (!engine.world->run) {
                 // The engine has ended the run and left its error line on the screen log.
                 clearProgress(err);
                 reportError(err, toUtf8(engine.screenLog->text(0).c_str()));
                 return EXIT_FAILED;
             }
-            const Evolver& evolver = *engine.world->evolver;
+            const EvolutionRun& run = *engine.world->run;
             GenerationSummary summary;
-            summary.generation = evolver.generation;
-            summary.best = evolver.history.back().best;
-            summary.mean = evolver.history.back().mean;
-            summary.median = evolver.history.back().median;
-            summary.species = evolver.history.back().species;
-            summary.genomeSize = evolver.history.back().genomeSize;
+            summary.generation = run.generation;
+            summary.best = run.history.back().best;
+            summary.mean = run.history.back().mean;
+            summary.median = run.history.back().median;
+            summary.species = run.history.back().species;
+            summary.genomeSize = run.history.back().genomeSize;
             summary.steps = stepsInGeneration;
             summary.wallSeconds = secondsSince(generationStart);
             generationStart = std::chrono::steady_clock::now();
@@ -373,10 +373,10 @@ int BatchRunner::run(std::FILE* out, std::FILE* err, bool showProgress)
 
 bool BatchRunner::savePopulation(std::FILE* out, std::FILE* err, bool announce)
 {
-    if (options.savePath.empty() || !engine.world || !engine.world->evolver)
+    if (options.savePath.empty() || !engine.world || !engine.world->run)
         return true;
     std::string error;
-    if (!writePopulationFile(options.savePath, savedRun(*engine.world->evolver), error)) {
+    if (!writePopulationFile(options.savePath, savedRun(*engine.world->run), error)) {
         clearProgress(err);
         reportError(err, error);
         return false;

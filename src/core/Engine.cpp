@@ -5,7 +5,7 @@
 #include "core/X11Window.h"
 #include "core/Random.h"
 #include "core/StateReport.h"
-#include "evolution/Evolver.h"
+#include "evolution/EvolutionRun.h"
 #include "gui/CameraController.h"
 #include "gui/FitnessChart.h"
 #include "gui/GUI.h"
@@ -203,7 +203,7 @@ void Engine::followScreenSize()
 
 void Engine::simulationStep()
 {
-    if (!world || !world->evolver)
+    if (!world || !world->run)
         return;
     ++stepsMade;
     world->generationClock += SIMULATION_STEP;
@@ -301,15 +301,15 @@ void Engine::drawPanels()
         return;
     // Read at every drawn frame, in fast mode too, so no generation is missed; hidden
     // panels stay up to date. After Stop the chart keeps the last run.
-    if (world->evolver)
-        fitnessChart->sync(world->evolver->runId, world->evolver->history);
+    if (world->run)
+        fitnessChart->sync(world->run->runId, world->run->history);
     if (!gui->chartsShown)
         return;
     gui::IGUIFont* font = guiEnvironment->getSkin()->getFont();
     const core::dimension2du screen = driver->getScreenSize();
     fitnessChart->draw(driver, font, screen);
     if (Vehicle* shown = cameraController->networkVehicle()) {
-        networkView->draw(driver, font, screen, shown->brain->picture());
+        networkView->draw(driver, font, screen, shown->steering().picture());
         if (shown == cameraController->selectedVehicle)
             drawSelectionCaption(driver, font, NetworkView::panelArea(screen),
                                  selectionCaption(cameraController->selectedNumber, shown->fitness));

@@ -1,7 +1,7 @@
 #include "core/StateReport.h"
 
 #include "core/Engine.h"
-#include "evolution/Evolver.h"
+#include "evolution/EvolutionRun.h"
 #include "gui/CameraController.h"
 #include "gui/ScreenLog.h"
 #include "vehicle/Vehicle.h"
@@ -58,7 +58,7 @@ void printStateReport(const Engine& engine)
     std::printf("State: time_ms=%u frames=%llu steps=%llu generation=%d clock=%.6f generation_time=%g paused=%d speed=%d fast=%d "
                 "selected=%d camera=%.4f,%.4f,%.4f target=%.4f,%.4f,%.4f\n",
                 engine.timer->getTime(), engine.framesDrawn, engine.stepsMade,
-                world->evolver ? world->evolver->generation : -1, static_cast<double>(world->generationClock),
+                world->run ? world->run->generation : -1, static_cast<double>(world->generationClock),
                 static_cast<double>(world->generationTime),
                 engine.timeControl.paused() ? 1 : 0, engine.timeControl.speed(), engine.fastMode ? 1 : 0,
                 camera->selectedNumber, static_cast<double>(position.X), static_cast<double>(position.Y),

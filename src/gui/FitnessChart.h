@@ -12,7 +12,7 @@ namespace modules {
 
 // The translucent "Fitness" panel in the top-right corner: best, mean and median of every
 // finished generation of the current (or last stopped) run. It keeps its own copy of the
-// history, so it still shows a run after Stop has deleted the Evolver.
+// history, so it still shows a run after Stop has deleted the run.
 class FitnessChart {
 public:
     static constexpr irr::u32 BACKGROUND_COLOR = 0xB4000000; // translucent black
@@ -25,7 +25,7 @@ public:
 
     FitnessChart();
 
-    // Takes the new generations of the history of the run numbered `runId` (Evolver::runId);
+    // Takes the new generations of the history of the run numbered `runId` (EvolutionRun::runId);
     // a different run (or a history that is no continuation of the copy, as after a load)
     // replaces the copy. O(1) when nothing changed.
     void sync(std::uint64_t runId, const std::vector<GenerationFitness>& history);

@@ -2,7 +2,7 @@
 
 #include "core/Engine.h"
 #include "core/Utf8.h"
-#include "evolution/Evolver.h"
+#include "evolution/EvolutionRun.h"
 #include "gui/CameraController.h"
 #include "gui/GUIElementIDs.h"
 #include "gui/ScreenLog.h"

@@ -2,7 +2,7 @@
 
 #include "core/Engine.h"
 #include "core/Utf8.h"
-#include "evolution/Evolver.h"
+#include "evolution/EvolutionRun.h"
 #include "evolution/RunLimits.h"
 #include "gui/ScreenLog.h"
 #include "methods/MethodRegistry.h"
@@ -66,7 +66,7 @@ bool GUI::loadPopulation(const std::string& path)
 
 std::string GUI::savePopulation()
 {
-    if (!world->evolver)
+    if (!world->run)
         return std::string();
     const std::string folder = populationFolder();
     if (folder.empty()) {
@@ -79,7 +79,7 @@ std::string GUI::savePopulation()
         report("Error: cannot create the folder '" + folder + "' for population files: " + ec.message() + ".");
         return std::string();
     }
-    const SavedRun run = savedRun(*world->evolver);
+    const SavedRun run = savedRun(*world->run);
     char stamp[32];
     const std::time_t now = std::time(nullptr);
     std::tm local{};
@@ -116,7 +116,7 @@ void GUI::openPopulationDialog()
 
 void GUI::startRun()
 {
-    if (world->evolver)
+    if (world->run)
         return;
     if (loadedRun && (params.populationSize != loadedRun->params.populationSize
                       || params.hiddenNeurons != loadedRun->params.hiddenNeurons)) {

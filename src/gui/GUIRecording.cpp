@@ -115,7 +115,7 @@ void GUI::showRecordingState()
 
 void GUI::frameDrawn()
 {
-    if (!recordOnRun.empty() && world->evolver) {
+    if (!recordOnRun.empty() && world->run) {
         const std::string path = recordOnRun;
         recordOnRun.clear();
         if (!startRecording(path))

@@ -31,7 +31,7 @@ void GUI::applyStartOptions(const AppOptions& options)
     }
     if (options.start) {
         startRun();
-        if (!world->evolver) {
+        if (!world->run) {
             optionFailed();
             return;
         }

@@ -64,7 +64,7 @@ bool GUI::coversArena(const core::position2di& point) const
         return true;
     if (!chartsShown)
         return false;
-    if (world->evolver && FitnessChart::panelArea(screen).isPointInside(point))
+    if (world->run && FitnessChart::panelArea(screen).isPointInside(point))
         return true;
     return cameraController->networkVehicle() && NetworkView::panelArea(screen).isPointInside(point);
 }
@@ -99,9 +99,9 @@ bool GUI::onViewEvent(const SEvent& event)
         if (!pause && !step && !faster && !slower)
             return false;
         if (key.PressedDown) {
-            if (pause && world->evolver)
+            if (pause && world->run)
                 togglePause();
-            else if (step && world->evolver)
+            else if (step && world->run)
                 stepOnce();
             else if (faster || slower)
                 changeSpeed(faster);
@@ -116,7 +116,7 @@ bool GUI::onViewEvent(const SEvent& event)
     switch (mouse.Event) {
     case EMIE_LMOUSE_PRESSED_DOWN:
         // The click still reaches the GUI environment, which takes the focus off a box.
-        if (world->evolver && !coversArena(point))
+        if (world->run && !coversArena(point))
             pickAt(point);
         return false;
     case EMIE_MOUSE_WHEEL:

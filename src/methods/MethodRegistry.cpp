@@ -1,7 +1,7 @@
 #include "methods/MethodRegistry.h"
 
 #include "methods/CmaEs.h"
-#include "methods/GeneticAlgorithm.h"
+#include "methods/Evolver.h"
 #include "methods/OpenAiEs.h"
 #include "methods/neat/NeatMethod.h"
 
@@ -16,9 +16,9 @@ std::unique_ptr<EvolutionMethod> makeGeneticAlgorithm(const NeuralNetwork& shape
                                                       std::uint64_t, bool restoring)
 {
     // Restoring, the population comes from the saved genomes: nothing is drawn for it.
-    auto method = std::make_unique<GeneticAlgorithm>(shape, restoring ? 0 : params.populationSize, params.eliteCount,
-                                                     params.selectorType, params.crossoverRate, params.mutationRate,
-                                                     params.maxPerturbation);
+    auto method = std::make_unique<Evolver>(shape, restoring ? 0 : params.populationSize, params.eliteCount,
+                                            params.selectorType, params.crossoverRate, params.mutationRate,
+                                            params.maxPerturbation);
     method->populationSize = params.populationSize;
     return method;
 }

@@ -17,11 +17,25 @@ constexpr float SENSOR_LENGTH = 2.0f;
 
 } // namespace
 
-Vehicle::Vehicle(std::unique_ptr<Brain> brain, scene::ITriangleSelector* wallSelector,
-                 ItemManager* itemManager, const core::vector3df& position)
-    : brain(std::move(brain))
+Vehicle::Vehicle(const NeuralNetwork& network, scene::ITriangleSelector* wallSelector, ItemManager* itemManager,
+                 const core::vector3df& position)
+    : brain(network)
     , wallSelector(wallSelector)
     , itemManager(itemManager)
+{
+    place(position);
+}
+
+Vehicle::Vehicle(std::unique_ptr<Brain> controller, scene::ITriangleSelector* wallSelector,
+                 ItemManager* itemManager, const core::vector3df& position)
+    : wallSelector(wallSelector)
+    , itemManager(itemManager)
+    , controller(std::move(controller))
+{
+    place(position);
+}
+
+void Vehicle::place(const core::vector3df& position)
 {
     fitness = 0.0f;
     scene::ISceneManager* sceneManager = engine.sceneManager;
@@ -65,7 +79,7 @@ void Vehicle::update(float dt)
     inputs[3] = sensors[1]->getItemProximity(itemManager);
 
     std::vector<float> outputs(2, 0.0f);
-    brain->process(inputs, outputs);
+    steering().process(inputs, outputs);
 
     // A network with infinite or NaN genes can answer NaN; such a vehicle stays where it
     // is rather than hand a non-finite pose to the collision response.

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "brain/Brain.h"
+#include "brain/NeuralNetwork.h"
 
 #include <irrlicht.h>
 
@@ -12,13 +13,18 @@ namespace modules {
 class ItemManager;
 class VehicleSensor;
 
-// One member of a generation: a mesh in the arena steered by a brain of its own.
+// One member of a generation: a mesh in the arena steered by a brain of its own, its copy of
+// a layered network or, for methods that breed other kinds, the brain it was given.
 class Vehicle {
 public:
     static constexpr float TURN_RATE = 500.0f; // degrees per second at full command
     static constexpr irr::u32 HIGHLIGHT_COLOR = 0xFFFF0000;
 
-    Vehicle(std::unique_ptr<Brain> brain, irr::scene::ITriangleSelector* wallSelector,
+    // Driven by its own copy of `network`, held in `brain`.
+    Vehicle(const NeuralNetwork& network, irr::scene::ITriangleSelector* wallSelector, ItemManager* itemManager,
+            const irr::core::vector3df& position);
+    // Driven by `controller`; `brain` stays an empty network.
+    Vehicle(std::unique_ptr<Brain> controller, irr::scene::ITriangleSelector* wallSelector,
             ItemManager* itemManager, const irr::core::vector3df& position);
     ~Vehicle();
     Vehicle(const Vehicle&) = delete;
@@ -26,8 +32,21 @@ public:
 
     void update(float dt);
     void setHighlight(bool on);
+    // What steers the vehicle: `controller` when it was given one, `brain` otherwise.
+    Brain& steering()
+    {
+        if (controller)
+            return *controller;
+        return brain;
+    }
+    const Brain& steering() const
+    {
+        if (controller)
+            return *controller;
+        return brain;
+    }
 
-    std::unique_ptr<Brain> brain;
+    NeuralNetwork brain;
     float fitness = 0.0f;
     irr::scene::IAnimatedMeshSceneNode* node = nullptr;
     irr::scene::ITriangleSelector* wallSelector;
@@ -35,6 +54,12 @@ public:
     std::vector<VehicleSensor*> sensors;
     irr::core::vector3df velocity;
     irr::video::SColor baseColor;
+    // The brain given in place of a network; none for a vehicle built from a network.
+    std::unique_ptr<Brain> controller;
+
+private:
+    // The construction both kinds share: mesh, colour, position, sensors, collision response.
+    void place(const irr::core::vector3df& position);
 };
 
 } // namespace modules

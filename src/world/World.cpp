@@ -1,9 +1,10 @@
 #include "world/World.h"
 
 #include "brain/Brain.h"
+#include "brain/NeuralNetwork.h"
 #include "core/Engine.h"
 #include "core/Random.h"
-#include "evolution/Evolver.h"
+#include "evolution/EvolutionRun.h"
 #include "media/MediaCheck.h"
 #include "vehicle/Vehicle.h"
 #include "world/ItemManager.h"
@@ -53,19 +54,32 @@ World::~World()
     if (wallSelector)
         wallSelector->drop();
     wallSelector = nullptr;
-    delete evolver;
     evolver = nullptr;
+    run.reset();
     destroyVehicles();
 }
 
-void World::createVehicles(std::vector<std::unique_ptr<Brain>> brains)
+void World::createVehicles(const std::vector<NeuralNetwork>& population)
+{
+    placeGeneration(population.size(), [&](size_t i, const core::vector3df& position) {
+        return new Vehicle(population[i], wallSelector, itemManager, position);
+    });
+}
+
+void World::createVehiclesFromBrains(std::vector<std::unique_ptr<Brain>> brains)
+{
+    placeGeneration(brains.size(), [&](size_t i, const core::vector3df& position) {
+        return new Vehicle(std::move(brains[i]), wallSelector, itemManager, position);
+    });
+}
+
+void World::placeGeneration(size_t available, const std::function<Vehicle*(size_t, const core::vector3df&)>& make)
 {
     itemManager = new ItemManager(this, itemCount);
-    for (int i = 0; i < vehicleCount && static_cast<size_t>(i) < brains.size(); ++i) {
+    for (int i = 0; i < vehicleCount && static_cast<size_t>(i) < available; ++i) {
         const float x = fRand2() * arenaWidth * 0.5f;
         const float z = fRand2() * arenaDepth * 0.5f;
-        vehicles.push_back(new Vehicle(std::move(brains[static_cast<size_t>(i)]), wallSelector, itemManager,
-                                       core::vector3df(x, 0.0f, z)));
+        vehicles.push_back(make(static_cast<size_t>(i), core::vector3df(x, 0.0f, z)));
     }
     generationClock = 0.0f;
     highlightTimer = 0.0f;

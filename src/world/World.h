@@ -10,10 +10,12 @@
 
 namespace modules {
 
+class EvolutionRun;
 class Evolver;
 class Vehicle;
 class ItemManager;
 class Brain;
+class NeuralNetwork;
 
 // The arena and what lives in it: the static scene, the current generation and the run.
 class World {
@@ -23,8 +25,11 @@ public:
     World(const World&) = delete;
     World& operator=(const World&) = delete;
 
-    // Vehicle i gets brain i, for the first vehicleCount brains.
-    void createVehicles(std::vector<std::unique_ptr<Brain>> brains);
+    // This generation's items, then vehicle i driven by network i of the population (a copy),
+    // for the first vehicleCount networks; each vehicle's start draws x then z.
+    void createVehicles(const std::vector<NeuralNetwork>& population);
+    // The same for methods whose brains are not layered networks: vehicle i gets brain i.
+    void createVehiclesFromBrains(std::vector<std::unique_ptr<Brain>> brains);
     void destroyVehicles();
     void updateHighlight();
     // The run's messages for the user; they go wherever logLine and logCleared lead (the
@@ -39,6 +44,8 @@ public:
     std::function<void()> vehiclesRemoved;
     std::function<void(Vehicle* best)> leaderChanged;
 
+    // The genetic algorithm of the run when that is the run's method, none otherwise. It
+    // belongs to `run`.
     Evolver* evolver = nullptr;
     std::vector<Vehicle*> vehicles;
     ItemManager* itemManager = nullptr;
@@ -53,6 +60,14 @@ public:
     irr::scene::ITriangleSelector* wallSelector = nullptr;
     // Where wallSelector's triangles lie, for the sensors to skip lines far from every wall.
     WallBoxes wallBoxes;
+    // The evolution run, whatever its method; none while no evolution runs.
+    std::unique_ptr<EvolutionRun> run;
+
+private:
+    // Both kinds of vehicle creation: the items, then vehicle i from `make` at a random start,
+    // for i below vehicleCount and `available`.
+    void placeGeneration(size_t available,
+                         const std::function<Vehicle*(size_t, const irr::core::vector3df&)>& make);
 };
 
 } // namespace modules

@@ -4,7 +4,7 @@
 #include "TestEngine.h"
 
 #include "batch/BatchRunner.h"
-#include "evolution/Evolver.h"
+#include "evolution/EvolutionRun.h"
 #include "gui/ScreenLog.h"
 #include "world/World.h"
 
@@ -67,10 +67,10 @@ TEST_F(BatchRunnerTest, ReportsTheSameGenerationsAsTheEnginesOwnLoop)
     startEngine(SEED);
     modules::startEvolution(shortGenerations(), *engine.world);
     std::vector<std::string> expected;
-    while (engine.world->evolver->generation < GENERATIONS) {
-        const int before = engine.world->evolver->generation;
+    while (engine.world->run->generation < GENERATIONS) {
+        const int before = engine.world->run->generation;
         step();
-        if (engine.world->evolver->generation != before)
+        if (engine.world->run->generation != before)
             expected.push_back(narrow(engine.screenLog->text(0).c_str()));
     }
     engine.shutdown();

@@ -1,15 +1,15 @@
 // The engine's scene on the null device: the camera glide, the screen log, the arena and the
 // rule that nothing is simulated while no evolution runs.
 
-#include "BrainAccess.h"
 #include "TestEngine.h"
 #include "VectorExpect.h"
 
 #include "brain/NeuralNetwork.h"
 #include "core/Engine.h"
-#include "evolution/Evolver.h"
+#include "evolution/EvolutionRun.h"
 #include "gui/CameraController.h"
 #include "gui/ScreenLog.h"
+#include "methods/Evolver.h"
 #include "vehicle/Vehicle.h"
 #include "vehicle/VehicleSensor.h"
 #include "world/ItemManager.h"
@@ -140,7 +140,7 @@ TEST_F(EngineScene, CameraModesChooseTheDesiredPose)
     modules::NeuralNetwork network;
     network.addLayer(4);
     network.addLayer(2);
-    modules::Vehicle vehicle(network.clone(), engine.world->wallSelector, &items, vector3df(1.0f, 0.0f, 2.0f));
+    modules::Vehicle vehicle(network, engine.world->wallSelector, &items, vector3df(1.0f, 0.0f, 2.0f));
     vehicle.node->setRotation(vector3df(0.0f, 70.0f, 0.0f));
     controller().followedVehicle = &vehicle;
     placeCamera(position, target);
@@ -170,7 +170,7 @@ TEST_F(EngineScene, FirstFrameOfAGenerationHighlightsAfterTheCameraStep)
         network.addLayer(4);
         network.addLayer(2);
     }
-    world.createVehicles(brainsOf(networks));
+    world.createVehicles(networks);
     controller().setCameraType(modules::ECT_FOLLOW_BEST);
 
     engine.drawFrame();
@@ -192,14 +192,14 @@ TEST_F(EngineScene, FirstFrameOfAGenerationDrawsTheSensorLinesAtTheNewVehicles)
     params.populationSize = 4;
     params.generationTime = 0.5f;
     modules::startEvolution(params, *engine.world);
-    const modules::Evolver& evolver = *engine.world->evolver;
+    const modules::EvolutionRun& run = *engine.world->run;
     // As the window's loop does it: a simulation step, then the frame.
-    for (int i = 0; i < 100 && evolver.generation == 0; ++i) {
+    for (int i = 0; i < 100 && run.generation == 0; ++i) {
         engine.simulationStep();
-        if (evolver.generation == 0)
+        if (run.generation == 0)
             engine.drawFrame();
     }
-    ASSERT_EQ(evolver.generation, 1);
+    ASSERT_EQ(run.generation, 1);
     std::vector<vector3df> positions;
     for (const modules::Vehicle* vehicle : engine.world->vehicles)
         positions.push_back(vehicle->node->getPosition());
@@ -263,7 +263,7 @@ TEST_F(EngineScene, ScreenLogSitsAtTheBottomLeft)
 TEST_F(EngineScene, ArenaWallsBlockLinesThatLeaveIt)
 {
     modules::World& world = *engine.world;
-    EXPECT_EQ(world.evolver, nullptr);
+    EXPECT_EQ(world.run, nullptr);
     EXPECT_TRUE(world.vehicles.empty());
     EXPECT_EQ(world.itemManager, nullptr);
     EXPECT_EQ(world.highlightedVehicle, nullptr);
@@ -320,7 +320,7 @@ TEST_F(EngineScene, NothingIsSimulatedWithoutAnEvolution)
     network.setData(std::vector<float>(network.getData().size(), 0.0f));
     network.layers[1][0].threshold = -1000.0f;
     network.layers[1][1].threshold = -1000.0f;
-    world.createVehicles(brainsOf(std::vector<modules::NeuralNetwork>(2, network)));
+    world.createVehicles(std::vector<modules::NeuralNetwork>(2, network));
 
     for (int i = 0; i < 5; ++i)
         step();
@@ -329,7 +329,8 @@ TEST_F(EngineScene, NothingIsSimulatedWithoutAnEvolution)
         EXPECT_EQ(vehicle->node->getRotation().Y, 0.0f);
 
     // With an evolution running the same step moves them.
-    world.evolver = new modules::Evolver(std::make_unique<modules::GeneticAlgorithm>(network, 0, 0, 0, 0.0f, 0.0f, 0.0f));
+    world.run = std::make_unique<modules::EvolutionRun>(
+        std::make_unique<modules::Evolver>(network, 0, 0, 0, 0.0f, 0.0f, 0.0f));
     step();
     EXPECT_EQ(world.generationClock, DT);
     for (modules::Vehicle* vehicle : world.vehicles)

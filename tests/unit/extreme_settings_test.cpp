@@ -7,7 +7,7 @@
 #include "SyntheticEvents.h"
 #include "TestEngine.h"
 
-#include "evolution/Evolver.h"
+#include "evolution/EvolutionRun.h"
 #include "gui/GUI.h"
 #include "gui/GUIElementIDs.h"
 #include "gui/ScreenLog.h"
@@ -73,20 +73,20 @@ protected:
     void expectRuns(int generations, int maxSteps = 2000)
     {
         clickButton(GUIElementIDs::START_BUTTON);
-        ASSERT_NE(world().evolver, nullptr) << "refused: " << std::string(logLine(0).begin(), logLine(0).end());
+        ASSERT_NE(world().run, nullptr) << "refused: " << std::string(logLine(0).begin(), logLine(0).end());
         EXPECT_FALSE(gui().setupWindow->isVisible());
         ASSERT_EQ(world().vehicles.size(), static_cast<size_t>(std::max(0, gui().params.populationSize)));
         int steps = 0;
-        while (world().evolver && world().evolver->generation < generations) {
+        while (world().run && world().run->generation < generations) {
             step();
-            ASSERT_LT(++steps, maxSteps) << "generation " << world().evolver->generation << " did not end";
+            ASSERT_LT(++steps, maxSteps) << "generation " << world().run->generation << " did not end";
         }
-        ASSERT_NE(world().evolver, nullptr) << std::string(logLine(0).begin(), logLine(0).end());
+        ASSERT_NE(world().run, nullptr) << std::string(logLine(0).begin(), logLine(0).end());
         const std::wstring report = L"Generation " + std::to_wstring(generations) + L". Best vehicle fitness";
         EXPECT_EQ(logLine(0).compare(0, report.size(), report), 0) << std::string(logLine(0).begin(), logLine(0).end());
         EXPECT_EQ(world().vehicles.size(), static_cast<size_t>(gui().params.populationSize));
         clickButton(GUIElementIDs::STOP_BUTTON);
-        EXPECT_EQ(world().evolver, nullptr);
+        EXPECT_EQ(world().run, nullptr);
         EXPECT_TRUE(gui().setupWindow->isVisible());
         EXPECT_EQ(countNodes(engine.sceneManager->getRootSceneNode()), idleNodes);
     }
@@ -95,7 +95,7 @@ protected:
     {
         engine.screenLog->clear();
         clickButton(GUIElementIDs::START_BUTTON);
-        EXPECT_EQ(world().evolver, nullptr);
+        EXPECT_EQ(world().run, nullptr);
         EXPECT_EQ(logLine(0), message);
         EXPECT_EQ(logLine(1), L"");
         EXPECT_TRUE(gui().setupWindow->isVisible());
@@ -114,11 +114,11 @@ TEST_F(ExtremeSettings, PopulationOfZeroEndsTheRunWithTheEngineErrorAtTheFirstGe
     enter({{IDs::POPULATION_SIZE_EDIT, L"0"}, {IDs::GENERATION_TIME_EDIT, L"1"}});
     ASSERT_EQ(gui().params.populationSize, 0);
     clickButton(IDs::START_BUTTON);
-    ASSERT_NE(world().evolver, nullptr);
+    ASSERT_NE(world().run, nullptr);
     EXPECT_TRUE(world().vehicles.empty());
-    for (int i = 0; i < 100 && world().evolver; ++i)
+    for (int i = 0; i < 100 && world().run; ++i)
         step();
-    EXPECT_EQ(world().evolver, nullptr);
+    EXPECT_EQ(world().run, nullptr);
     EXPECT_EQ(logLine(0), L"Error: NeuralNetwork::getFittest: population of zero size");
     EXPECT_TRUE(gui().setupWindow->isVisible());
     EXPECT_EQ(countNodes(engine.sceneManager->getRootSceneNode()), idleNodes);

@@ -5,7 +5,7 @@
 #include "SyntheticEvents.h"
 #include "TestEngine.h"
 
-#include "evolution/Evolver.h"
+#include "evolution/EvolutionRun.h"
 #include "gui/CameraController.h"
 #include "gui/FitnessChart.h"
 #include "gui/FitnessColumns.h"
@@ -218,8 +218,8 @@ protected:
     // Steps until `count` more generations have ended, drawing a frame after each step.
     void runGenerations(int count)
     {
-        const std::size_t target = engine.world->evolver->history.size() + static_cast<std::size_t>(count);
-        while (engine.world->evolver->history.size() < target) {
+        const std::size_t target = engine.world->run->history.size() + static_cast<std::size_t>(count);
+        while (engine.world->run->history.size() < target) {
             step();
             engine.drawFrame();
         }
@@ -231,12 +231,12 @@ TEST_F(ChartPanels, TheChartKeepsTheStoppedRunUntilTheNextStart)
     EXPECT_FALSE(engine.fitnessChart->hasRun());
     ASSERT_FALSE(click(GUIElementIDs::START_BUTTON));
     runGenerations(3);
-    const std::vector<GenerationFitness> history = engine.world->evolver->history;
+    const std::vector<GenerationFitness> history = engine.world->run->history;
     EXPECT_EQ(engine.fitnessChart->history().size(), 3u);
     EXPECT_EQ(engine.fitnessChart->reduction().generationCount(), 3);
 
     click(GUIElementIDs::STOP_BUTTON);
-    ASSERT_EQ(engine.world->evolver, nullptr);
+    ASSERT_EQ(engine.world->run, nullptr);
     engine.drawFrame();
     EXPECT_TRUE(engine.fitnessChart->hasRun());
     ASSERT_EQ(engine.fitnessChart->history().size(), history.size());
@@ -259,7 +259,7 @@ TEST_F(ChartPanels, AReplacedHistoryReplacesTheChartsCopy)
     std::vector<GenerationFitness> loaded(50);
     for (std::size_t i = 0; i < loaded.size(); ++i)
         loaded[i].best = static_cast<float>(i) + 100.0f;
-    engine.world->evolver->history = loaded;
+    engine.world->run->history = loaded;
     engine.drawFrame();
     ASSERT_EQ(engine.fitnessChart->history().size(), 50u);
     EXPECT_EQ(engine.fitnessChart->history().front().best, 100.0f);
@@ -273,7 +273,7 @@ TEST_F(ChartPanels, ARunInTheStoppedRunsPlaceShowsOnlyItsOwnGenerations)
 {
     click(GUIElementIDs::START_BUTTON);
     runGenerations(5);
-    modules::Evolver* const place = engine.world->evolver;
+    modules::EvolutionRun* const place = engine.world->run.get();
     const std::vector<GenerationFitness> stopped = place->history;
     std::vector<GenerationFitness> loaded(7);
     for (std::size_t i = 0; i < loaded.size(); ++i)
@@ -282,11 +282,11 @@ TEST_F(ChartPanels, ARunInTheStoppedRunsPlaceShowsOnlyItsOwnGenerations)
     loaded[stopped.size() - 1] = stopped.back();
 
     // Stop, then a new run at the same address, made certain rather than left to the heap.
-    modules::Evolver next(std::move(place->method));
+    modules::EvolutionRun next(std::move(place->method));
     next.populationSize = place->populationSize;
     next.history = loaded;
-    place->~Evolver();
-    new (place) modules::Evolver(std::move(next));
+    place->~EvolutionRun();
+    new (place) modules::EvolutionRun(std::move(next));
     engine.drawFrame();
 
     ASSERT_EQ(engine.fitnessChart->history().size(), loaded.size());
@@ -326,7 +326,7 @@ TEST_F(ChartPanels, DrawingThePanelsLeavesTheRunUnchanged)
         click(GUIElementIDs::FOLLOW_CAMERA_BUTTON);
         int followedFrames = 0;
         std::vector<float> outcome;
-        while (engine.world->evolver->history.size() < 4) {
+        while (engine.world->run->history.size() < 4) {
             step();
             engine.drawFrame();
             followedFrames += engine.cameraController->followedVehicle ? 1 : 0;
@@ -334,7 +334,7 @@ TEST_F(ChartPanels, DrawingThePanelsLeavesTheRunUnchanged)
                 outcome.push_back(vehicle->fitness);
         }
         EXPECT_GT(followedFrames, 20);
-        for (const GenerationFitness& f : engine.world->evolver->history)
+        for (const GenerationFitness& f : engine.world->run->history)
             outcome.push_back(f.best);
         outcomes.push_back(outcome);
         nextRandom.push_back(std::rand());

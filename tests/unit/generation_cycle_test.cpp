@@ -2,15 +2,15 @@
 // (ranking, elites, offspring, crossover), the timing of generations in simulation steps,
 // the report line, the stop, and the runs that cannot go on.
 
-#include "BrainAccess.h"
 #include "TestEngine.h"
 
 #include "brain/NeuralNetwork.h"
-#include "evolution/Evolver.h"
+#include "evolution/EvolutionRun.h"
 #include "gui/CameraController.h"
 #include "gui/GUI.h"
 #include "gui/GUIElementIDs.h"
 #include "gui/ScreenLog.h"
+#include "methods/Evolver.h"
 #include "vehicle/Vehicle.h"
 #include "world/ItemManager.h"
 #include "world/World.h"
@@ -29,7 +29,7 @@
 
 using modules::engine;
 using modules::EvolutionParams;
-using modules::Evolver;
+using modules::EvolutionRun;
 using modules::NeuralNetwork;
 using modules::World;
 using namespace irr;
@@ -46,7 +46,7 @@ std::wstring logLine(int i)
 class GenerationCycle : public testing_support::NullEngineTest {
 protected:
     World& world() { return *engine.world; }
-    Evolver& evolver() { return *engine.world->evolver; }
+    EvolutionRun& run() { return *engine.world->run; }
 
     // A run that only ends a generation when the test asks for it.
     static EvolutionParams params(int populationSize, int eliteCount, int selectorType = 0)
@@ -72,17 +72,17 @@ protected:
     std::vector<Genome> genomes()
     {
         std::vector<Genome> all;
-        for (const NeuralNetwork& network : gaOf(evolver()).population)
+        for (const NeuralNetwork& network : world().evolver->population)
             all.push_back(network.getData());
         return all;
     }
 
-    // Steps until the evolver finishes its first generation; -1 if it has not after `limit`.
+    // Steps until the run finishes its first generation; -1 if it has not after `limit`.
     int stepsToFirstGeneration(int limit)
     {
         for (int steps = 1; steps <= limit; ++steps) {
             step();
-            if (evolver().generation == 1)
+            if (run().generation == 1)
                 return steps;
         }
         return -1;
@@ -96,25 +96,25 @@ TEST_F(GenerationCycle, StartBuildsOneVehiclePerNetworkOfTheDefaultTopology)
     // The default method is not named on the log; kinetarium-batch prints its line.
     EXPECT_EQ(logLine(0), L"Evolution started!");
     EXPECT_EQ(logLine(1), L"");
-    EXPECT_EQ(modules::methodLine(*evolver().method), L"Method: ga (genetic algorithm).");
-    EXPECT_TRUE(modules::runChoiceLines(*evolver().method).empty());
-    ASSERT_NE(world().evolver, nullptr);
-    EXPECT_EQ(evolver().generation, 0);
-    ASSERT_EQ(gaOf(evolver()).population.size(), 20u);
+    EXPECT_EQ(modules::methodLine(*run().method), L"Method: ga (genetic algorithm).");
+    EXPECT_TRUE(modules::runChoiceLines(*run().method).empty());
+    ASSERT_NE(world().run, nullptr);
+    EXPECT_EQ(run().generation, 0);
+    ASSERT_EQ(world().evolver->population.size(), 20u);
     ASSERT_EQ(world().vehicles.size(), 20u);
     ASSERT_NE(world().itemManager, nullptr);
     EXPECT_EQ(world().itemManager->items.size(), 60u);
     for (size_t i = 0; i < 20; ++i) {
-        const NeuralNetwork& network = gaOf(evolver()).population[i];
+        const NeuralNetwork& network = world().evolver->population[i];
         ASSERT_EQ(network.layers.size(), 3u);
         EXPECT_EQ(network.layers[0].size(), 4u);
         EXPECT_EQ(network.layers[1].size(), 4u);
         EXPECT_EQ(network.layers[2].size(), 2u);
         EXPECT_EQ(network.getData().size(), 34u);
-        EXPECT_EQ(networkOf(*world().vehicles[i]).getData(), network.getData()) << "vehicle " << i;
+        EXPECT_EQ(world().vehicles[i]->brain.getData(), network.getData()) << "vehicle " << i;
     }
     // Every member drew its own values.
-    EXPECT_NE(gaOf(evolver()).population[0].getData(), gaOf(evolver()).population[1].getData());
+    EXPECT_NE(world().evolver->population[0].getData(), world().evolver->population[1].getData());
 }
 
 TEST_F(GenerationCycle, PopulationSizeIsKeptForOddAndEvenSizesWithAndWithoutElites)
@@ -130,14 +130,15 @@ TEST_F(GenerationCycle, PopulationSizeIsKeptForOddAndEvenSizesWithAndWithoutElit
                         fitness.push_back(static_cast<float>((i * 7) % 4));
                     setFitness(fitness);
                     modules::runGenerationCycle(world());
-                    ASSERT_EQ(gaOf(evolver()).population.size(), static_cast<size_t>(size))
+                    ASSERT_EQ(world().evolver->population.size(), static_cast<size_t>(size))
                         << "size " << size << ", elites " << elites << ", selector " << selector;
                     ASSERT_EQ(world().vehicles.size(), static_cast<size_t>(size));
                     for (size_t i = 0; i < world().vehicles.size(); ++i) {
-                        EXPECT_EQ(networkOf(*world().vehicles[i]).getData(), gaOf(evolver()).population[i].getData());
+                        EXPECT_EQ(world().vehicles[i]->brain.getData(), world().evolver->population[i].getData());
                         EXPECT_EQ(world().vehicles[i]->fitness, 0.0f);
                     }
-                    EXPECT_EQ(evolver().generation, generation);
+                    EXPECT_EQ(run().generation, generation);
+                    EXPECT_EQ(world().evolver->generation, generation);
                 }
                 modules::stopEvolution(world());
             }
@@ -253,11 +254,11 @@ TEST_F(GenerationCycle, DegenerateParametersStillRunGenerations)
         p.generationTime = c.generationTime;
         p.crossoverRate = 1.0f;
         start(p);
-        EXPECT_EQ(gaOf(evolver()).population[0].getData().size(), c.genes);
+        EXPECT_EQ(world().evolver->population[0].getData().size(), c.genes);
         for (int i = 0; i < 30; ++i)
             step();
-        EXPECT_GE(evolver().generation, 3) << "hidden " << c.hiddenNeurons;
-        EXPECT_EQ(gaOf(evolver()).population.size(), 3u);
+        EXPECT_GE(run().generation, 3) << "hidden " << c.hiddenNeurons;
+        EXPECT_EQ(world().evolver->population.size(), 3u);
         EXPECT_EQ(world().vehicles.size(), 3u);
         modules::stopEvolution(world());
     }
@@ -282,7 +283,7 @@ protected:
         p.mutationRate = mutationRate;
         p.maxPerturbation = 10.0f;
         start(p);
-        ASSERT_EQ(gaOf(evolver()).population[0].getData().size(), LENGTH);
+        ASSERT_EQ(world().evolver->population[0].getData().size(), LENGTH);
         // Genes that differ in sign only, so a child shows which parent each came from.
         for (size_t i = 0; i < LENGTH; ++i) {
             positive[i] = 1000.0f + static_cast<float>(i);
@@ -317,12 +318,12 @@ protected:
     // Breeds the pair with the generator seeded with `seed`; returns the two children.
     std::pair<Genome, Genome> breed(unsigned seed)
     {
-        gaOf(evolver()).population[0].setData(positive);
-        gaOf(evolver()).population[1].setData(negative);
+        world().evolver->population[0].setData(positive);
+        world().evolver->population[1].setData(negative);
         setFitness({1, 1});
         std::srand(seed);
         modules::runGenerationCycle(world());
-        return {gaOf(evolver()).population[0].getData(), gaOf(evolver()).population[1].getData()};
+        return {world().evolver->population[0].getData(), world().evolver->population[1].getData()};
     }
 
     // Mutation at rate 1 with the draws from `next` on: test, sign, magnitude per gene.
@@ -429,7 +430,7 @@ TEST_F(GenerationCycle, ReportsTheGenerationNumberAndTheBestScore)
     start(params(3, 1));
     setFitness({1, 3, 2});
     modules::runGenerationCycle(world());
-    EXPECT_EQ(evolver().generation, 1);
+    EXPECT_EQ(run().generation, 1);
     EXPECT_EQ(logLine(0), L"Generation 1. Best vehicle fitness in last generation was 3.0");
     EXPECT_EQ(logLine(1), L"Evolution started!");
     EXPECT_EQ(logLine(2), L"");
@@ -442,7 +443,7 @@ TEST_F(GenerationCycle, ReportsTheGenerationNumberAndTheBestScore)
     // The counter starts again with every run.
     modules::stopEvolution(world());
     start(params(3, 1));
-    EXPECT_EQ(evolver().generation, 0);
+    EXPECT_EQ(run().generation, 0);
     modules::runGenerationCycle(world());
     EXPECT_EQ(logLine(0), L"Generation 1. Best vehicle fitness in last generation was 0.0");
 }
@@ -473,7 +474,7 @@ TEST_F(GenerationCycle, ZeroLengthEndsAGenerationInEveryStep)
     start(p);
     for (int i = 1; i <= 5; ++i) {
         step();
-        EXPECT_EQ(evolver().generation, i);
+        EXPECT_EQ(run().generation, i);
     }
 }
 
@@ -499,7 +500,7 @@ TEST_F(GenerationCycle, StopClearsVehiclesItemsEvolverAndLog)
     ASSERT_GT(root->getChildren().size(), nodesBefore);
 
     modules::stopEvolution(world());
-    EXPECT_EQ(world().evolver, nullptr);
+    EXPECT_EQ(world().run, nullptr);
     EXPECT_TRUE(world().vehicles.empty());
     EXPECT_EQ(world().itemManager, nullptr);
     EXPECT_EQ(world().highlightedVehicle, nullptr);
@@ -518,7 +519,7 @@ TEST_F(GenerationCycle, EmptyPopulationRaisesTheErrorAndBreedsNothing)
 {
     startEngine(17);
     start(params(0, 0));
-    EXPECT_TRUE(gaOf(evolver()).population.empty());
+    EXPECT_TRUE(world().evolver->population.empty());
     EXPECT_TRUE(world().vehicles.empty());
     try {
         modules::runGenerationCycle(world());
@@ -526,7 +527,7 @@ TEST_F(GenerationCycle, EmptyPopulationRaisesTheErrorAndBreedsNothing)
     } catch (const modules::EmptyPopulationError& e) {
         EXPECT_STREQ(e.what(), "Error: NeuralNetwork::getFittest: population of zero size");
     }
-    EXPECT_EQ(evolver().generation, 0);
+    EXPECT_EQ(run().generation, 0);
 }
 
 TEST_F(GenerationCycle, EmptyPopulationEndsTheRunAtTheFirstGenerationEnd)
@@ -539,12 +540,12 @@ TEST_F(GenerationCycle, EmptyPopulationEndsTheRunAtTheFirstGenerationEnd)
     step();
     const std::string out = testing::internal::GetCapturedStdout();
     EXPECT_EQ(out, "Error: NeuralNetwork::getFittest: population of zero size\n");
-    EXPECT_EQ(world().evolver, nullptr);
+    EXPECT_EQ(world().run, nullptr);
     EXPECT_EQ(logLine(0), L"Error: NeuralNetwork::getFittest: population of zero size");
     for (int i = 1; i < modules::ScreenLog::LINE_COUNT; ++i)
         EXPECT_EQ(logLine(i), L"") << "line " << i; // "Evolution started!" went with the run
     step();
-    EXPECT_EQ(world().evolver, nullptr);
+    EXPECT_EQ(world().run, nullptr);
 }
 
 TEST_F(GenerationCycle, EmptyPopulationBringsTheParameterDialogBack)
@@ -564,14 +565,14 @@ TEST_F(GenerationCycle, EmptyPopulationBringsTheParameterDialogBack)
         gui.OnEvent(event);
     };
     click(modules::GUIElementIDs::START_BUTTON);
-    ASSERT_NE(world().evolver, nullptr);
+    ASSERT_NE(world().run, nullptr);
     click(modules::GUIElementIDs::FAST_MODE_BUTTON);
     ASSERT_TRUE(engine.fastMode);
 
     testing::internal::CaptureStdout();
     step();
     EXPECT_EQ(testing::internal::GetCapturedStdout(), "Error: NeuralNetwork::getFittest: population of zero size\n");
-    EXPECT_EQ(world().evolver, nullptr);
+    EXPECT_EQ(world().run, nullptr);
     EXPECT_EQ(logLine(0), L"Error: NeuralNetwork::getFittest: population of zero size");
     EXPECT_FALSE(engine.fastMode);
     EXPECT_TRUE(gui.setupWindow->isVisible());
@@ -583,10 +584,10 @@ TEST_F(GenerationCycle, EmptyPopulationBringsTheParameterDialogBack)
     gui.populationSizeEdit->setText(L"3");
     gui.evolutionParamsChanged();
     click(modules::GUIElementIDs::START_BUTTON);
-    ASSERT_NE(world().evolver, nullptr);
+    ASSERT_NE(world().run, nullptr);
     EXPECT_EQ(world().vehicles.size(), 3u);
     step();
-    EXPECT_EQ(evolver().generation, 1);
+    EXPECT_EQ(run().generation, 1);
 }
 
 TEST_F(GenerationCycle, InfiniteFloatParametersRunWithoutLeavingTheArena)
@@ -602,7 +603,7 @@ TEST_F(GenerationCycle, InfiniteFloatParametersRunWithoutLeavingTheArena)
     p.weightRange = inf;
     start(p);
     int steps = 0;
-    while (evolver().generation < 5 && steps < 200) {
+    while (run().generation < 5 && steps < 200) {
         step();
         ++steps;
         for (const modules::Vehicle* vehicle : world().vehicles) {
@@ -611,7 +612,7 @@ TEST_F(GenerationCycle, InfiniteFloatParametersRunWithoutLeavingTheArena)
                 << "step " << steps;
         }
     }
-    EXPECT_EQ(evolver().generation, 5);
+    EXPECT_EQ(run().generation, 5);
     EXPECT_EQ(world().vehicles.size(), 6u);
     // The genes themselves are no longer finite numbers.
     bool nonFinite = false;
@@ -630,10 +631,10 @@ TEST_F(GenerationCycle, DefaultRunReportsEachGeneration)
     for (int generation = 1; generation <= 3; ++generation) {
         for (int i = 0; i < 600; ++i)
             step();
-        ASSERT_EQ(evolver().generation, generation);
+        ASSERT_EQ(run().generation, generation);
         const std::wstring line = logLine(0);
         EXPECT_EQ(line, L"Generation " + std::to_wstring(generation) + L". Best vehicle fitness in last generation was "
-                            + modules::GUI::numberToString(gaOf(evolver()).population[0].fitness).c_str());
+                            + modules::GUI::numberToString(world().evolver->population[0].fitness).c_str());
         std::cout << std::string(line.begin(), line.end()) << '\n';
     }
 }

@@ -3,15 +3,16 @@
 // Events are handed to the handler directly, or posted to the device where the GUI
 // environment has to turn them into widget events first, as it does for a user.
 
-#include "BrainAccess.h"
 #include "SyntheticEvents.h"
 #include "TestEngine.h"
 
-#include "evolution/Evolver.h"
+#include "evolution/EvolutionRun.h"
 #include "gui/CameraController.h"
 #include "gui/GUI.h"
 #include "gui/GUIElementIDs.h"
 #include "gui/ScreenLog.h"
+#include "methods/Evolver.h"
+#include "vehicle/Vehicle.h"
 #include "world/World.h"
 
 #include <gtest/gtest.h>
@@ -92,14 +93,14 @@ TEST_F(GuiEvents, StartSwitchesToTheRunningPanelAndStartsTheRun)
     // The default method (the genetic algorithm) is not named: the log is as designed.
     EXPECT_EQ(logLine(0), L"Evolution started!");
     EXPECT_EQ(logLine(1), L"");
-    ASSERT_NE(world().evolver, nullptr);
+    ASSERT_NE(world().run, nullptr);
     EXPECT_EQ(world().evolver->populationSize, 20);
     EXPECT_EQ(world().vehicles.size(), 20u);
 
     // The run is under way; a second start is not offered and builds nothing.
-    modules::Evolver* evolver = world().evolver;
+    modules::EvolutionRun* run = world().run.get();
     click(GUIElementIDs::START_BUTTON);
-    EXPECT_EQ(world().evolver, evolver);
+    EXPECT_EQ(world().run.get(), run);
     EXPECT_EQ(world().vehicles.size(), 20u);
     EXPECT_EQ(logLine(0), L"Evolution started!");
     EXPECT_EQ(logLine(1), L"");
@@ -111,12 +112,12 @@ TEST_F(GuiEvents, FastModeAndNormalSpeedSwitchPanelAndPacing)
     EXPECT_FALSE(click(GUIElementIDs::FAST_MODE_BUTTON));
     EXPECT_EQ(panelState(), FAST);
     EXPECT_TRUE(engine.fastMode);
-    ASSERT_NE(world().evolver, nullptr); // the run goes on
+    ASSERT_NE(world().run, nullptr); // the run goes on
 
     EXPECT_FALSE(click(GUIElementIDs::NORMAL_SPEED_BUTTON));
     EXPECT_EQ(panelState(), RUNNING);
     EXPECT_FALSE(engine.fastMode);
-    ASSERT_NE(world().evolver, nullptr);
+    ASSERT_NE(world().run, nullptr);
     EXPECT_EQ(logLine(0), L"Evolution started!"); // neither writes a message
 }
 
@@ -153,7 +154,7 @@ TEST_F(GuiEvents, StopReturnsToTheParameterDialogAndEndsTheRun)
     click(GUIElementIDs::FOLLOW_CAMERA_BUTTON);
     EXPECT_FALSE(click(GUIElementIDs::STOP_BUTTON));
     EXPECT_EQ(panelState(), SETUP);
-    EXPECT_EQ(world().evolver, nullptr);
+    EXPECT_EQ(world().run, nullptr);
     EXPECT_TRUE(world().vehicles.empty());
     EXPECT_EQ(world().itemManager, nullptr);
     EXPECT_EQ(filledLogLines(), 0);
@@ -163,8 +164,8 @@ TEST_F(GuiEvents, StopReturnsToTheParameterDialogAndEndsTheRun)
     // And a new run can start.
     click(GUIElementIDs::START_BUTTON);
     EXPECT_EQ(panelState(), RUNNING);
-    ASSERT_NE(world().evolver, nullptr);
-    EXPECT_EQ(world().evolver->generation, 0);
+    ASSERT_NE(world().run, nullptr);
+    EXPECT_EQ(world().run->generation, 0);
 }
 
 TEST_F(GuiEvents, QuitClosesTheDevice)
@@ -258,7 +259,7 @@ TEST_F(GuiEvents, UnknownButtonAndOtherEventTypesChangeNothing)
     EXPECT_EQ(std::wstring(gui().populationSizeEdit->getText()), L"not a number");
     EXPECT_EQ(std::wstring(gui().eliteCountEdit->getText()), L"2");
     EXPECT_EQ(panelState(), SETUP);
-    EXPECT_EQ(world().evolver, nullptr);
+    EXPECT_EQ(world().run, nullptr);
     EXPECT_EQ(filledLogLines(), 0);
     EXPECT_FALSE(engine.fastMode);
     EXPECT_TRUE(engine.device->run());
@@ -272,7 +273,7 @@ TEST_F(GuiEvents, StartIsRefusedAboveTheRunLimitsWithOneLine)
         gui().params.hiddenNeurons = hiddenNeurons;
         engine.screenLog->clear();
         click(GUIElementIDs::START_BUTTON);
-        const bool stayed = panelState() == SETUP && world().evolver == nullptr && world().vehicles.empty();
+        const bool stayed = panelState() == SETUP && world().run == nullptr && world().vehicles.empty();
         EXPECT_EQ(filledLogLines(), 1);
         EXPECT_NE(logLine(0), L"Evolution started!");
         return stayed;
@@ -290,8 +291,8 @@ TEST_F(GuiEvents, StartIsRefusedAboveTheRunLimitsWithOneLine)
     gui().params.hiddenNeurons = 10000;
     click(GUIElementIDs::START_BUTTON);
     EXPECT_EQ(panelState(), RUNNING);
-    ASSERT_NE(world().evolver, nullptr);
-    EXPECT_EQ(gaOf(*world().evolver).population.at(0).getData().size(), 70006u);
+    ASSERT_NE(world().run, nullptr);
+    EXPECT_EQ(world().evolver->population.at(0).getData().size(), 70006u);
 }
 
 // As a user does it: click into a box (emptied), type, and click "Start" at once; the
@@ -307,7 +308,7 @@ TEST_F(GuiEvents, ValueTypedWithoutEnterIsPartOfTheRunThatStarts)
     clickWithMouse(GUIElementIDs::START_BUTTON);
     EXPECT_EQ(gui().params.populationSize, 7);
     EXPECT_EQ(panelState(), RUNNING);
-    ASSERT_NE(world().evolver, nullptr);
+    ASSERT_NE(world().run, nullptr);
     EXPECT_EQ(world().vehicles.size(), 7u);
 }
 
@@ -352,9 +353,9 @@ TEST_F(GuiEvents, SpaceAndEnterNeverPressAHiddenButton)
     clickWithMouse(GUIElementIDs::START_BUTTON);
     clickWithMouse(GUIElementIDs::FAST_MODE_BUTTON);
     ASSERT_TRUE(engine.fastMode);
-    for (int i = 0; i < 100 && world().evolver; ++i)
+    for (int i = 0; i < 100 && world().run; ++i)
         step();
-    ASSERT_EQ(world().evolver, nullptr);
+    ASSERT_EQ(world().run, nullptr);
     ASSERT_EQ(panelState(), SETUP);
     EXPECT_TRUE(focusIsShown());
     pressSpaceAndEnter();
@@ -378,7 +379,7 @@ TEST_F(GuiEvents, SpaceAndEnterNeverPressAHiddenButton)
     engine.guiEnvironment->setFocus(element(GUIElementIDs::START_BUTTON));
     pressSpaceAndEnter();
     EXPECT_EQ(panelState(), RUNNING);
-    EXPECT_NE(world().evolver, nullptr);
+    EXPECT_NE(world().run, nullptr);
 }
 
 } // namespace

@@ -1,6 +1,5 @@
 // Items and line sensors in the real arena, on the null device.
 
-#include "BrainAccess.h"
 #include "DrawReplay.h"
 #include "TestEngine.h"
 #include "VectorExpect.h"
@@ -141,8 +140,8 @@ TEST_F(ItemsAndSensors, ReplacementIsSeenInTheSameStepByTheCollectorAndLaterVehi
     still.addLayer(2);
     still.setData(std::vector<float>(still.getData().size(), 0.0f));
 
-    Vehicle collector(looksForItems.clone(), world().wallSelector, &items, collectorAt);
-    Vehicle later(still.clone(), world().wallSelector, &items, vector3df(first.X, 0.0f, first.Z));
+    Vehicle collector(looksForItems, world().wallSelector, &items, collectorAt);
+    Vehicle later(still, world().wallSelector, &items, vector3df(first.X, 0.0f, first.Z));
     collector.node->updateAbsolutePosition();
     later.node->updateAbsolutePosition();
 
@@ -257,7 +256,7 @@ TEST_F(ItemsAndSensors, VehicleSensorsPointForwardToEitherSideFromTheLastCompute
     network.addLayer(2);
     network.setData(std::vector<float>(network.getData().size(), 0.0f));
     network.layers[1][0].threshold = -1000.0f;
-    Vehicle vehicle(network.clone(), world().wallSelector, &items, vector3df(1.0f, 0.0f, 2.0f));
+    Vehicle vehicle(network, world().wallSelector, &items, vector3df(1.0f, 0.0f, 2.0f));
 
     ASSERT_EQ(vehicle.sensors.size(), 2u);
     const vector3df ends[] = {vector3df(0.4850712f, 0.0f, -1.940285f), vector3df(-0.4850712f, 0.0f, -1.940285f)};
@@ -300,7 +299,7 @@ TEST_F(ItemsAndSensors, VehicleWithoutItemsSensesNone)
     NeuralNetwork network;
     network.addLayer(4);
     network.addLayer(2);
-    Vehicle vehicle(network.clone(), world().wallSelector, nullptr, vector3df(1.0f, 0.0f, 2.0f));
+    Vehicle vehicle(network, world().wallSelector, nullptr, vector3df(1.0f, 0.0f, 2.0f));
     engine.animateScene(33);
     vehicle.update(DT);
     EXPECT_EQ(vehicle.sensors[0]->getItemProximity(nullptr), 0.0f);

@@ -6,7 +6,7 @@
 
 #include "core/Engine.h"
 #include "evolution/EvolutionParams.h"
-#include "evolution/Evolver.h"
+#include "evolution/EvolutionRun.h"
 #include "vehicle/Vehicle.h"
 #include "world/ItemManager.h"
 #include "world/World.h"
@@ -83,7 +83,7 @@ TEST_P(LongRun, VehiclesStayInTheArenaFitnessOnlyGrowsAndItemsAreReplaced)
         scored += gained;
     }
     EXPECT_NEAR(world.generationClock, 600 * modules::Engine::SIMULATION_STEP, 1e-3f);
-    EXPECT_EQ(world.evolver->generation, 0);
+    EXPECT_EQ(world.run->generation, 0);
 
     // The run was not a still life.
     EXPECT_GT(farthest, 1.0f);

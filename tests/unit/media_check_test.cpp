@@ -9,7 +9,7 @@
 
 #include "core/Engine.h"
 #include "evolution/EvolutionParams.h"
-#include "evolution/Evolver.h"
+#include "evolution/EvolutionRun.h"
 #include "media/B3DStructure.h"
 #include "media/MediaCheck.h"
 

@@ -5,7 +5,7 @@
 #include "SyntheticEvents.h"
 #include "TestEngine.h"
 
-#include "evolution/Evolver.h"
+#include "evolution/EvolutionRun.h"
 #include "gui/GUI.h"
 #include "gui/GUIElementIDs.h"
 #include "gui/ScreenLog.h"
@@ -93,13 +93,13 @@ TEST_F(MethodPanel, EachMethodEnablesItsOwnRowsAndChecksItsValues)
 
     // Started, the run uses the method and names it after "Evolution started!".
     gui().OnEvent(guiEvent(gui::EGET_BUTTON_CLICKED, gui().setupWindow->getElementFromId(modules::GUIElementIDs::START_BUTTON, true)));
-    ASSERT_NE(engine.world->evolver, nullptr);
-    EXPECT_EQ(engine.world->evolver->method->name(), "openai-es");
+    ASSERT_NE(engine.world->run, nullptr);
+    EXPECT_EQ(engine.world->run->method->name(), "openai-es");
     EXPECT_EQ(std::wstring(engine.screenLog->lines[1]->getText()), L"Evolution started!");
     EXPECT_EQ(std::wstring(engine.screenLog->lines[0]->getText()),
-              modules::methodLine(*engine.world->evolver->method));
-    EXPECT_EQ(modules::methodLine(*engine.world->evolver->method).rfind(L"Method: openai-es (", 0), 0u);
-    EXPECT_EQ(engine.world->evolver->params.sigma, 0.25f);
+              modules::methodLine(*engine.world->run->method));
+    EXPECT_EQ(modules::methodLine(*engine.world->run->method).rfind(L"Method: openai-es (", 0), 0u);
+    EXPECT_EQ(engine.world->run->params.sigma, 0.25f);
     gui().OnEvent(guiEvent(gui::EGET_BUTTON_CLICKED, engine.gui->runWindow->getElementFromId(modules::GUIElementIDs::STOP_BUTTON, true)));
 
     // Back to the genetic algorithm: its rows again, the strategies' values gone.

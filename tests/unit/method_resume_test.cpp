@@ -5,7 +5,7 @@
 
 #include "TestEngine.h"
 
-#include "evolution/Evolver.h"
+#include "evolution/EvolutionRun.h"
 #include "evolution/PopulationFile.h"
 #include "methods/MethodRegistry.h"
 #include "world/World.h"
@@ -45,11 +45,11 @@ protected:
     }
     void runUntil(int generation)
     {
-        for (int steps = 0; engine.world->evolver && engine.world->evolver->generation < generation; ++steps) {
+        for (int steps = 0; engine.world->run && engine.world->run->generation < generation; ++steps) {
             ASSERT_LT(steps, 100000) << "generation " << generation << " never came";
             step();
         }
-        ASSERT_NE(engine.world->evolver, nullptr) << "the run ended early";
+        ASSERT_NE(engine.world->run, nullptr) << "the run ended early";
     }
     // Fitness values as their bytes: equal means the same run.
     static std::vector<std::string> bytesOf(const std::vector<modules::GenerationFitness>& history)
@@ -72,11 +72,11 @@ TEST_P(MethodResume, SavedMidGenerationAndLoadedEqualsTheUninterruptedRun)
 {
     startEngine(SEED);
     modules::startEvolution(params(), *engine.world);
-    ASSERT_EQ(engine.world->evolver->method->name(), GetParam().method);
+    ASSERT_EQ(engine.world->run->method->name(), GetParam().method);
     runUntil(GENERATIONS);
-    const auto expected = bytesOf(engine.world->evolver->history);
+    const auto expected = bytesOf(engine.world->run->history);
     // The whole run at its last boundary: generator, history and the method's complete state.
-    const std::string expectedEnd = modules::populationToJson(modules::savedRun(*engine.world->evolver));
+    const std::string expectedEnd = modules::populationToJson(modules::savedRun(*engine.world->run));
     engine.shutdown();
 
     startEngine(SEED);
@@ -84,7 +84,7 @@ TEST_P(MethodResume, SavedMidGenerationAndLoadedEqualsTheUninterruptedRun)
     runUntil(GetParam().savedAt);
     for (int i = 0; i < 20; ++i)
         step(); // part way into the next generation: the method has handed out its brains
-    const std::string text = modules::populationToJson(modules::savedRun(*engine.world->evolver));
+    const std::string text = modules::populationToJson(modules::savedRun(*engine.world->run));
     engine.shutdown();
 
     startEngine(SEED + 99);
@@ -95,10 +95,10 @@ TEST_P(MethodResume, SavedMidGenerationAndLoadedEqualsTheUninterruptedRun)
     EXPECT_EQ(run.params.sigma, params().sigma);
     EXPECT_EQ(run.params.learningRate, params().learningRate);
     ASSERT_TRUE(modules::resumeEvolution(run, run.params, *engine.world, animationTime, reason)) << reason;
-    EXPECT_EQ(engine.world->evolver->method->name(), GetParam().method);
+    EXPECT_EQ(engine.world->run->method->name(), GetParam().method);
     runUntil(GENERATIONS);
-    EXPECT_EQ(bytesOf(engine.world->evolver->history), expected);
-    const std::string end = modules::populationToJson(modules::savedRun(*engine.world->evolver));
+    EXPECT_EQ(bytesOf(engine.world->run->history), expected);
+    const std::string end = modules::populationToJson(modules::savedRun(*engine.world->run));
     EXPECT_TRUE(end == expectedEnd) << "the resumed run ends in another state than the uninterrupted one";
     // Written again at the end, the state reads back to the same text: nothing is lost.
     SavedRun again;

@@ -2,7 +2,7 @@
 // magnitude, replayed here from the seed to know every value the operator must produce.
 
 #include "brain/NeuralNetwork.h"
-#include "methods/GeneticAlgorithm.h"
+#include "methods/Evolver.h"
 
 #include <gtest/gtest.h>
 
@@ -10,7 +10,7 @@
 #include <cstdlib>
 #include <vector>
 
-using modules::GeneticAlgorithm;
+using modules::Evolver;
 using modules::NeuralNetwork;
 
 namespace {
@@ -51,14 +51,14 @@ NeuralNetwork sampleNetwork()
     return network;
 }
 
-GeneticAlgorithm evolverWith(float mutationRate, float maxPerturbation)
+Evolver evolverWith(float mutationRate, float maxPerturbation)
 {
     // An empty population draws nothing.
-    return GeneticAlgorithm(NeuralNetwork(), 0, 0, 0, 0.0f, mutationRate, maxPerturbation);
+    return Evolver(NeuralNetwork(), 0, 0, 0, 0.0f, mutationRate, maxPerturbation);
 }
 
 // How many numbers one mutate() takes from the generator seeded with `seed`.
-int drawsTaken(const GeneticAlgorithm& evolver, NeuralNetwork& network, unsigned seed)
+int drawsTaken(const Evolver& evolver, NeuralNetwork& network, unsigned seed)
 {
     const std::vector<int> reference = firstDraws(seed, 200);
     std::srand(seed);
@@ -110,7 +110,7 @@ TEST(Mutation, RateZeroChangesNothingButDrawsOncePerGene)
 {
     const NeuralNetwork original = sampleNetwork();
     NeuralNetwork network = original;
-    const GeneticAlgorithm evolver = evolverWith(0.0f, 10.0f);
+    const Evolver evolver = evolverWith(0.0f, 10.0f);
     EXPECT_EQ(drawsTaken(evolver, network, 4), 15);
     EXPECT_EQ(network.getData(), original.getData());
     expectSameShape(network, original);
@@ -130,7 +130,7 @@ TEST(Mutation, RateOneChangesEveryGeneByTheReplayedAmount)
         if (allNonZero)
             break;
     }
-    const GeneticAlgorithm evolver = evolverWith(1.0f, 10.0f);
+    const Evolver evolver = evolverWith(1.0f, 10.0f);
     NeuralNetwork network = original;
     EXPECT_EQ(drawsTaken(evolver, network, seed), 45);
 
@@ -159,7 +159,7 @@ TEST(Mutation, RateOneChangesEveryGeneByTheReplayedAmount)
 TEST(Mutation, PartialRateMutatesExactlyTheGenesWhoseTestDrawIsBelowIt)
 {
     const NeuralNetwork original = sampleNetwork();
-    const GeneticAlgorithm evolver = evolverWith(0.4f, 3.5f);
+    const Evolver evolver = evolverWith(0.4f, 3.5f);
     for (unsigned seed : {2u, 17u, 123u}) {
         NeuralNetwork network = original;
         int mutatedCount = 0;

@@ -3,7 +3,6 @@
 // hostile file is refused whole; a failed write keeps the old file.
 
 #include "AddressSanitizer.h"
-#include "BrainAccess.h"
 #include "ChildProcess.h"
 #include "SyntheticEvents.h"
 #include "TestEngine.h"
@@ -11,11 +10,12 @@
 #include "core/Random.h"
 #include "core/SafeWrite.h"
 #include "core/Utf8.h"
-#include "evolution/Evolver.h"
+#include "evolution/EvolutionRun.h"
 #include "evolution/PopulationFile.h"
 #include "gui/GUI.h"
 #include "gui/GUIElementIDs.h"
 #include "gui/ScreenLog.h"
+#include "methods/Evolver.h"
 #include "vehicle/Vehicle.h"
 #include "world/World.h"
 
@@ -83,7 +83,7 @@ void expectSameHistory(const std::vector<modules::GenerationFitness>& a,
 std::vector<std::vector<float>> genomesOf(modules::Evolver& evolver)
 {
     std::vector<std::vector<float>> genomes;
-    for (const modules::NeuralNetwork& network : gaOf(evolver).population)
+    for (const modules::NeuralNetwork& network : evolver.population)
         genomes.push_back(network.getData());
     return genomes;
 }
@@ -120,9 +120,9 @@ protected:
 
     void runUntil(int generation)
     {
-        while (engine.world->evolver && engine.world->evolver->generation < generation)
+        while (engine.world->run && engine.world->run->generation < generation)
             step();
-        ASSERT_NE(engine.world->evolver, nullptr) << "the run ended early";
+        ASSERT_NE(engine.world->run, nullptr) << "the run ended early";
     }
 };
 
@@ -208,7 +208,7 @@ TEST_P(PopulationResume, SavedAndLoadedRunEqualsTheUninterruptedOne)
         step();
     const auto expectedPlaces = vehiclePlaces();
     runUntil(G + 3);
-    const auto expectedHistory = engine.world->evolver->history;
+    const auto expectedHistory = engine.world->run->history;
     const auto expectedGenomes = genomesOf(*engine.world->evolver);
     engine.shutdown();
 
@@ -221,7 +221,7 @@ TEST_P(PopulationResume, SavedAndLoadedRunEqualsTheUninterruptedOne)
     for (int i = 0; i < 20; ++i)
         step();
     std::string error;
-    ASSERT_TRUE(modules::writePopulationFile(path, modules::savedRun(*engine.world->evolver), error)) << error;
+    ASSERT_TRUE(modules::writePopulationFile(path, modules::savedRun(*engine.world->run), error)) << error;
     engine.shutdown();
 
     startEngine(SEED + 1000);
@@ -238,7 +238,7 @@ TEST_P(PopulationResume, SavedAndLoadedRunEqualsTheUninterruptedOne)
         step();
     EXPECT_EQ(vehiclePlaces(), expectedPlaces);
     runUntil(G + 3);
-    expectSameHistory(engine.world->evolver->history, expectedHistory);
+    expectSameHistory(engine.world->run->history, expectedHistory);
     EXPECT_EQ(genomesOf(*engine.world->evolver), expectedGenomes);
 }
 
@@ -301,7 +301,7 @@ TEST_F(WindowPopulation, SaveAndLoadThroughThePanelContinueTheRunExactly)
     engine.gui->params = params;
     click(modules::GUIElementIDs::START_BUTTON);
     runUntil(2 * G);
-    const auto expectedHistory = engine.world->evolver->history;
+    const auto expectedHistory = engine.world->run->history;
     engine.shutdown();
 
     startEngine(SEED, true);
@@ -337,10 +337,12 @@ TEST_F(WindowPopulation, SaveAndLoadThroughThePanelContinueTheRunExactly)
     EXPECT_EQ(narrow(gui.populationSizeEdit->getText()), "9");
     EXPECT_EQ(gui.selectorCombo->getSelected(), 1);
     click(modules::GUIElementIDs::START_BUTTON);
+    ASSERT_NE(engine.world->run, nullptr);
+    EXPECT_EQ(engine.world->run->generation, G);
     ASSERT_NE(engine.world->evolver, nullptr);
-    EXPECT_EQ(engine.world->evolver->generation, G);
+    EXPECT_EQ(engine.world->evolver->generation, G); // the loaded run's count, carried on
     runUntil(2 * G);
-    expectSameHistory(engine.world->evolver->history, expectedHistory);
+    expectSameHistory(engine.world->run->history, expectedHistory);
 }
 
 namespace {
@@ -653,11 +655,11 @@ TEST_F(WindowPopulation, HostileFilesAreReadAtBoundedCostAndTheWindowGoesOn)
             if (!gui.loadPopulation(padded))
                 return 4;
             click(modules::GUIElementIDs::START_BUTTON);
-            if (!engine.world->evolver || engine.world->evolver->generation != 2)
+            if (!engine.world->run || engine.world->run->generation != 2)
                 return 5;
-            for (int i = 0; i < 200000 && engine.world->evolver && engine.world->evolver->generation < 3; ++i)
+            for (int i = 0; i < 200000 && engine.world->run && engine.world->run->generation < 3; ++i)
                 step();
-            return engine.world->evolver && engine.world->evolver->generation == 3 ? 0 : 6;
+            return engine.world->run && engine.world->run->generation == 3 ? 0 : 6;
         },
         300);
     EXPECT_TRUE(child.exited && child.status == 0) << child.describe();

@@ -1,6 +1,5 @@
 // Building, highlighting and tearing down a generation of vehicles and items.
 
-#include "BrainAccess.h"
 #include "TestEngine.h"
 #include "VectorExpect.h"
 
@@ -57,14 +56,14 @@ TEST_F(Population, CreateVehiclesBuildsItemsAndOneVehiclePerNetworkAndResetsTheC
     world().vehicleCount = 3; // the list may be longer than the population
     world().generationClock = 12.0f;
     world().highlightTimer = 2.0f;
-    world().createVehicles(brainsOf(networks));
+    world().createVehicles(networks);
 
     ASSERT_NE(world().itemManager, nullptr);
     EXPECT_EQ(world().itemManager->items.size(), 5u);
     ASSERT_EQ(world().vehicles.size(), 3u);
     for (size_t i = 0; i < 3; ++i) {
         const Vehicle& vehicle = *world().vehicles[i];
-        EXPECT_EQ(networkOf(vehicle).getData(), networks[i].getData()) << "vehicle " << i;
+        EXPECT_EQ(vehicle.brain.getData(), networks[i].getData()) << "vehicle " << i;
         EXPECT_EQ(vehicle.fitness, 0.0f);
         EXPECT_EQ(vehicle.itemManager, world().itemManager);
         EXPECT_EQ(vehicle.wallSelector, world().wallSelector);
@@ -85,7 +84,7 @@ TEST_F(Population, NoVehiclesOrNoItems)
     const std::vector<NeuralNetwork> networks = randomNetworks(2);
     world().itemCount = 4;
     world().vehicleCount = 0;
-    world().createVehicles(brainsOf(networks));
+    world().createVehicles(networks);
     ASSERT_NE(world().itemManager, nullptr);
     EXPECT_EQ(world().itemManager->items.size(), 4u);
     EXPECT_TRUE(world().vehicles.empty());
@@ -99,7 +98,7 @@ TEST_F(Population, NoVehiclesOrNoItems)
 
     world().itemCount = 0;
     world().vehicleCount = 2;
-    world().createVehicles(brainsOf(networks));
+    world().createVehicles(networks);
     ASSERT_NE(world().itemManager, nullptr);
     EXPECT_TRUE(world().itemManager->items.empty());
     EXPECT_EQ(world().vehicles.size(), 2u);
@@ -110,7 +109,7 @@ TEST_F(Population, HighlightGoesToTheFirstFittestVehicleAndIsReviewedInThe91stFr
 {
     world().itemCount = 0;
     world().vehicleCount = 4;
-    world().createVehicles(brainsOf(randomNetworks(4)));
+    world().createVehicles(randomNetworks(4));
     std::vector<Vehicle*>& v = world().vehicles;
     const irr::u32 loaded = colourOf(v[0]);
     ASSERT_NE(loaded, RED);
@@ -159,7 +158,7 @@ TEST_F(Population, DestroyVehiclesEmptiesTheWorldAndTheScene)
 
     world().itemCount = 6;
     world().vehicleCount = 3;
-    world().createVehicles(brainsOf(randomNetworks(3)));
+    world().createVehicles(randomNetworks(3));
     EXPECT_EQ(sceneNodeCount(), emptyScene + 6 + 3);
     world().updateHighlight();
     ASSERT_NE(followed(), nullptr);
@@ -179,7 +178,7 @@ TEST_F(Population, DestroyVehiclesEmptiesTheWorldAndTheScene)
     EXPECT_EQ(world().vehicleCount, 3);
 
     // The World can be populated again.
-    world().createVehicles(brainsOf(randomNetworks(3)));
+    world().createVehicles(randomNetworks(3));
     EXPECT_EQ(sceneNodeCount(), emptyScene + 6 + 3);
     world().updateHighlight();
     EXPECT_EQ(followed(), world().vehicles[0]);

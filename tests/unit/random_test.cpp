@@ -2,7 +2,6 @@
 // tests replay the generator and check both the values drawn and how many numbers each
 // operation takes: one extra or missing draw shifts everything after it.
 
-#include "BrainAccess.h"
 #include "DrawReplay.h"
 #include "TestEngine.h"
 #include "VectorExpect.h"
@@ -159,7 +158,7 @@ TEST_F(PlacementDraws, CreateVehiclesPlacesAllItemsFirstThenAllVehicles)
 
     DrawReplay replay(SEED + 2, 100);
     std::srand(SEED + 2);
-    world.createVehicles(brainsOf(networks));
+    world.createVehicles(networks);
 
     ASSERT_NE(world.itemManager, nullptr);
     ASSERT_EQ(world.itemManager->items.size(), 3u);

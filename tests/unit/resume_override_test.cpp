@@ -9,7 +9,7 @@
 
 #include "core/Random.h"
 #include "core/Utf8.h"
-#include "evolution/Evolver.h"
+#include "evolution/EvolutionRun.h"
 #include "evolution/PopulationFile.h"
 #include "gui/GUI.h"
 #include "gui/GUIElementIDs.h"
@@ -114,15 +114,15 @@ TEST_F(ResumeOverride, PanelValuesTheResumedSearchWouldNotUseAreRefusedAtStart)
         start();
         if (*c.refusal) {
             EXPECT_EQ(logLine(), c.refusal);
-            EXPECT_EQ(engine.world->evolver, nullptr);
+            EXPECT_EQ(engine.world->run, nullptr);
             EXPECT_TRUE(gui().loadedRun.has_value()) << "the loaded run is kept for another Start";
         } else {
-            ASSERT_NE(engine.world->evolver, nullptr) << logLine();
-            const modules::SavedRun saved = modules::savedRun(*engine.world->evolver);
+            ASSERT_NE(engine.world->run, nullptr) << logLine();
+            const modules::SavedRun saved = modules::savedRun(*engine.world->run);
             EXPECT_EQ(saved.params.sigma, wanted.sigma);
             EXPECT_EQ(saved.params.learningRate, wanted.learningRate);
             EXPECT_EQ(saved.params.weightRange, wanted.weightRange);
-            const nlohmann::json used = engine.world->evolver->method->parameters();
+            const nlohmann::json used = engine.world->run->method->parameters();
             if (used.contains("sigma")) {
                 EXPECT_EQ(used["sigma"].get<double>(), static_cast<double>(wanted.sigma));
             }

@@ -8,7 +8,7 @@
 #include "TestEngine.h"
 
 #include "evolution/EvolutionParams.h"
-#include "evolution/Evolver.h"
+#include "evolution/EvolutionRun.h"
 #include "gui/GUI.h"
 #include "world/World.h"
 
@@ -89,12 +89,12 @@ TEST_F(SteadyState, TwoHundredGenerationChangesLeaveNodesAndMemoryAtTheSameLevel
 
     std::vector<Level> levels; // after generation change 1, 2, ...
     int steps = 0;
-    while (world.evolver->generation < GENERATIONS) {
-        const int before = world.evolver->generation;
+    while (world.run->generation < GENERATIONS) {
+        const int before = world.run->generation;
         step();
         ++steps;
         ASSERT_LT(steps, GENERATIONS * 40) << "generations do not end";
-        if (world.evolver->generation != before)
+        if (world.run->generation != before)
             levels.push_back(measure());
     }
     ASSERT_EQ(levels.size(), static_cast<size_t>(GENERATIONS));

@@ -6,7 +6,7 @@
 #include "TestEngine.h"
 #include "SyntheticEvents.h"
 
-#include "evolution/Evolver.h"
+#include "evolution/EvolutionRun.h"
 #include "gui/GUI.h"
 #include "gui/GUIElementIDs.h"
 #include "gui/ScreenLog.h"
@@ -68,8 +68,8 @@ protected:
         engine.device->postEventFromUser(keyEvent(key, false, character));
     }
 
-    int generation() const { return engine.world->evolver->generation; }
-    const std::vector<GenerationFitness>& history() const { return engine.world->evolver->history; }
+    int generation() const { return engine.world->run->generation; }
+    const std::vector<GenerationFitness>& history() const { return engine.world->run->history; }
 
     void frame() { engine.stepAndDrawFrame(++timeMs); }
 
@@ -262,7 +262,7 @@ TEST_F(TimeControlRun, WaitingStepsAreBoundedMadeOnResumeAndDroppedWithTheRun)
         press(KEY_KEY_N);
     engine.device->postEventFromUser(testing_support::guiEvent(
         gui::EGET_BUTTON_CLICKED, engine.gui->runWindow->getElementFromId(modules::GUIElementIDs::STOP_BUTTON, true)));
-    ASSERT_EQ(engine.world->evolver, nullptr);
+    ASSERT_EQ(engine.world->run, nullptr);
     EXPECT_EQ(engine.timeControl.waitingSteps(), 0);
     EXPECT_FALSE(engine.timeControl.paused());
     modules::startEvolution(shortGenerations(), *engine.world);

@@ -6,7 +6,7 @@
 #include "TestEngine.h"
 #include "SyntheticEvents.h"
 
-#include "evolution/Evolver.h"
+#include "evolution/EvolutionRun.h"
 #include "gui/CameraController.h"
 #include "gui/GUI.h"
 #include "gui/GUIElementIDs.h"

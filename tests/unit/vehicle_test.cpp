@@ -59,7 +59,7 @@ protected:
 
     Vehicle& addVehicle(const NeuralNetwork& network, const vector3df& position, float headingDegrees = 0.0f)
     {
-        vehicles.push_back(std::make_unique<Vehicle>(network.clone(), engine.world->wallSelector, items.get(), position));
+        vehicles.push_back(std::make_unique<Vehicle>(network, engine.world->wallSelector, items.get(), position));
         Vehicle& vehicle = *vehicles.back();
         vehicle.node->setRotation(vector3df(0.0f, headingDegrees, 0.0f));
         vehicle.node->updateAbsolutePosition();

@@ -21,12 +21,12 @@ class World;
 // A number no other run of this process has had or will have (the first is 1).
 std::uint64_t newRunId();
 
-// One evolution run in the arena: the method that proposes the brains, what the run has
-// done so far and what it started from. The arena only asks the method for brains and tells
-// it their fitness; the run knows nothing of how the method breeds.
-class Evolver {
+// One evolution run in the arena, whatever its method: the method that proposes the brains,
+// what the run has done so far and what it started from. The arena only asks the method for
+// brains and tells it their fitness; the run knows nothing of how the method breeds.
+class EvolutionRun {
 public:
-    explicit Evolver(std::unique_ptr<EvolutionMethod> method);
+    explicit EvolutionRun(std::unique_ptr<EvolutionMethod> method);
 
     std::unique_ptr<EvolutionMethod> method;
     int populationSize = 0;
@@ -65,11 +65,11 @@ void startEvolution(const EvolutionParams& params, World& world);
 bool resumeEvolution(const SavedRun& run, const EvolutionParams& params, World& world, irr::u32 animationTimeMs,
                      std::string& reason);
 // The run at its last generation boundary, ready to be written to a file.
-SavedRun savedRun(const Evolver& evolver);
+SavedRun savedRun(const EvolutionRun& run);
 // Ends a generation: the fitness to the method, its next brains into the arena, the log line.
 // Throws EmptyPopulationError for an empty population.
 void runGenerationCycle(World& world);
-// Ends the run: the evolver, the vehicles and items, and the screen log.
+// Ends the run: the run with its method, the vehicles and items, and the screen log.
 void stopEvolution(World& world);
 
 } // namespace modules

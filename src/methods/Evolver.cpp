@@ -1,4 +1,4 @@
-#include "methods/GeneticAlgorithm.h"
+#include "methods/Evolver.h"
 
 #include "core/Random.h"
 #include "evolution/Selector.h"
@@ -43,14 +43,14 @@ std::unique_ptr<Selector> makeSelector(int selectorType, const std::vector<Neura
 {
     // Only 0 and 1 come from the panel; anything else gets the default roulette wheel.
     if (selectorType == 1)
-        return std::make_unique<TournamentSelector>(population, GeneticAlgorithm::TOURNAMENT_SIZE);
+        return std::make_unique<TournamentSelector>(population, Evolver::TOURNAMENT_SIZE);
     return std::make_unique<RouletteWheelSelector>(population);
 }
 
 } // namespace
 
-GeneticAlgorithm::GeneticAlgorithm(const NeuralNetwork& templateNetwork, int populationSize, int eliteCount,
-                                   int selectorType, float crossoverRate, float mutationRate, float maxPerturbation)
+Evolver::Evolver(NeuralNetwork templateNetwork, int populationSize, int eliteCount, int selectorType,
+                 float crossoverRate, float mutationRate, float maxPerturbation)
     : populationSize(populationSize)
     , eliteCount(eliteCount)
     , selectorType(selectorType)
@@ -67,7 +67,7 @@ GeneticAlgorithm::GeneticAlgorithm(const NeuralNetwork& templateNetwork, int pop
     }
 }
 
-std::vector<std::unique_ptr<Brain>> GeneticAlgorithm::ask()
+std::vector<std::unique_ptr<Brain>> Evolver::ask()
 {
     std::vector<std::unique_ptr<Brain>> brains;
     brains.reserve(population.size());
@@ -76,7 +76,7 @@ std::vector<std::unique_ptr<Brain>> GeneticAlgorithm::ask()
     return brains;
 }
 
-void GeneticAlgorithm::mutate(NeuralNetwork& network) const
+void Evolver::mutate(NeuralNetwork& network) const
 {
     std::vector<float> genes = network.getData();
     for (float& gene : genes) {
@@ -89,7 +89,7 @@ void GeneticAlgorithm::mutate(NeuralNetwork& network) const
     network.setData(genes);
 }
 
-void GeneticAlgorithm::tell(const std::vector<float>& fitnesses)
+void Evolver::tell(const std::vector<float>& fitnesses)
 {
     for (size_t i = 0; i < fitnesses.size() && i < population.size(); ++i)
         population[i].fitness = fitnesses[i];
@@ -115,15 +115,16 @@ void GeneticAlgorithm::tell(const std::vector<float>& fitnesses)
         }
     }
     population = std::move(next);
+    ++generation;
 }
 
-nlohmann::json GeneticAlgorithm::parameters() const
+nlohmann::json Evolver::parameters() const
 {
     // The genetic parameters are among the run's ten and saved with them.
     return nlohmann::json::object();
 }
 
-nlohmann::json GeneticAlgorithm::state() const
+nlohmann::json Evolver::state() const
 {
     nlohmann::json genomes = nlohmann::json::array();
     for (const NeuralNetwork& network : population)
@@ -131,7 +132,7 @@ nlohmann::json GeneticAlgorithm::state() const
     return {{"genomes", std::move(genomes)}};
 }
 
-bool GeneticAlgorithm::restore(const nlohmann::json& state, std::string& reason)
+bool Evolver::restore(const nlohmann::json& state, std::string& reason)
 {
     const auto found = state.is_object() ? state.find("genomes") : state.end();
     if (!state.is_object() || found == state.end() || !found->is_array()) {

@@ -1,8 +1,9 @@
-#include "evolution/Evolver.h"
+#include "evolution/EvolutionRun.h"
 
 #include "core/Engine.h"
 #include "core/NumberText.h"
 #include "core/Random.h"
+#include "methods/Evolver.h"
 #include "methods/MethodRegistry.h"
 #include "vehicle/Vehicle.h"
 #include "world/World.h"
@@ -19,7 +20,7 @@ std::uint64_t newRunId()
     return ++lastRunId;
 }
 
-Evolver::Evolver(std::unique_ptr<EvolutionMethod> method)
+EvolutionRun::EvolutionRun(std::unique_ptr<EvolutionMethod> method)
     : method(std::move(method))
 {
 }
@@ -51,32 +52,40 @@ NeuralNetwork templateFor(const EvolutionParams& params)
     return templateNetwork;
 }
 
-// The World's share of the parameters and the run's opening log lines.
-void enterRun(const EvolutionParams& params, World& world, Evolver* evolver)
+// The World's share of the parameters, the run (and its genetic algorithm, if that is its
+// method) and the run's opening log lines.
+void enterRun(const EvolutionParams& params, World& world, std::unique_ptr<EvolutionRun> run)
 {
     world.vehicleCount = params.populationSize;
     world.generationTime = params.generationTime;
     world.itemCount = params.itemCount;
-    world.evolver = evolver;
+    world.run = std::move(run);
+    world.evolver = dynamic_cast<Evolver*>(world.run->method.get());
     world.writeLog(RUN_STARTED_LINE);
-    for (const std::wstring& line : runChoiceLines(*evolver->method))
+    for (const std::wstring& line : runChoiceLines(*world.run->method))
         world.writeLog(line.c_str());
 }
 
 // A generation boundary: the method has made the next generation, nothing of it is placed yet.
+// The genetic algorithm's networks drive the vehicles as they are; other methods hand out
+// brains of their own kind. Both are placed with the same draws.
 void placeGeneration(World& world)
 {
-    world.evolver->boundaryState = captureRandomState();
-    world.createVehicles(world.evolver->method->ask());
+    world.run->boundaryState = captureRandomState();
+    if (world.evolver)
+        world.createVehicles(world.evolver->population);
+    else
+        world.createVehiclesFromBrains(world.run->method->ask());
 }
 
-Evolver* newEvolver(std::unique_ptr<EvolutionMethod> method, const EvolutionParams& params, unsigned seed)
+std::unique_ptr<EvolutionRun> newRun(std::unique_ptr<EvolutionMethod> method, const EvolutionParams& params,
+                                     unsigned seed)
 {
-    auto* evolver = new Evolver(std::move(method));
-    evolver->populationSize = params.populationSize;
-    evolver->params = params;
-    evolver->seed = seed;
-    return evolver;
+    auto run = std::make_unique<EvolutionRun>(std::move(method));
+    run->populationSize = params.populationSize;
+    run->params = params;
+    run->seed = seed;
+    return run;
 }
 
 } // namespace
@@ -87,7 +96,7 @@ void startEvolution(const EvolutionParams& params, World& world)
     if (!method)
         method = &evolutionMethods().front();
     const NeuralNetwork templateNetwork = templateFor(params);
-    enterRun(params, world, newEvolver(method->make(templateNetwork, params, engine.seed, false), params, engine.seed));
+    enterRun(params, world, newRun(method->make(templateNetwork, params, engine.seed, false), params, engine.seed));
     placeGeneration(world);
 }
 
@@ -103,10 +112,12 @@ bool resumeEvolution(const SavedRun& run, const EvolutionParams& params, World& 
     std::unique_ptr<EvolutionMethod> made = method->make(templateNetwork, params, run.seed, true);
     if (!made->restore(run.methodState, reason))
         return false;
-    Evolver* evolver = newEvolver(std::move(made), params, run.seed);
-    evolver->generation = run.generation;
-    evolver->history = run.history;
-    enterRun(params, world, evolver);
+    std::unique_ptr<EvolutionRun> resumed = newRun(std::move(made), params, run.seed);
+    resumed->generation = run.generation;
+    resumed->history = run.history;
+    enterRun(params, world, std::move(resumed));
+    if (world.evolver)
+        world.evolver->generation = run.generation;
     restoreRandomState(run.randomState);
     placeGeneration(world);
     // In the uninterrupted run the step that bred this generation ends with the animation
@@ -118,21 +129,21 @@ bool resumeEvolution(const SavedRun& run, const EvolutionParams& params, World& 
     return true;
 }
 
-SavedRun savedRun(const Evolver& evolver)
+SavedRun savedRun(const EvolutionRun& run)
 {
-    SavedRun run;
-    run.params = evolver.params;
-    run.seed = evolver.seed;
-    run.generation = evolver.generation;
-    run.randomState = evolver.boundaryState;
-    run.methodState = evolver.method->state();
-    run.history = evolver.history;
-    return run;
+    SavedRun saved;
+    saved.params = run.params;
+    saved.seed = run.seed;
+    saved.generation = run.generation;
+    saved.randomState = run.boundaryState;
+    saved.methodState = run.method->state();
+    saved.history = run.history;
+    return saved;
 }
 
 void runGenerationCycle(World& world)
 {
-    Evolver& evolver = *world.evolver;
+    EvolutionRun& run = *world.run;
 
     std::vector<float> fitness;
     fitness.reserve(world.vehicles.size());
@@ -145,27 +156,27 @@ void runGenerationCycle(World& world)
         if (value > bestFitness)
             bestFitness = value;
     GenerationFitness summary = summarizeFitness(fitness);
-    summary.species = evolver.method->speciesCount();
+    summary.species = run.method->speciesCount();
     double size = 0.0;
     for (const Vehicle* vehicle : world.vehicles)
-        size += brainSize(*vehicle->brain);
+        size += brainSize(vehicle->steering());
     summary.genomeSize = size / static_cast<double>(world.vehicles.size());
-    evolver.history.push_back(summary);
+    run.history.push_back(summary);
 
     world.destroyVehicles();
-    evolver.method->tell(fitness);
-    ++evolver.generation;
+    run.method->tell(fitness);
+    ++run.generation;
     placeGeneration(world);
 
-    const irr::core::stringw report = irr::core::stringw(L"Generation ") + irr::core::stringw(evolver.generation)
+    const irr::core::stringw report = irr::core::stringw(L"Generation ") + irr::core::stringw(run.generation)
         + L". Best vehicle fitness in last generation was " + numberText(bestFitness);
     world.writeLog(report.c_str());
 }
 
 void stopEvolution(World& world)
 {
-    delete world.evolver;
     world.evolver = nullptr;
+    world.run.reset();
     world.destroyVehicles();
     world.clearLog();
 }
