@@ -11,7 +11,6 @@
 #include "evolution/EvolutionRun.h"
 #include "evolution/PopulationFile.h"
 #include "evolution/RunLimits.h"
-#include "gui/ScreenLog.h"
 #include "media/MediaCheck.h"
 #include "methods/MethodRegistry.h"
 #include "vehicle/Vehicle.h"
@@ -280,6 +279,8 @@ int BatchRunner::run(std::FILE* out, std::FILE* err, bool showProgress)
     engine.beforeGenerationCycle = [this](const World&) { generationEnding = true; };
     // Its line goes to `err` below, after the progress bar is cleared.
     engine.abortRunOutput = nullptr;
+    std::string abortMessage;
+    engine.runAborted = [&abortMessage](const char* message) { abortMessage = message; };
 
     if (resuming) {
         std::string reason;
@@ -319,9 +320,9 @@ int BatchRunner::run(std::FILE* out, std::FILE* err, bool showProgress)
 
         if (generationEnding) {
             if (!engine.world->run) {
-                // The engine has ended the run and left its error line on the screen log.
+                // The engine has ended the run and said why.
                 clearProgress(err);
-                reportError(err, toUtf8(engine.screenLog->text(0).c_str()));
+                reportError(err, abortMessage);
                 return EXIT_FAILED;
             }
             const EvolutionRun& run = *engine.world->run;
@@ -339,7 +340,7 @@ int BatchRunner::run(std::FILE* out, std::FILE* err, bool showProgress)
             ++finished;
 
             clearProgress(err);
-            report(out, toUtf8(engine.screenLog->text(0).c_str()));
+            report(out, toUtf8(generationReportLine(run.generation, summary.best).c_str()));
             if (resources.csv && !writeCsv(resources.csv, csvRow(summary)))
                 csvFailure = std::strerror(errno);
             const bool last = options.generations != 0 && finished == options.generations;

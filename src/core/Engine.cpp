@@ -233,6 +233,8 @@ void Engine::abortRun(const char* message)
     fastMode = false;
     if (gui)
         gui->showSetupPanel();
+    if (runAborted)
+        runAborted(message);
 }
 
 void Engine::animateScene(u32 timeMs)

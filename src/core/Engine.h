@@ -75,8 +75,10 @@ public:
     // back to the parameter dialog.
     void abortRun(const char* message);
     // Where abortRun writes its line: standard output, with the window program's other
-    // diagnostics; nullptr for a caller that reports it itself (from the screen log).
+    // diagnostics; nullptr for a caller that reports it itself (see runAborted).
     std::FILE* abortRunOutput = stdout;
+    // Called by abortRun with its message, after the run has ended; the window leaves it empty.
+    std::function<void(const char* message)> runAborted;
 
     // Called inside a simulation step right before the generation cycle runs, when every
     // vehicle's fitness is final; the window leaves it empty.

@@ -168,9 +168,14 @@ void runGenerationCycle(World& world)
     ++run.generation;
     placeGeneration(world);
 
-    const irr::core::stringw report = irr::core::stringw(L"Generation ") + irr::core::stringw(run.generation)
+    world.writeLog(generationReportLine(run.generation, bestFitness).c_str());
+}
+
+std::wstring generationReportLine(int generation, float bestFitness)
+{
+    const irr::core::stringw report = irr::core::stringw(L"Generation ") + irr::core::stringw(generation)
         + L". Best vehicle fitness in last generation was " + numberText(bestFitness);
-    world.writeLog(report.c_str());
+    return report.c_str();
 }
 
 void stopEvolution(World& world)

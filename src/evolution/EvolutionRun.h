@@ -69,6 +69,9 @@ SavedRun savedRun(const EvolutionRun& run);
 // Ends a generation: the fitness to the method, its next brains into the arena, the log line.
 // Throws EmptyPopulationError for an empty population.
 void runGenerationCycle(World& world);
+// The log line that reports a finished generation: "Generation N. Best vehicle fitness in
+// last generation was F".
+std::wstring generationReportLine(int generation, float bestFitness);
 // Ends the run: the run with its method, the vehicles and items, and the screen log.
 void stopEvolution(World& world);
 
