@@ -44,6 +44,7 @@ public:
     ~RunResources()
     {
         engine.beforeGenerationCycle = nullptr;
+        engine.runAborted = nullptr;
         engine.abortRunOutput = stdout;
         engine.shutdown();
         if (csv)
@@ -279,8 +280,7 @@ int BatchRunner::run(std::FILE* out, std::FILE* err, bool showProgress)
     engine.beforeGenerationCycle = [this](const World&) { generationEnding = true; };
     // Its line goes to `err` below, after the progress bar is cleared.
     engine.abortRunOutput = nullptr;
-    std::string abortMessage;
-    engine.runAborted = [&abortMessage](const char* message) { abortMessage = message; };
+    engine.runAborted = [this](const char* message) { abortMessage = message; };
 
     if (resuming) {
         std::string reason;

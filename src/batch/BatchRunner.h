@@ -49,6 +49,7 @@ private:
     std::string outputFailure;
     bool outputStopped = false;
     bool generationEnding = false;
+    std::string abortMessage; // why the engine ended the run, when it did
     bool progressShown = false;
     std::chrono::steady_clock::time_point runStart;
     std::chrono::steady_clock::time_point lastDraw;
