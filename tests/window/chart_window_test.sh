@@ -57,12 +57,14 @@ ocr_white() {
         timeout 60 tesseract "$work" - --psm "$mode" >"$out" 2>/dev/null
 }
 
-# The newest generation the log reports (0 when none is read).
+# The newest generation the log reports (0 when none is read): the highest number read
+# whose predecessor was read too, since the log lists the last generations one under the
+# other; a number misread alone (Generation 4 read as 34) then counts for nothing.
 LOG_GENERATION=0
 read_log_generation() {
     pic_ocr "$1" "$LOG" "$XT_TMP/log.txt" log || return 1
-    LOG_GENERATION=$(grep -Eo 'Generation [0-9]+' "$XT_TMP/log.txt" | awk '{ print $2 }' | sort -n | tail -n 1)
-    LOG_GENERATION=${LOG_GENERATION:-0}
+    LOG_GENERATION=$(grep -Eo 'Generation [0-9]+' "$XT_TMP/log.txt" | awk '{ print $2 }' | sort -n |
+        awk 'seen[$1 - 1] { newest = $1 } { seen[$1] = 1 } END { print newest + 0 }')
 }
 
 chart_lines() {
