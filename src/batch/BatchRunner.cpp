@@ -10,6 +10,7 @@
 #include "core/Utf8.h"
 #include "evolution/EvolutionRun.h"
 #include "evolution/PopulationFile.h"
+#include "evolution/ResumeCheck.h"
 #include "evolution/RunLimits.h"
 #include "media/MediaCheck.h"
 #include "methods/MethodRegistry.h"
@@ -200,27 +201,27 @@ int BatchRunner::run(std::FILE* out, std::FILE* err, bool showProgress)
         }
         std::vector<std::string> changed;
         params = overrideParams(loaded.params, options, changed);
-        // The saved genomes fix both: a network's length and their number.
-        if (params.hiddenNeurons != loaded.params.hiddenNeurons || params.populationSize != loaded.params.populationSize) {
-            const bool neurons = params.hiddenNeurons != loaded.params.hiddenNeurons;
-            reportError(err, std::string("Error: ") + (neurons ? "--hidden-neurons" : "--population-size") +
-                                 " cannot change on a loaded population: the population file '" + options.loadPath +
-                                 "' holds " +
+        const ResumeConflict conflict = resumeConflict(loaded.params, params);
+        const std::string file = "the population file '" + options.loadPath + "'";
+        switch (conflict.kind) {
+        case ResumeConflict::NONE:
+            break;
+        case ResumeConflict::SHAPE: {
+            const bool neurons = conflict.option == "hidden-neurons";
+            reportError(err, "Error: --" + conflict.option + " cannot change on a loaded population: " + file +
+                                 " holds " +
                                  std::to_string(neurons ? loaded.params.hiddenNeurons : loaded.params.populationSize) +
                                  (neurons ? " hidden neurons." : " genomes."));
             return EXIT_FAILED;
         }
-        if (params.method != loaded.params.method) {
-            reportError(err, "Error: --method cannot change on a loaded population: the population file '" +
-                                 options.loadPath + "' holds a run of " + loaded.params.method + ".");
+        case ResumeConflict::METHOD:
+            reportError(err, "Error: --method cannot change on a loaded population: " + file + " holds a run of " +
+                                 loaded.params.method + ".");
             return EXIT_FAILED;
-        }
-        // Refused rather than announced and ignored: the file would claim a value the search never used.
-        std::string why;
-        const std::string fixed = fixedOptionChanged(loaded.params, params, why);
-        if (!fixed.empty()) {
-            reportError(err, "Error: --" + fixed + " cannot change on the loaded population '" + options.loadPath
-                                 + "': " + why + ".");
+        case ResumeConflict::FIXED_VALUE:
+            // Refused rather than announced and ignored: the file would claim a value the search never used.
+            reportError(err, "Error: --" + conflict.option + " cannot change on the loaded population '" +
+                                 options.loadPath + "': " + conflict.why + ".");
             return EXIT_FAILED;
         }
         for (const std::string& name : changed)

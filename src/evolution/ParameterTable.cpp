@@ -15,7 +15,7 @@ const std::vector<ParameterInfo>& evolutionParameters()
     static const std::vector<ParameterInfo> table = {
         {"--generation-time", &P::generationTime, nullptr, "length of a generation in simulated seconds (30 steps each)"},
         {"--item-count", nullptr, &P::itemCount, "items in the arena"},
-        {"--population-size", nullptr, &P::populationSize, "vehicles, one network each"},
+        {"--population-size", nullptr, &P::populationSize, "vehicles, one network each", {}, {}, false, true},
         {"--elite-count", nullptr, &P::eliteCount, "best networks carried over unchanged", {TuneScale::LINEAR, 0, 6}},
         {"--selector", nullptr, &P::selectorType, "how parents are selected", {TuneScale::LINEAR, 0, 1},
          {SELECTOR_NAMES[0], SELECTOR_NAMES[1]}},
@@ -24,7 +24,7 @@ const std::vector<ParameterInfo>& evolutionParameters()
         {"--mutation-rate", &P::mutationRate, nullptr, "probability of mutation per gene", {TuneScale::LOG, 0.005, 0.5}},
         {"--max-perturbation", &P::maxPerturbation, nullptr, "largest change a mutation makes to a gene",
          {TuneScale::LOG, 0.05, 20}},
-        {"--hidden-neurons", nullptr, &P::hiddenNeurons, "neurons in the hidden layer"},
+        {"--hidden-neurons", nullptr, &P::hiddenNeurons, "neurons in the hidden layer", {}, {}, false, true},
         {"--weight-range", &P::weightRange, nullptr, "scale of the random initial weights", {TuneScale::LOG, 0.1, 10}},
         {"--sigma", &P::sigma, nullptr, "step size of the search distribution", {TuneScale::LOG, 0.01, 3}, {}, true},
         {"--learning-rate", &P::learningRate, nullptr, "step size of the gradient step (Adam)",

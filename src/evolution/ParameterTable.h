@@ -28,6 +28,9 @@ struct ParameterInfo {
     std::vector<std::string> choices = {};
     // The method's own step sizes: their defaults are the method's (see MethodRegistry).
     bool methodOwn = false;
+    // Fixed by a saved population's genomes (their number, a network's length): a loaded
+    // run cannot take another value.
+    bool fixedByGenomes = false;
 
     std::string name() const { return option + 2; }
 };

@@ -3,6 +3,7 @@
 #include "core/Engine.h"
 #include "core/Utf8.h"
 #include "evolution/EvolutionRun.h"
+#include "evolution/ResumeCheck.h"
 #include "evolution/RunLimits.h"
 #include "gui/ScreenLog.h"
 #include "methods/MethodRegistry.h"
@@ -118,24 +119,26 @@ void GUI::startRun()
 {
     if (world->run)
         return;
-    if (loadedRun && (params.populationSize != loadedRun->params.populationSize
-                      || params.hiddenNeurons != loadedRun->params.hiddenNeurons)) {
+    const ResumeConflict conflict = loadedRun ? resumeConflict(loadedRun->params, params) : ResumeConflict();
+    switch (conflict.kind) {
+    case ResumeConflict::NONE:
+        break;
+    case ResumeConflict::SHAPE: {
         const std::wstring line = L"Cannot start: the loaded population needs a population size of "
             + std::to_wstring(loadedRun->params.populationSize) + L" and "
             + std::to_wstring(loadedRun->params.hiddenNeurons) + L" hidden neurons.";
         reportError(toUtf8(line.c_str()));
         return;
     }
-    if (loadedRun && params.method != loadedRun->params.method) {
+    case ResumeConflict::METHOD:
         reportError("Cannot start: the loaded population needs the method " + loadedRun->params.method + ".");
         return;
-    }
-    std::string why;
-    const std::string fixed = loadedRun ? fixedOptionChanged(loadedRun->params, params, why) : std::string();
-    if (!fixed.empty()) {
-        const std::string line = "Cannot start: the loaded population's " + fixed + " cannot change: " + why + ".";
+    case ResumeConflict::FIXED_VALUE: {
+        const std::string line =
+            "Cannot start: the loaded population's " + conflict.option + " cannot change: " + conflict.why + ".";
         engine.screenLog->writeLine(fromUtf8(line).c_str());
         return;
+    }
     }
     const std::wstring refusal = checkRunLimits(params);
     if (!refusal.empty()) {
