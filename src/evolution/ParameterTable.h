@@ -33,6 +33,15 @@ struct ParameterInfo {
     bool fixedByGenomes = false;
 
     std::string name() const { return option + 2; }
+    // Its key in population files: "mutation_rate".
+    std::string fileKey() const
+    {
+        std::string key = name();
+        for (char& c : key)
+            if (c == '-')
+                c = '_';
+        return key;
+    }
 };
 
 // The evolution parameters in the panel's order (the selector after the elite count), then

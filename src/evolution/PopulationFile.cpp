@@ -2,6 +2,7 @@
 
 #include "core/SafeWrite.h"
 #include "core/Utf8.h"
+#include "evolution/ParameterTable.h"
 #include "evolution/RunLimits.h"
 #include "methods/MethodRegistry.h"
 
@@ -84,25 +85,29 @@ void readParams(const json& object, EvolutionParams& params)
     const auto countField = [&](const char* key, long long lowest) {
         return static_cast<int>(wholeNumber(member(object, key, in), std::string("\"") + key + "\"", lowest, INT_MAX));
     };
-    params.generationTime = floatField("generation_time");
-    params.itemCount = countField("item_count", 0);
-    params.populationSize = countField("population_size", 1);
-    params.eliteCount = countField("elite_count", 0);
-    const json& selector = member(object, "selector", in);
-    params.selectorType = -1;
-    for (int i = 0; i < 2; ++i)
-        if (selector.is_string() && selector.get<std::string>() == SELECTOR_NAMES[i])
-            params.selectorType = i;
-    if (params.selectorType < 0)
-        throw BadFile("\"selector\" is not \"roulette\" or \"tournament\"");
-    params.crossoverRate = floatField("crossover_rate");
-    params.mutationRate = floatField("mutation_rate");
-    params.maxPerturbation = floatField("max_perturbation");
-    params.hiddenNeurons = countField("hidden_neurons", 0);
-    params.weightRange = floatField("weight_range");
-    for (float value : {params.generationTime, params.crossoverRate, params.mutationRate, params.maxPerturbation,
-                        params.weightRange})
-        if (value < 0.0f)
+    // The run's own parameters; the methods' step sizes are in the method's section.
+    for (const ParameterInfo& parameter : evolutionParameters()) {
+        if (parameter.methodOwn)
+            continue;
+        const std::string key = parameter.fileKey();
+        if (parameter.floatField) {
+            params.*parameter.floatField = floatField(key.c_str());
+        } else if (parameter.choices.empty()) {
+            // A saved run has at least one genome.
+            const bool genomes = parameter.intField == &EvolutionParams::populationSize;
+            params.*parameter.intField = countField(key.c_str(), genomes ? 1 : 0);
+        } else {
+            const json& value = member(object, key.c_str(), in);
+            const auto& choices = parameter.choices;
+            const auto found = value.is_string() ? std::find(choices.begin(), choices.end(), value.get<std::string>())
+                                                 : choices.end();
+            if (found == choices.end())
+                throw BadFile("\"" + key + "\" is not \"" + choices[0] + "\" or \"" + choices[1] + "\"");
+            params.*parameter.intField = static_cast<int>(found - choices.begin());
+        }
+    }
+    for (const ParameterInfo& parameter : evolutionParameters())
+        if (!parameter.methodOwn && parameter.floatField && params.*parameter.floatField < 0.0f)
             throw BadFile("a parameter is negative");
 
     const std::wstring refusal = checkRunLimits(params);
@@ -712,17 +717,19 @@ nlohmann::ordered_json shortMembers(const SavedRun& run)
 {
     const EvolutionParams& p = run.params;
     json parameters = json::object();
-    parameters["generation_time"] = p.generationTime;
-    parameters["item_count"] = p.itemCount;
-    parameters["population_size"] = p.populationSize;
-    parameters["elite_count"] = p.eliteCount;
-    parameters["selector"] = SELECTOR_NAMES[p.selectorType == 1 ? 1 : 0];
-    parameters["crossover_rate"] = p.crossoverRate;
-    parameters["mutation_rate"] = p.mutationRate;
-    parameters["max_perturbation"] = p.maxPerturbation;
-    parameters["hidden_neurons"] = p.hiddenNeurons;
-    parameters["weight_range"] = p.weightRange;
-
+    for (const ParameterInfo& parameter : evolutionParameters()) {
+        if (parameter.methodOwn)
+            continue;
+        if (parameter.floatField)
+            parameters[parameter.fileKey()] = p.*parameter.floatField;
+        else if (parameter.choices.empty())
+            parameters[parameter.fileKey()] = p.*parameter.intField;
+        else { // an index out of range is written as the first choice, as it runs
+            const int index = p.*parameter.intField;
+            const bool known = index >= 0 && static_cast<std::size_t>(index) < parameter.choices.size();
+            parameters[parameter.fileKey()] = parameter.choices[known ? static_cast<std::size_t>(index) : 0];
+        }
+    }
     nlohmann::ordered_json root;
     root["format"] = POPULATION_FORMAT;
     root["version"] = POPULATION_FORMAT_VERSION;
