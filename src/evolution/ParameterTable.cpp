@@ -9,6 +9,7 @@ namespace modules {
 const std::vector<ParameterInfo>& evolutionParameters()
 {
     using P = EvolutionParams;
+    const std::vector<std::string> GA = {"ga"};
     // Tuning ranges: the arena's own parameters (time, items, vehicles) and the network's
     // size define the problem a study compares on, so they are not tuned. The others span
     // what suits networks of tens to thousands of genes.
@@ -16,19 +17,24 @@ const std::vector<ParameterInfo>& evolutionParameters()
         {"--generation-time", &P::generationTime, nullptr, "length of a generation in simulated seconds (30 steps each)"},
         {"--item-count", nullptr, &P::itemCount, "items in the arena"},
         {"--population-size", nullptr, &P::populationSize, "vehicles, one network each", {}, {}, false, true},
-        {"--elite-count", nullptr, &P::eliteCount, "best networks carried over unchanged", {TuneScale::LINEAR, 0, 6}},
+        {"--elite-count", nullptr, &P::eliteCount, "best networks carried over unchanged", {TuneScale::LINEAR, 0, 6},
+         {}, false, false, GA},
         {"--selector", nullptr, &P::selectorType, "how parents are selected", {TuneScale::LINEAR, 0, 1},
-         {SELECTOR_NAMES[0], SELECTOR_NAMES[1]}},
+         {SELECTOR_NAMES[0], SELECTOR_NAMES[1]}, false, false, GA},
         {"--crossover-rate", &P::crossoverRate, nullptr, "probability of crossover per pair of parents",
-         {TuneScale::LINEAR, 0, 1}},
-        {"--mutation-rate", &P::mutationRate, nullptr, "probability of mutation per gene", {TuneScale::LOG, 0.005, 0.5}},
+         {TuneScale::LINEAR, 0, 1}, {}, false, false, GA},
+        {"--mutation-rate", &P::mutationRate, nullptr, "probability of mutation per gene", {TuneScale::LOG, 0.005, 0.5},
+         {}, false, false, GA},
         {"--max-perturbation", &P::maxPerturbation, nullptr, "largest change a mutation makes to a gene",
-         {TuneScale::LOG, 0.05, 20}},
-        {"--hidden-neurons", nullptr, &P::hiddenNeurons, "neurons in the hidden layer", {}, {}, false, true},
+         {TuneScale::LOG, 0.05, 20}, {}, false, false, GA},
+        // NEAT grows its own hidden nodes.
+        {"--hidden-neurons", nullptr, &P::hiddenNeurons, "neurons in the hidden layer", {}, {}, false, true,
+         {"ga", "cmaes", "openai-es"}},
         {"--weight-range", &P::weightRange, nullptr, "scale of the random initial weights", {TuneScale::LOG, 0.1, 10}},
-        {"--sigma", &P::sigma, nullptr, "step size of the search distribution", {TuneScale::LOG, 0.01, 3}, {}, true},
+        {"--sigma", &P::sigma, nullptr, "step size of the search distribution", {TuneScale::LOG, 0.01, 3}, {}, true,
+         false, {"cmaes", "openai-es"}},
         {"--learning-rate", &P::learningRate, nullptr, "step size of the gradient step (Adam)",
-         {TuneScale::LOG, 0.001, 1}, {}, true},
+         {TuneScale::LOG, 0.001, 1}, {}, true, false, {"openai-es"}},
     };
     return table;
 }

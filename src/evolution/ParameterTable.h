@@ -31,6 +31,9 @@ struct ParameterInfo {
     // Fixed by a saved population's genomes (their number, a network's length): a loaded
     // run cannot take another value.
     bool fixedByGenomes = false;
+    // The methods, by name, that use it; empty for the arena's parameters, which every
+    // method's runs use.
+    std::vector<std::string> usedBy = {};
 
     std::string name() const { return option + 2; }
     // Its key in population files: "mutation_rate".

@@ -1,5 +1,6 @@
 #include "methods/MethodRegistry.h"
 
+#include "evolution/ParameterTable.h"
 #include "methods/CmaEs.h"
 #include "methods/Evolver.h"
 #include "methods/OpenAiEs.h"
@@ -53,18 +54,17 @@ const std::vector<MethodInfo>& evolutionMethods()
 {
     // A new method is one more line here.
     static const std::vector<MethodInfo> methods = {
-        {"ga", L"Genetic alg.", "genetic algorithm: elites, selection, crossover, mutation",
-         {"elite-count", "selector", "crossover-rate", "mutation-rate", "max-perturbation", "hidden-neurons"}, 0.0f, 0.0f,
+        {"ga", L"Genetic alg.", "genetic algorithm: elites, selection, crossover, mutation", 0.0f, 0.0f,
          makeGeneticAlgorithm, {{"weight-range", FIRST_GENERATION_ONLY}}},
         {"cmaes", L"CMA-ES", "CMA-ES (Hansen): full covariance up to " + std::to_string(CMAES_FULL_COVARIANCE_MAX_GENES)
-             + " genes, diagonal above", {"sigma", "hidden-neurons"},
+             + " genes, diagonal above",
          static_cast<float>(CMAES_DEFAULT_SIGMA), 0.0f, makeCmaEs,
          {{"sigma", "CMA-ES adapts its step size and the file holds the one its search has reached"},
           {"weight-range", FIRST_GENERATION_ONLY}}},
         {"openai-es", L"OpenAI-ES", "OpenAI-ES (Salimans et al.), mirrored noise, ranks, Adam",
-         {"sigma", "learning-rate", "hidden-neurons"}, static_cast<float>(OPENAI_ES_DEFAULT_SIGMA),
+         static_cast<float>(OPENAI_ES_DEFAULT_SIGMA),
          static_cast<float>(OPENAI_ES_DEFAULT_LEARNING_RATE), makeOpenAiEs, {{"weight-range", FIRST_GENERATION_ONLY}}},
-        {"neat", L"NEAT", "NEAT (Stanley & Miikkulainen): grows hidden nodes and connections, species", {}, 0.0f, 0.0f,
+        {"neat", L"NEAT", "NEAT (Stanley & Miikkulainen): grows hidden nodes and connections, species", 0.0f, 0.0f,
          makeNeat},
     };
     return methods;
@@ -80,14 +80,21 @@ const MethodInfo* findMethod(const std::string& name)
 
 const std::vector<std::string>& methodOptions()
 {
-    static const std::vector<std::string> options = {"elite-count",      "selector", "crossover-rate", "mutation-rate",
-                                                     "max-perturbation", "sigma",    "learning-rate",  "hidden-neurons"};
+    static const std::vector<std::string> options = [] {
+        std::vector<std::string> names;
+        for (const ParameterInfo& parameter : evolutionParameters())
+            if (!parameter.usedBy.empty())
+                names.push_back(parameter.name());
+        return names;
+    }();
     return options;
 }
 
 bool methodUses(const MethodInfo& method, const std::string& option)
 {
-    return std::find(method.uses.begin(), method.uses.end(), option) != method.uses.end();
+    const ParameterInfo* parameter = findParameter(option);
+    return parameter && std::find(parameter->usedBy.begin(), parameter->usedBy.end(), method.name)
+        != parameter->usedBy.end();
 }
 
 std::string methodsUsing(const std::string& option)

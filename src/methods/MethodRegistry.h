@@ -24,8 +24,6 @@ struct MethodInfo {
     const char* name;    // "ga"
     const wchar_t* label; // the panel's combo box item
     std::string summary; // one line for --help
-    // Of the method options (see methodOptions), those this method uses.
-    std::vector<std::string> uses;
     float defaultSigma;        // 0 when the method has no sigma
     float defaultLearningRate; // 0 when the method has no learning rate
     MethodMaker make;
@@ -39,9 +37,10 @@ struct MethodInfo {
 const std::vector<MethodInfo>& evolutionMethods();
 // The method called `name`, or null.
 const MethodInfo* findMethod(const std::string& name);
-// The options, by their command-line names without "--", that only some methods use:
-// "elite-count", "selector", "crossover-rate", "mutation-rate", "max-perturbation", "sigma",
-// "learning-rate", "hidden-neurons" (NEAT grows its own hidden nodes). The other parameters belong to the arena and the network.
+// The options, by their command-line names without "--", that only some methods use, as the
+// parameter table's `usedBy` says: "elite-count", "selector", "crossover-rate",
+// "mutation-rate", "max-perturbation", "hidden-neurons" (NEAT grows its own hidden nodes),
+// "sigma", "learning-rate". The other parameters belong to the arena and the network.
 const std::vector<std::string>& methodOptions();
 bool methodUses(const MethodInfo& method, const std::string& option);
 // The methods that use `option`, by name: "cmaes, openai-es"; empty for none.
