@@ -10,7 +10,6 @@
 
 #include <nlohmann/json.hpp>
 
-#include <algorithm>
 #include <cerrno>
 #include <csignal>
 #include <cstdio>
@@ -202,8 +201,7 @@ int runStudyProgram(int argc, const char* const* argv, RunDispatcher* dispatcher
             return 1;
         }
         for (std::size_t c = 0; c < plan.configs.size(); ++c) {
-            const bool tuned = std::find(tuning.configOf.begin(), tuning.configOf.end(), c) != tuning.configOf.end();
-            if (tuned && chosen[c] == static_cast<std::size_t>(-1)) {
+            if (tuning.tunes(c) && chosen[c] == static_cast<std::size_t>(-1)) {
                 std::fprintf(stderr, "Error: no candidate of %s has all its tuning runs; the comparison is not run "
                                      "(see the failed runs above; the same command again retries them)\n",
                              plan.configs[c].label.c_str());

@@ -40,11 +40,6 @@ std::string valueAt(const ParameterInfo& parameter, double u)
     return parameter.intField ? std::to_string(static_cast<long long>(std::lround(value))) : threeDigits(value);
 }
 
-std::string number(double value, int decimals)
-{
-    return reportNumber(value, decimals);
-}
-
 } // namespace
 
 std::string settingsText(const TuningSettings& settings)
@@ -104,6 +99,11 @@ std::vector<TuningSettings> tuningCandidates(const std::string& method, const st
     return candidates;
 }
 
+bool Tuning::tunes(std::size_t config) const
+{
+    return std::find(configOf.begin(), configOf.end(), config) != configOf.end();
+}
+
 Tuning makeTuning(const StudyPlan& compared, const StudyOptions& options)
 {
     Tuning tuning;
@@ -160,8 +160,7 @@ void applyChoices(StudyPlan& compared, const Tuning& tuning, const std::vector<s
     compared.tuned = true;
     for (std::size_t c = 0; c < compared.configs.size(); ++c) {
         StudyConfig& config = compared.configs[c];
-        const bool tuned = std::find(tuning.configOf.begin(), tuning.configOf.end(), c) != tuning.configOf.end();
-        if (!tuned) {
+        if (!tuning.tunes(c)) {
             config.tunedSettings = "nothing to tune";
             continue;
         }
@@ -183,8 +182,8 @@ std::string tuningCsv(const Tuning& tuning, const StudyPlan& compared, const std
         const MeanInterval interval = meanWithInterval(finalBests(results[t]));
         text += csvField(compared.configs[tuning.configOf[t]].name) + "," + std::to_string(tuning.candidateOf[t]) +
                 "," + csvField(settingsText(tuning.settingsOf[t])) + "," + std::to_string(results[t].curves.size()) +
-                "," + std::to_string(results[t].failures.size()) + "," + number(interval.mean, 6) + "," +
-                number(interval.low, 6) + "," + number(interval.high, 6) + "," +
+                "," + std::to_string(results[t].failures.size()) + "," + reportNumber(interval.mean, 6) + "," +
+                reportNumber(interval.low, 6) + "," + reportNumber(interval.high, 6) + "," +
                 (chosen[tuning.configOf[t]] == t ? "yes" : "no") + "\n";
     }
     return text;
@@ -205,9 +204,9 @@ std::string tuningTable(const Tuning& tuning, const StudyPlan& compared, const s
             const bool complete = !results[t].curves.empty() && results[t].failures.empty();
             text += std::string("\n  ") + (chosen[c] == t ? "* " : "  ") + std::to_string(tuning.candidateOf[t]) +
                     ". " + settingsText(tuning.settingsOf[t]) + ": " +
-                    (complete ? number(interval.mean, 2) + (std::isnan(interval.low) ? std::string()
-                                                             : " [" + number(interval.low, 2) + ", " +
-                                                                   number(interval.high, 2) + "]")
+                    (complete ? reportNumber(interval.mean, 2) + (std::isnan(interval.low) ? std::string()
+                                                             : " [" + reportNumber(interval.low, 2) + ", " +
+                                                                   reportNumber(interval.high, 2) + "]")
                               : std::to_string(results[t].failures.size()) + " failed run(s)");
         }
         text += any ? "\n" : " nothing to tune (every tunable parameter it uses is given)\n";

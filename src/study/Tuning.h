@@ -36,6 +36,9 @@ struct Tuning {
     std::vector<std::size_t> configOf;    // per tuning combination: the compared combination
     std::vector<TuningSettings> settingsOf; // per tuning combination: the candidate
     std::vector<std::size_t> candidateOf; // per tuning combination: 1-based candidate number
+
+    // Whether compared combination `config` has candidates (something to tune).
+    bool tunes(std::size_t config) const;
 };
 Tuning makeTuning(const StudyPlan& compared, const StudyOptions& options);
 
