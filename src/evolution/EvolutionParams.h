@@ -22,6 +22,11 @@ struct EvolutionParams {
     std::string method = "ga";
     float sigma = 0.0f;
     float learningRate = 0.0f;
+    // The task by its name ("collect", "forage", "maze") and the tasks' own parameters, used
+    // by the tasks that have them (see the parameter table).
+    std::string task = "collect";
+    float poisonShare = 0.5f;
+    std::string mazeFile = "maze.json";
 };
 
 // The selectors' names in files and on command lines, indexed by `selectorType`.

@@ -1,5 +1,6 @@
 #include "evolution/ParameterTable.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -15,7 +16,7 @@ const std::vector<ParameterInfo>& evolutionParameters()
     // what suits networks of tens to thousands of genes.
     static const std::vector<ParameterInfo> table = {
         {"--generation-time", &P::generationTime, nullptr, "length of a generation in simulated seconds (30 steps each)"},
-        {"--item-count", nullptr, &P::itemCount, "items in the arena"},
+        {"--item-count", nullptr, &P::itemCount, "items in the arena", {}, {}, false, false, {}, {"collect", "forage"}},
         {"--population-size", nullptr, &P::populationSize, "vehicles, one network each", {}, {}, false, true},
         {"--elite-count", nullptr, &P::eliteCount, "best networks carried over unchanged", {TuneScale::LINEAR, 0, 6},
          {}, false, false, GA},
@@ -35,6 +36,10 @@ const std::vector<ParameterInfo>& evolutionParameters()
          false, {"cmaes", "openai-es"}},
         {"--learning-rate", &P::learningRate, nullptr, "step size of the gradient step (Adam)",
          {TuneScale::LOG, 0.001, 1}, {}, true, false, {"openai-es"}},
+        {"--poison-share", &P::poisonShare, nullptr, "share of the items that are poison, 0 to 1", {}, {}, false, false,
+         {}, {"forage"}},
+        {"--maze", nullptr, nullptr, "the maze: a maze file in the data folder, or a path", {}, {}, false, false, {},
+         {"maze"}, &P::mazeFile},
     };
     return table;
 }
@@ -47,8 +52,23 @@ const ParameterInfo* findParameter(const std::string& name)
     return nullptr;
 }
 
+bool taskUses(const ParameterInfo& parameter, const std::string& task)
+{
+    return parameter.tasks.empty() || std::find(parameter.tasks.begin(), parameter.tasks.end(), task) != parameter.tasks.end();
+}
+
+std::string tasksUsing(const ParameterInfo& parameter)
+{
+    std::string names;
+    for (const std::string& task : parameter.tasks)
+        names += (names.empty() ? "" : ", ") + task;
+    return names;
+}
+
 std::string parameterText(const ParameterInfo& parameter, const EvolutionParams& params)
 {
+    if (parameter.textField)
+        return params.*parameter.textField;
     if (parameter.intField) {
         const int value = params.*parameter.intField;
         if (!parameter.choices.empty() && value >= 0 && static_cast<std::size_t>(value) < parameter.choices.size())

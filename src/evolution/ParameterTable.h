@@ -17,7 +17,7 @@ struct TuneRange {
     double high = 0.0;
 };
 
-// A parameter of a run as options and files name it. Exactly one of the two fields is set;
+// A parameter of a run as options and files name it. Exactly one of the three fields is set;
 // a parameter with `choices` holds the index of its named value in the int field.
 struct ParameterInfo {
     const char* option; // "--mutation-rate"
@@ -34,6 +34,10 @@ struct ParameterInfo {
     // The methods, by name, that use it; empty for the arena's parameters, which every
     // method's runs use.
     std::vector<std::string> usedBy = {};
+    // The tasks, by name, that use it; empty for parameters every task uses.
+    std::vector<std::string> tasks = {};
+    // A file name or other text (the maze file), when neither number field is set.
+    std::string EvolutionParams::*textField = nullptr;
 
     std::string name() const { return option + 2; }
     // Its key in population files: "mutation_rate".
@@ -52,6 +56,11 @@ struct ParameterInfo {
 const std::vector<ParameterInfo>& evolutionParameters();
 // The parameter called `name` (without the dashes), or null.
 const ParameterInfo* findParameter(const std::string& name);
+
+// Whether runs of `task` use the parameter.
+bool taskUses(const ParameterInfo& parameter, const std::string& task);
+// The tasks that use the parameter, by name: "collect, forage".
+std::string tasksUsing(const ParameterInfo& parameter);
 
 // The parameter's value in `params` as options take it: "0.05", "tournament", "4".
 std::string parameterText(const ParameterInfo& parameter, const EvolutionParams& params);

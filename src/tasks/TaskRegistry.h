@@ -1,0 +1,35 @@
+#pragma once
+
+#include "evolution/EvolutionParams.h"
+#include "tasks/Task.h"
+
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace modules {
+
+// One task as the user chooses it: by name on the command line and in files, by label in
+// the panel.
+struct TaskInfo {
+    const char* name;     // "forage"
+    const wchar_t* label; // the panel's combo box item
+    std::string summary;  // one line for --help
+    // The network's inputs by name; their number is the network's input layer.
+    std::vector<std::string> inputNames;
+    int outputs;
+    // Builds the task for a run with `params`; null with a one-line "Error: ..." in `error`
+    // when its data (a maze file) cannot be used. Needs the engine's scene.
+    std::unique_ptr<Task> (*make)(const EvolutionParams& params, std::string& error);
+};
+
+// Every task, the default (item collection) first, in the panel's order.
+const std::vector<TaskInfo>& evolutionTasks();
+// The task called `name`, or null.
+const TaskInfo* findTask(const std::string& name);
+// The task of `params`, the default for an unknown name.
+const TaskInfo& taskOf(const EvolutionParams& params);
+// "collect, forage, maze".
+std::string taskNames(const char* separator);
+
+} // namespace modules
