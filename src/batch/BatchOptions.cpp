@@ -7,6 +7,7 @@
 #include "evolution/InputCheck.h"
 #include "evolution/ParameterTable.h"
 #include "methods/MethodRegistry.h"
+#include "tasks/TaskRegistry.h"
 
 #include <irrlicht.h>
 
@@ -49,7 +50,7 @@ std::string methodNames(const char* separator)
 std::string defaultText(const ParameterInfo& option)
 {
     const EvolutionParams defaults;
-    if (option.intField)
+    if (option.intField || option.textField)
         return parameterText(option, defaults);
     std::ostringstream text;
     text << defaults.*option.floatField;
@@ -63,6 +64,14 @@ std::string defaultText(const ParameterInfo& option)
 bool readNumeric(const ParameterInfo& option, const std::string& value, EvolutionParams& params,
                  std::string& error)
 {
+    if (option.textField) {
+        if (value.empty()) {
+            error = std::string("Error: ") + option.option + " needs a file name";
+            return false;
+        }
+        params.*option.textField = value;
+        return true;
+    }
     // As the panel's text: anything outside ASCII fails the panel's check anyway.
     const irr::core::stringw wide(fromUtf8(value).c_str());
     if (!strIsNumber(wide)) {
@@ -166,15 +175,19 @@ std::unique_ptr<CLI::App> makeParser(const std::string& program, std::map<std::s
     };
     // In the panel's order: the selector comes after the elite count.
     // An option that only some methods use says which.
-    const auto usedBy = [](const char* name) {
-        const std::string option = name + 2;
+    const auto usedBy = [](const ParameterInfo& parameter) {
+        const std::string option = parameter.name();
         const auto& own = methodOptions();
         return std::find(own.begin(), own.end(), option) == own.end() ? std::string() : " (" + methodsUsing(option) + ")";
     };
+    // The tasks' own parameters are listed with the task.
+    const auto taskOwn = [](const ParameterInfo& option) {
+        return !taskUses(option, evolutionTasks().front().name);
+    };
     for (const ParameterInfo& option : evolutionParameters())
-        if (!option.methodOwn)
+        if (!option.methodOwn && !taskOwn(option))
             add(option.option, option.choices.empty() ? "X" : choiceList(option),
-                std::string(option.help) + " [" + defaultText(option) + "]" + usedBy(option.option), parameters);
+                std::string(option.help) + " [" + defaultText(option) + "]" + usedBy(option), parameters);
     std::string methodHelp = "evolution method [" + std::string(evolutionMethods().front().name) + "]:";
     for (const MethodInfo& method : evolutionMethods())
         methodHelp += "\n  " + std::string(method.name) + ": " + method.summary;
@@ -182,6 +195,14 @@ std::unique_ptr<CLI::App> makeParser(const std::string& program, std::map<std::s
     for (const ParameterInfo& option : evolutionParameters())
         if (option.methodOwn)
             add(option.option, "X", std::string(option.help) + ";\nused by " + methodDefaults(option.name()), "Method");
+    std::string taskHelp = "what the vehicles are evolved on [" + std::string(evolutionTasks().front().name) + "]:";
+    for (const TaskInfo& task : evolutionTasks())
+        taskHelp += "\n  " + std::string(task.name) + ": " + task.summary;
+    add("--task", taskNames("|"), taskHelp, "Task");
+    for (const ParameterInfo& option : evolutionParameters())
+        if (taskOwn(option))
+            add(option.option, option.textField ? "FILE" : "X",
+                std::string(option.help) + " [" + defaultText(option) + "];\nused by " + tasksUsing(option), "Task");
     add("--generations", "N", "generations to run, 0 until interrupted [" + std::to_string(defaults.generations) + "]",
         "Run");
     add("--seed", "S",
@@ -234,6 +255,14 @@ bool readBatchOptions(int argc, const char* const* argv, BatchOptions& options, 
             return false;
         }
         options.paramsGiven.push_back("--method");
+    }
+    if (app->count("--task")) {
+        if (!findTask(values["--task"])) {
+            error = "Error: --task must be one of " + taskNames(", ") + ", got '" + values["--task"] + "'";
+            return false;
+        }
+        options.params.task = values["--task"];
+        options.paramsGiven.push_back("--task");
     }
     // Named values after the numbers, as the overriding line of a loaded run lists them.
     for (const bool named : {false, true}) {
@@ -310,10 +339,17 @@ EvolutionParams overrideParams(const EvolutionParams& fromFile, const BatchOptio
             differs = params.method != options.params.method;
             params.method = options.params.method;
         }
+        if (name == "--task") {
+            differs = params.task != options.params.task;
+            params.task = options.params.task;
+        }
         for (const ParameterInfo& option : evolutionParameters()) {
             if (name != option.option)
                 continue;
-            if (option.floatField) {
+            if (option.textField) {
+                differs = params.*option.textField != options.params.*option.textField;
+                params.*option.textField = options.params.*option.textField;
+            } else if (option.floatField) {
                 differs = params.*option.floatField != options.params.*option.floatField;
                 params.*option.floatField = options.params.*option.floatField;
             } else {
@@ -340,6 +376,24 @@ bool checkMethodOptions(const BatchOptions& options, const std::string& method, 
         return false;
     }
     return true;
+}
+
+bool checkTaskOptions(const BatchOptions& options, const std::string& task, std::string& error)
+{
+    for (const std::string& given : options.paramsGiven) {
+        const ParameterInfo* parameter = findParameter(given.substr(2));
+        if (!parameter || taskUses(*parameter, task))
+            continue;
+        error = "Error: " + given + " is not used by the task " + task + " (it is used by " + tasksUsing(*parameter) + ")";
+        return false;
+    }
+    return true;
+}
+
+std::vector<std::string> taskMeasureNames(const std::string& task)
+{
+    const TaskInfo* info = findTask(task);
+    return info ? info->measureNames : std::vector<std::string>();
 }
 
 std::string batchUsage(const std::string& program)

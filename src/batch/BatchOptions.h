@@ -48,6 +48,11 @@ EvolutionParams overrideParams(const EvolutionParams& fromFile, const BatchOptio
 // (--sigma for "ga", --crossover-rate for "cmaes").
 bool checkMethodOptions(const BatchOptions& options, const std::string& method, std::string& error);
 
+// The same for an option that `task` does not use (--item-count for "maze").
+bool checkTaskOptions(const BatchOptions& options, const std::string& task, std::string& error);
+// The task's own CSV columns; none for an unknown task.
+std::vector<std::string> taskMeasureNames(const std::string& task);
+
 // The text that --help prints: every option with its default.
 std::string batchUsage(const std::string& program);
 

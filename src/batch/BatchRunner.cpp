@@ -214,6 +214,10 @@ int BatchRunner::run(std::FILE* out, std::FILE* err, bool showProgress)
                                  (neurons ? " hidden neurons." : " genomes."));
             return EXIT_FAILED;
         }
+        case ResumeConflict::TASK:
+            reportError(err, "Error: --task cannot change on a loaded population: " + file + " holds a run of the task " +
+                                 loaded.params.task + ".");
+            return EXIT_FAILED;
         case ResumeConflict::METHOD:
             reportError(err, "Error: --method cannot change on a loaded population: " + file + " holds a run of " +
                                  loaded.params.method + ".");
@@ -230,7 +234,7 @@ int BatchRunner::run(std::FILE* out, std::FILE* err, bool showProgress)
     }
     {
         std::string error;
-        if (!checkMethodOptions(options, params.method, error)) {
+        if (!checkMethodOptions(options, params.method, error) || !checkTaskOptions(options, params.task, error)) {
             std::fprintf(err, "%s\n", error.c_str());
             return EXIT_BAD_OPTIONS;
         }
@@ -242,10 +246,11 @@ int BatchRunner::run(std::FILE* out, std::FILE* err, bool showProgress)
         return EXIT_FAILED;
     }
 
+    const std::vector<std::string> measureNames = taskMeasureNames(params.task);
     RunResources resources;
     if (!options.csvPath.empty()) {
         resources.csv = std::fopen(options.csvPath.c_str(), "w");
-        if (!resources.csv || !writeCsv(resources.csv, csvHeader())) {
+        if (!resources.csv || !writeCsv(resources.csv, csvHeader(measureNames))) {
             reportError(err, csvError(options.csvPath, std::strerror(errno)));
             return EXIT_FAILED;
         }
@@ -290,13 +295,16 @@ int BatchRunner::run(std::FILE* out, std::FILE* err, bool showProgress)
                          reason.c_str());
             return EXIT_FAILED;
         }
-    } else {
-        startEvolution(params, *engine.world);
+    } else if (!startEvolution(params, *engine.world, error)) {
+        reportError(err, error);
+        return EXIT_FAILED;
     }
     // "Evolution started!" and the method's line, for every method: standard output always
     // says how the run evolves (the window's log names only a method other than the default).
     report(out, toUtf8(RUN_STARTED_LINE));
     report(out, toUtf8(methodLine(*engine.world->run->method).c_str()));
+    if (params.task != EvolutionParams().task)
+        report(out, toUtf8(taskLine(*engine.world->run->task).c_str()));
 
     runStart = std::chrono::steady_clock::now();
     auto generationStart = runStart;
@@ -334,6 +342,7 @@ int BatchRunner::run(std::FILE* out, std::FILE* err, bool showProgress)
             summary.median = run.history.back().median;
             summary.species = run.history.back().species;
             summary.genomeSize = run.history.back().genomeSize;
+            summary.measures = run.history.back().measures;
             summary.steps = stepsInGeneration;
             summary.wallSeconds = secondsSince(generationStart);
             generationStart = std::chrono::steady_clock::now();
@@ -342,6 +351,9 @@ int BatchRunner::run(std::FILE* out, std::FILE* err, bool showProgress)
 
             clearProgress(err);
             report(out, toUtf8(generationReportLine(run.generation, summary.best).c_str()));
+            const std::wstring note = run.task->generationNote(summary.measures, static_cast<std::size_t>(run.populationSize));
+            if (!note.empty())
+                report(out, toUtf8(note.c_str()));
             if (resources.csv && !writeCsv(resources.csv, csvRow(summary)))
                 csvFailure = std::strerror(errno);
             const bool last = options.generations != 0 && finished == options.generations;

@@ -4,9 +4,12 @@
 
 namespace modules {
 
-std::string csvHeader()
+std::string csvHeader(const std::vector<std::string>& measureNames)
 {
-    return "generation,best_fitness,mean_fitness,median_fitness,steps,wall_seconds,species,mean_genome_size\n";
+    std::string header = "generation,best_fitness,mean_fitness,median_fitness,steps,wall_seconds,species,mean_genome_size";
+    for (const std::string& name : measureNames)
+        header += "," + name;
+    return header + "\n";
 }
 
 std::string csvRow(const GenerationSummary& summary)
@@ -15,7 +18,13 @@ std::string csvRow(const GenerationSummary& summary)
     std::snprintf(row, sizeof row, "%d,%.6f,%.6f,%.6f,%lld,%.6f,%d,%.6f\n", summary.generation,
                   static_cast<double>(summary.best), summary.mean, summary.median, summary.steps,
                   summary.wallSeconds, summary.species, summary.genomeSize);
-    return row;
+    std::string text = row;
+    text.pop_back();
+    for (const double value : summary.measures) {
+        std::snprintf(row, sizeof row, ",%.6f", value);
+        text += row;
+    }
+    return text + "\n";
 }
 
 } // namespace modules

@@ -5,6 +5,7 @@
 #include "core/Random.h"
 #include "methods/Evolver.h"
 #include "methods/MethodRegistry.h"
+#include "tasks/TaskRegistry.h"
 #include "vehicle/Vehicle.h"
 #include "world/World.h"
 
@@ -40,20 +41,36 @@ std::vector<std::wstring> runChoiceLines(const EvolutionMethod& method)
     return lines;
 }
 
-namespace {
+std::wstring taskLine(const Task& task)
+{
+    const TaskInfo* info = findTask(task.name());
+    const std::string text = "Task: " + task.name() + (info ? " (" + info->summary + ")" : "") + ".";
+    return std::wstring(text.begin(), text.end());
+}
+
+std::vector<std::wstring> runChoiceLines(const EvolutionMethod& method, const Task& task)
+{
+    std::vector<std::wstring> lines = runChoiceLines(method);
+    if (task.name() != EvolutionParams().task)
+        lines.push_back(taskLine(task));
+    return lines;
+}
 
 // The template network of a run; its construction draws from the generator.
 NeuralNetwork templateFor(const EvolutionParams& params)
 {
+    const TaskInfo& task = taskOf(params);
     NeuralNetwork templateNetwork(params.weightRange);
-    templateNetwork.addLayer(4);
+    templateNetwork.addLayer(static_cast<int>(task.inputNames.size()));
     templateNetwork.addLayer(params.hiddenNeurons);
-    templateNetwork.addLayer(2);
+    templateNetwork.addLayer(task.outputs);
     return templateNetwork;
 }
 
+namespace {
+
 // The World's share of the parameters, the run (and its genetic algorithm, if that is its
-// method) and the run's opening log lines.
+// method) with its task in the arena, and the run's opening log lines.
 void enterRun(const EvolutionParams& params, World& world, std::unique_ptr<EvolutionRun> run)
 {
     world.vehicleCount = params.populationSize;
@@ -61,8 +78,12 @@ void enterRun(const EvolutionParams& params, World& world, std::unique_ptr<Evolu
     world.itemCount = params.itemCount;
     world.run = std::move(run);
     world.evolver = dynamic_cast<Evolver*>(world.run->method.get());
+    Task& task = *world.run->task;
+    task.enter(world);
+    world.layout = &task;
+    world.rules = &task;
     world.writeLog(RUN_STARTED_LINE);
-    for (const std::wstring& line : runChoiceLines(*world.run->method))
+    for (const std::wstring& line : runChoiceLines(*world.run->method, task))
         world.writeLog(line.c_str());
 }
 
@@ -90,14 +111,29 @@ std::unique_ptr<EvolutionRun> newRun(std::unique_ptr<EvolutionMethod> method, co
 
 } // namespace
 
-void startEvolution(const EvolutionParams& params, World& world)
+bool startEvolution(const EvolutionParams& params, World& world, std::string& error)
 {
+    std::unique_ptr<Task> task = taskOf(params).make(params, error);
+    if (!task)
+        return false;
     const MethodInfo* method = findMethod(params.method);
     if (!method)
         method = &evolutionMethods().front();
     const NeuralNetwork templateNetwork = templateFor(params);
-    enterRun(params, world, newRun(method->make(templateNetwork, params, engine.seed, false), params, engine.seed));
+    std::unique_ptr<EvolutionRun> run = newRun(method->make(templateNetwork, params, engine.seed, false), params, engine.seed);
+    run->task = std::move(task);
+    enterRun(params, world, std::move(run));
     placeGeneration(world);
+    return true;
+}
+
+void startEvolution(const EvolutionParams& params, World& world)
+{
+    std::string error;
+    if (!startEvolution(params, world, error)) {
+        const std::wstring line(error.begin(), error.end());
+        world.writeLog(line.c_str());
+    }
 }
 
 bool resumeEvolution(const SavedRun& run, const EvolutionParams& params, World& world, irr::u32 animationTimeMs,
@@ -108,11 +144,18 @@ bool resumeEvolution(const SavedRun& run, const EvolutionParams& params, World& 
         reason = "the method \"" + params.method + "\" is not known";
         return false;
     }
+    std::string error;
+    std::unique_ptr<Task> task = taskOf(params).make(params, error);
+    if (!task) {
+        reason = error;
+        return false;
+    }
     const NeuralNetwork templateNetwork = templateFor(params);
     std::unique_ptr<EvolutionMethod> made = method->make(templateNetwork, params, run.seed, true);
     if (!made->restore(run.methodState, reason))
         return false;
     std::unique_ptr<EvolutionRun> resumed = newRun(std::move(made), params, run.seed);
+    resumed->task = std::move(task);
     resumed->generation = run.generation;
     resumed->history = run.history;
     enterRun(params, world, std::move(resumed));
@@ -161,7 +204,9 @@ void runGenerationCycle(World& world)
     for (const Vehicle* vehicle : world.vehicles)
         size += brainSize(vehicle->steering());
     summary.genomeSize = size / static_cast<double>(world.vehicles.size());
+    summary.measures = run.task->measures(world.vehicles);
     run.history.push_back(summary);
+    const std::wstring note = run.task->generationNote(summary.measures, world.vehicles.size());
 
     world.destroyVehicles();
     run.method->tell(fitness);
@@ -169,6 +214,8 @@ void runGenerationCycle(World& world)
     placeGeneration(world);
 
     world.writeLog(generationReportLine(run.generation, bestFitness).c_str());
+    if (!note.empty())
+        world.writeLog(note.c_str());
 }
 
 std::wstring generationReportLine(int generation, float bestFitness)
@@ -181,6 +228,8 @@ std::wstring generationReportLine(int generation, float bestFitness)
 void stopEvolution(World& world)
 {
     world.evolver = nullptr;
+    world.layout = nullptr;
+    world.rules = nullptr;
     world.run.reset();
     world.destroyVehicles();
     world.clearLog();

@@ -6,6 +6,7 @@
 #include "evolution/FitnessHistory.h"
 #include "evolution/PopulationFile.h"
 #include "methods/EvolutionMethod.h"
+#include "tasks/Task.h"
 
 #include <irrlicht.h>
 
@@ -29,6 +30,8 @@ public:
     explicit EvolutionRun(std::unique_ptr<EvolutionMethod> method);
 
     std::unique_ptr<EvolutionMethod> method;
+    // What the vehicles are evolved on; the World lays out generations and drives vehicles by it.
+    std::unique_ptr<Task> task;
     int populationSize = 0;
     int generation = 0;
     // One entry per finished generation, oldest first: what charts and saved runs show.
@@ -49,14 +52,23 @@ public:
 inline constexpr const wchar_t* RUN_STARTED_LINE = L"Evolution started!";
 // The method's line: "Method: NAME (DESCRIPTION)."
 std::wstring methodLine(const EvolutionMethod& method);
+// The task's line: "Task: NAME (SUMMARY)."
+std::wstring taskLine(const Task& task);
 // The log lines after RUN_STARTED_LINE: one for each of the run's choices that is not the
 // default, none for a default run, whose log stays "Evolution started!" and the generation
-// reports. So far the one choice is the method (the method's line, for any method but the
-// genetic algorithm); a choice added later (a task) names itself here on the same terms.
+// reports: the method's line for any method but the genetic algorithm, the task's for any
+// task but item collection.
 std::vector<std::wstring> runChoiceLines(const EvolutionMethod& method);
+std::vector<std::wstring> runChoiceLines(const EvolutionMethod& method, const Task& task);
 
 // Starts a run from the parameters: the World's share, the log lines, the first generation.
+// A task that cannot be set up (a maze file that is refused) starts nothing: false with a
+// line "Error: ..." in `error`.
+bool startEvolution(const EvolutionParams& params, World& world, std::string& error);
+// The same with the refusal written to the World's log.
 void startEvolution(const EvolutionParams& params, World& world);
+// The run's network shape: the task's inputs, the hidden neurons and its outputs.
+NeuralNetwork templateFor(const EvolutionParams& params);
 // Continues a saved run with `params` (the run's own, or changed ones with the same method,
 // population size and hidden neurons): the World's share, the log lines, the saved next
 // generation placed exactly as the uninterrupted run places it, and the scene's animation

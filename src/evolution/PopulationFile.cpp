@@ -5,6 +5,7 @@
 #include "evolution/ParameterTable.h"
 #include "evolution/RunLimits.h"
 #include "methods/MethodRegistry.h"
+#include "tasks/TaskRegistry.h"
 
 #include <nlohmann/json.hpp>
 
@@ -76,7 +77,8 @@ float finiteFloat(const json& value, const std::string& name)
     return number;
 }
 
-void readParams(const json& object, EvolutionParams& params)
+// Version 3 added the task and the tasks' parameters; older files hold item collection runs.
+void readParams(const json& object, EvolutionParams& params, long long version)
 {
     if (!object.is_object())
         throw BadFile("\"parameters\" is not an object");
@@ -86,11 +88,22 @@ void readParams(const json& object, EvolutionParams& params)
         return static_cast<int>(wholeNumber(member(object, key, in), std::string("\"") + key + "\"", lowest, INT_MAX));
     };
     // The run's own parameters; the methods' step sizes are in the method's section.
+    if (version >= 3) {
+        const json& task = member(object, "task", in);
+        if (!task.is_string() || !findTask(task.get<std::string>()))
+            throw BadFile("\"task\" is not one of " + taskNames(", "));
+        params.task = task.get<std::string>();
+    }
     for (const ParameterInfo& parameter : evolutionParameters()) {
-        if (parameter.methodOwn)
+        if (parameter.methodOwn || (version < 3 && !parameter.tasks.empty()))
             continue;
         const std::string key = parameter.fileKey();
-        if (parameter.floatField) {
+        if (parameter.textField) {
+            const json& value = member(object, key.c_str(), in);
+            if (!value.is_string() || value.get<std::string>().empty())
+                throw BadFile("\"" + key + "\" is not a name");
+            params.*parameter.textField = value.get<std::string>();
+        } else if (parameter.floatField) {
             params.*parameter.floatField = floatField(key.c_str());
         } else if (parameter.choices.empty()) {
             // A saved run has at least one genome.
@@ -161,7 +174,10 @@ void checkMethodState(const SavedRun& run)
     std::string reason;
     bool fits = false;
     try {
-        fits = method->make(networkShape(run.params), run.params, run.seed, true)->restore(run.methodState, reason);
+        const TaskInfo& task = taskOf(run.params);
+        fits = method->make(networkShape(run.params, static_cast<int>(task.inputNames.size()), task.outputs), run.params,
+                            run.seed, true)
+                   ->restore(run.methodState, reason);
     } catch (const std::exception& e) {
         reason = e.what(); // parameters the method refuses
     }
@@ -342,7 +358,7 @@ private:
     enum class Place { Root, Skipped, Short, Genomes, Genome, History, HistoryEntry, HistoryValue };
 
     static constexpr int MAX_DEPTH = 64;
-    static constexpr std::size_t MAX_GENES = 7 * static_cast<std::size_t>(MAX_HIDDEN_NEURONS) + 6;
+    const std::size_t MAX_GENES = static_cast<std::size_t>(largestGenomeLength());
 
     std::string genomeName() const { return "genome " + std::to_string(content.genomes.size()); }
     std::string historyName() const { return "history entry " + std::to_string(content.history.size()); }
@@ -548,7 +564,7 @@ SavedRun readRun(FileContent& content)
                       + std::to_string(POPULATION_FORMAT_VERSION) + ")");
 
     SavedRun run;
-    readParams(member(root, "parameters", "the file "), run.params);
+    readParams(member(root, "parameters", "the file "), run.params, number);
     run.seed = static_cast<unsigned>(wholeNumber(member(root, "seed", "the file "), "\"seed\"", 0, UINT_MAX));
     run.generation = static_cast<int>(wholeNumber(member(root, "generation", "the file "), "\"generation\"", 0, INT_MAX));
 
@@ -575,7 +591,7 @@ SavedRun readRun(FileContent& content)
         if (content.genomes.size() != static_cast<size_t>(run.params.populationSize))
             throw BadFile(std::to_string(content.genomes.size()) + " genomes for a population of "
                           + std::to_string(run.params.populationSize));
-        const size_t genes = 7 * static_cast<size_t>(run.params.hiddenNeurons) + 6;
+        const size_t genes = static_cast<size_t>(genomeLength(run.params));
         for (size_t i = 0; i < content.genomes.size(); ++i)
             if (content.genomes[i].size() != genes)
                 throw BadFile("genome " + std::to_string(i + 1) + " has " + std::to_string(content.genomes[i].size())
@@ -717,10 +733,13 @@ nlohmann::ordered_json shortMembers(const SavedRun& run)
 {
     const EvolutionParams& p = run.params;
     json parameters = json::object();
+    parameters["task"] = p.task;
     for (const ParameterInfo& parameter : evolutionParameters()) {
         if (parameter.methodOwn)
             continue;
-        if (parameter.floatField)
+        if (parameter.textField)
+            parameters[parameter.fileKey()] = p.*parameter.textField;
+        else if (parameter.floatField)
             parameters[parameter.fileKey()] = p.*parameter.floatField;
         else if (parameter.choices.empty())
             parameters[parameter.fileKey()] = p.*parameter.intField;

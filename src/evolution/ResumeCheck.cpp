@@ -8,6 +8,11 @@ namespace modules {
 ResumeConflict resumeConflict(const EvolutionParams& saved, const EvolutionParams& wanted)
 {
     ResumeConflict conflict;
+    if (saved.task != wanted.task) {
+        conflict.kind = ResumeConflict::TASK;
+        conflict.option = "task";
+        return conflict;
+    }
     // The saved genomes fix their length and their number. Of two such changes the last in
     // the table is named: a network's length says more than a count.
     for (const ParameterInfo& parameter : evolutionParameters())

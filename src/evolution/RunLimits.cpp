@@ -2,6 +2,7 @@
 
 #include "core/NumberText.h"
 #include "methods/MethodRegistry.h"
+#include "tasks/TaskRegistry.h"
 
 namespace modules {
 
@@ -20,11 +21,13 @@ std::wstring checkRunLimits(const EvolutionParams& params)
     if (params.hiddenNeurons > MAX_HIDDEN_NEURONS)
         return L"Cannot start: " + std::to_wstring(params.hiddenNeurons) + L" hidden neurons are above the limit of "
             + std::to_wstring(MAX_HIDDEN_NEURONS) + L".";
-    const long long genes = 7LL * (params.hiddenNeurons > 0 ? params.hiddenNeurons : 0) + 6;
+    const long long genes = genomeLength(params);
     const long long population = params.populationSize > 0 ? params.populationSize : 0;
     if (population * genes > MAX_TOTAL_GENES)
         return L"Cannot start: population x genome length (" + std::to_wstring(population * genes)
             + L" genes) is above the limit of " + std::to_wstring(MAX_TOTAL_GENES) + L".";
+    if (!(params.poisonShare >= 0.0f && params.poisonShare <= 1.0f))
+        return L"Cannot start: the poison share must be from 0 to 1.";
     if (const MethodInfo* method = findMethod(params.method)) {
         const std::wstring name(params.method.begin(), params.method.end());
         if (methodUses(*method, "sigma") && !(params.sigma > 0.0f))

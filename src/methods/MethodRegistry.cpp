@@ -36,12 +36,14 @@ std::unique_ptr<EvolutionMethod> makeOpenAiEs(const NeuralNetwork& shape, const 
     return makeOpenAiEsMethod(shape, params.populationSize, params.sigma, params.learningRate, seed);
 }
 
-// NEAT grows its own topology from inputs joined to outputs: the template network's shape
-// means nothing to it, only the weight range.
-std::unique_ptr<EvolutionMethod> makeNeat(const NeuralNetwork&, const EvolutionParams& params, std::uint64_t seed,
-                                          bool)
+// NEAT grows its own topology from inputs joined to outputs: of the template network it takes
+// only the numbers of inputs and outputs.
+std::unique_ptr<EvolutionMethod> makeNeat(const NeuralNetwork& shape, const EvolutionParams& params,
+                                          std::uint64_t seed, bool)
 {
-    return makeNeatMethod(params.populationSize, params.weightRange, seed);
+    const int inputs = shape.layers.empty() ? 0 : static_cast<int>(shape.layers.front().size());
+    const int outputs = shape.layers.empty() ? 0 : static_cast<int>(shape.layers.back().size());
+    return makeNeatMethod(params.populationSize, params.weightRange, seed, {}, inputs, outputs);
 }
 
 // The weight range of the layered networks' methods draws their first generation and nothing
@@ -146,10 +148,10 @@ bool isMethodSectionKey(const std::string& name)
     return false;
 }
 
-NeuralNetwork networkShape(const EvolutionParams& params)
+NeuralNetwork networkShape(const EvolutionParams& params, int inputs, int outputs)
 {
     NeuralNetwork shape(params.weightRange);
-    const int sizes[] = {4, params.hiddenNeurons > 0 ? params.hiddenNeurons : 0, 2};
+    const int sizes[] = {inputs, params.hiddenNeurons > 0 ? params.hiddenNeurons : 0, outputs};
     for (size_t k = 0; k < 3; ++k) {
         shape.layers.emplace_back(static_cast<size_t>(sizes[k]));
         for (Neuron& neuron : shape.layers.back()) {

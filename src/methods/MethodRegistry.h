@@ -56,9 +56,9 @@ std::string fixedOptionChanged(const EvolutionParams& saved, const EvolutionPara
 // it; a method whose state gets a new member adds the name here (method_state_test checks it).
 bool isMethodSectionKey(const std::string& name);
 
-// The run's network shape, 4 inputs, the hidden neurons and 2 outputs, with every value 0:
-// drawn from nothing, for checking a saved state against it.
-NeuralNetwork networkShape(const EvolutionParams& params);
+// The run's network shape, `inputs` (the task's), the hidden neurons and `outputs`, with every
+// value 0: drawn from nothing, for checking a saved state against it.
+NeuralNetwork networkShape(const EvolutionParams& params, int inputs = 4, int outputs = 2);
 
 // Makes `name` the record's method and its sigma and learning rate that method's defaults.
 // False (and nothing changed) for an unknown name.

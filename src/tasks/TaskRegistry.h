@@ -18,6 +18,8 @@ struct TaskInfo {
     // The network's inputs by name; their number is the network's input layer.
     std::vector<std::string> inputNames;
     int outputs;
+    // The task's own CSV columns, after the others: what Task::measures gives.
+    std::vector<std::string> measureNames;
     // Builds the task for a run with `params`; null with a one-line "Error: ..." in `error`
     // when its data (a maze file) cannot be used. Needs the engine's scene.
     std::unique_ptr<Task> (*make)(const EvolutionParams& params, std::string& error);
@@ -31,5 +33,10 @@ const TaskInfo* findTask(const std::string& name);
 const TaskInfo& taskOf(const EvolutionParams& params);
 // "collect, forage, maze".
 std::string taskNames(const char* separator);
+// The genes of a layered network of the task of `params` with its hidden neurons: every
+// neuron's weights and its threshold.
+long long genomeLength(const EvolutionParams& params);
+// The longest layered genome the run limits allow on any task.
+long long largestGenomeLength();
 
 } // namespace modules

@@ -66,17 +66,16 @@ Vehicle::~Vehicle()
 
 void Vehicle::update(float dt)
 {
-    if (itemManager && itemManager->collectItem(node->getPosition()))
-        fitness += 1.0f;
-
-    for (VehicleSensor* sensor : sensors)
-        sensor->place();
-
-    std::vector<float> inputs(4, 0.0f);
-    inputs[0] = sensors[0]->getWallProximity(wallSelector);
-    inputs[1] = sensors[1]->getWallProximity(wallSelector);
-    inputs[2] = sensors[0]->getItemProximity(itemManager);
-    inputs[3] = sensors[1]->getItemProximity(itemManager);
+    std::vector<float> inputs(rules ? static_cast<size_t>(rules->inputCount()) : 4, 0.0f);
+    if (!rules) {
+        collectAndSense(inputs);
+    } else {
+        rules->sense(*this, inputs);
+        if (!rules->moves(*this)) {
+            velocity.set(0.0f, 0.0f, 0.0f);
+            return;
+        }
+    }
 
     std::vector<float> outputs(2, 0.0f);
     steering().process(inputs, outputs);
@@ -100,6 +99,20 @@ void Vehicle::update(float dt)
 
     const core::vector3df q = node->getPosition();
     node->setPosition(core::vector3df(q.X + velocity.X, 0.0f, q.Z + velocity.Z));
+}
+
+void Vehicle::collectAndSense(std::vector<float>& inputs)
+{
+    if (itemManager && itemManager->collectItem(node->getPosition()))
+        fitness += 1.0f;
+
+    for (VehicleSensor* sensor : sensors)
+        sensor->place();
+
+    inputs[0] = sensors[0]->getWallProximity(wallSelector);
+    inputs[1] = sensors[1]->getWallProximity(wallSelector);
+    inputs[2] = sensors[0]->getItemProximity(itemManager);
+    inputs[3] = sensors[1]->getItemProximity(itemManager);
 }
 
 void Vehicle::setHighlight(bool on)

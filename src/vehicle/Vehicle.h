@@ -2,6 +2,7 @@
 
 #include "brain/Brain.h"
 #include "brain/NeuralNetwork.h"
+#include "vehicle/VehicleRules.h"
 
 #include <irrlicht.h>
 
@@ -12,6 +13,13 @@ namespace modules {
 
 class ItemManager;
 class VehicleSensor;
+
+// What a vehicle has done in its generation beyond its fitness, for the tasks that count it.
+struct VehicleTally {
+    int food = 0;
+    int poison = 0;
+    bool arrived = false; // reached the maze's goal
+};
 
 // One member of a generation: a mesh in the arena steered by a brain of its own, its copy of
 // a layered network or, for methods that breed other kinds, the brain it was given.
@@ -31,6 +39,9 @@ public:
     Vehicle& operator=(const Vehicle&) = delete;
 
     void update(float dt);
+    // Item collection's share of a step: takes an item in reach (one point), places the
+    // sensors and reads walls then items into inputs 0-3.
+    void collectAndSense(std::vector<float>& inputs);
     void setHighlight(bool on);
     // What steers the vehicle: `controller` when it was given one, `brain` otherwise.
     Brain& steering()
@@ -56,6 +67,9 @@ public:
     irr::video::SColor baseColor;
     // The brain given in place of a network; none for a vehicle built from a network.
     std::unique_ptr<Brain> controller;
+    // The run's task's rules of sensing and scoring; without them the vehicle collects items.
+    const VehicleRules* rules = nullptr;
+    VehicleTally tally;
 
 private:
     // The construction both kinds share: mesh, colour, position, sensors, collision response.

@@ -68,16 +68,21 @@ float VehicleSensor::getWallProximity(scene::ITriangleSelector* wallSelector) co
 
 float VehicleSensor::getItemProximity(const ItemManager* itemManager) const
 {
+    return getItemProximity(itemManager, -1);
+}
+
+float VehicleSensor::getItemProximity(const ItemManager* itemManager, int kind) const
+{
     if (!itemManager)
         return 0.0f;
-    const int chosen = nearestItem(itemManager);
+    const int chosen = nearestItem(itemManager, kind);
     if (chosen < 0)
         return 0.0f;
     const core::vector3df q = itemManager->items[static_cast<size_t>(chosen)]->getPosition();
     return q.getDistanceFrom(worldLine.end) / localLine.getLength();
 }
 
-int VehicleSensor::nearestItem(const ItemManager* itemManager) const
+int VehicleSensor::nearestItem(const ItemManager* itemManager, int kind) const
 {
     const core::vector3df& start = worldLine.start;
     const core::vector3df& end = worldLine.end;
@@ -109,6 +114,8 @@ int VehicleSensor::nearestItem(const ItemManager* itemManager) const
     int best = -1;
     float bestSquared = 100000.0f;
     itemManager->forEachItemNear(worldLine, ITEM_SENSE_DISTANCE, [&](int index, const core::vector3df& q) {
+        if (kind >= 0 && itemManager->kindOf(index) != kind)
+            return;
         if (useBand) {
             const float dx = q.X - start.X;
             const float dz = q.Z - start.Z;

@@ -24,8 +24,12 @@ public:
     bool isPlaced() const { return placed; }
     float getWallProximity(irr::scene::ITriangleSelector* wallSelector) const;
     float getItemProximity(const ItemManager* itemManager) const;
-    // The index of the item that the item reading follows, or -1 when none is sensed.
-    int nearestItem(const ItemManager* itemManager) const;
+    // The item reading over the items of one kind only (food, poison), as getItemProximity
+    // reads all of them.
+    float getItemProximity(const ItemManager* itemManager, int kind) const;
+    // The index of the item that the item reading follows, or -1 when none is sensed; with
+    // `kind` not -1 only items of that kind count.
+    int nearestItem(const ItemManager* itemManager, int kind = -1) const;
 
     irr::scene::ISceneNode* node;
     irr::core::line3df localLine;

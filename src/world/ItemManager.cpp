@@ -10,6 +10,19 @@ using namespace irr;
 
 namespace modules {
 
+namespace {
+
+// A colour of its own that shows in any light: lit from within, the same from every side.
+void paint(scene::ISceneNode* node, u32 color)
+{
+    video::SMaterial& material = node->getMaterial(0);
+    material.EmissiveColor = video::SColor(color);
+    material.AmbientColor = video::SColor(color);
+    material.DiffuseColor = video::SColor(color);
+}
+
+} // namespace
+
 ItemManager::ItemManager(World* world, int count)
     : world(world)
 {
@@ -19,6 +32,32 @@ ItemManager::ItemManager(World* world, int count)
     items.assign(static_cast<size_t>(count), nullptr);
     for (int i = 0; i < count; ++i)
         placeItem(i);
+}
+
+ItemManager::ItemManager(World* world, int count, int poisonCount)
+    : world(world)
+{
+    grid.reset(world->arenaWidth, world->arenaDepth, count);
+    if (count <= 0)
+        return;
+    items.assign(static_cast<size_t>(count), nullptr);
+    kinds.assign(static_cast<size_t>(count), FOOD);
+    for (int i = 0; i < count; ++i) {
+        if (i < poisonCount)
+            kinds[static_cast<size_t>(i)] = POISON;
+        placeItem(i);
+    }
+}
+
+ItemManager::ItemManager(World* world, const core::vector3df& goal)
+    : world(world)
+{
+    grid.reset(world->arenaWidth, world->arenaDepth, 1);
+    scene::ISceneNode* node = engine.sceneManager->addSphereSceneNode(GOAL_RADIUS, 8, nullptr, -1);
+    paint(node, GOAL_COLOR);
+    items.push_back(node);
+    kinds.push_back(GOAL);
+    moveItem(0, core::vector3df(goal.X, GOAL_RADIUS, goal.Z));
 }
 
 ItemManager::~ItemManager()
@@ -34,8 +73,11 @@ void ItemManager::placeItem(int index)
     // of the scene searches the scene's whole list of nodes, which with thousands of
     // vehicles and items cost more than the rest of a step, and left the replacements at the
     // end of that list, so that tearing the generation down grew with the square of its size.
-    if (!item)
+    if (!item) {
         item = engine.sceneManager->addSphereSceneNode(ITEM_RADIUS, 4, nullptr, -1);
+        if (kindOf(index) == POISON)
+            paint(item, POISON_COLOR);
+    }
     const float x = fRand2() * world->arenaWidth * 0.5f;
     const float z = fRand2() * world->arenaDepth * 0.5f;
     item->setPosition(core::vector3df(x, ITEM_RADIUS, z));
@@ -66,11 +108,15 @@ int ItemManager::itemInReach(const core::vector3df& position) const
 
 bool ItemManager::collectItem(const core::vector3df& position)
 {
+    return takeItem(position) >= 0;
+}
+
+int ItemManager::takeItem(const core::vector3df& position)
+{
     const int first = itemInReach(position);
-    if (first < 0)
-        return false;
-    placeItem(first);
-    return true;
+    if (first >= 0)
+        placeItem(first);
+    return first;
 }
 
 } // namespace modules

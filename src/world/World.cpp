@@ -51,11 +51,14 @@ World::World()
 
 World::~World()
 {
+    evolver = nullptr;
+    layout = nullptr;
+    rules = nullptr;
+    // The run's task gives the arena's own walls back first (a maze puts its own in their place).
+    run.reset();
     if (wallSelector)
         wallSelector->drop();
     wallSelector = nullptr;
-    evolver = nullptr;
-    run.reset();
     destroyVehicles();
 }
 
@@ -75,14 +78,23 @@ void World::createVehiclesFromBrains(std::vector<std::unique_ptr<Brain>> brains)
 
 void World::placeGeneration(size_t available, const std::function<Vehicle*(size_t, const core::vector3df&)>& make)
 {
-    itemManager = new ItemManager(this, itemCount);
+    itemManager = layout ? layout->makeItems(*this) : new ItemManager(this, itemCount);
     for (int i = 0; i < vehicleCount && static_cast<size_t>(i) < available; ++i) {
-        const float x = fRand2() * arenaWidth * 0.5f;
-        const float z = fRand2() * arenaDepth * 0.5f;
-        vehicles.push_back(make(static_cast<size_t>(i), core::vector3df(x, 0.0f, z)));
+        Vehicle* vehicle = make(static_cast<size_t>(i), layout ? layout->startPosition(*this) : randomStart());
+        vehicle->rules = rules;
+        if (layout && layout->startHeading() != 0.0f)
+            vehicle->node->setRotation(core::vector3df(0.0f, layout->startHeading(), 0.0f));
+        vehicles.push_back(vehicle);
     }
     generationClock = 0.0f;
     highlightTimer = 0.0f;
+}
+
+core::vector3df World::randomStart() const
+{
+    const float x = fRand2() * arenaWidth * 0.5f;
+    const float z = fRand2() * arenaDepth * 0.5f;
+    return core::vector3df(x, 0.0f, z);
 }
 
 void World::destroyVehicles()

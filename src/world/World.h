@@ -1,5 +1,7 @@
 #pragma once
 
+#include "vehicle/VehicleRules.h"
+#include "world/ArenaLayout.h"
 #include "world/WallBoxes.h"
 
 #include <irrlicht.h>
@@ -20,6 +22,10 @@ class NeuralNetwork;
 // The arena and what lives in it: the static scene, the current generation and the run.
 class World {
 public:
+    // The arena's floor inside its walls, centred at the origin.
+    static constexpr float ARENA_WIDTH = 9.0f;
+    static constexpr float ARENA_DEPTH = 9.0f;
+
     World();
     ~World();
     World(const World&) = delete;
@@ -31,6 +37,8 @@ public:
     // The same for methods whose brains are not layered networks: vehicle i gets brain i.
     void createVehiclesFromBrains(std::vector<std::unique_ptr<Brain>> brains);
     void destroyVehicles();
+    // A start anywhere in the open arena: x, then z, each drawn from the generator.
+    irr::core::vector3df randomStart() const;
     void updateHighlight();
     // The run's messages for the user; they go wherever logLine and logCleared lead (the
     // screen log in the program), nowhere when those are empty.
@@ -52,14 +60,18 @@ public:
     int itemCount = 0;
     int vehicleCount = 0;
     float generationTime = 0.0f;
-    float arenaWidth = 9.0f;
-    float arenaDepth = 9.0f;
+    float arenaWidth = ARENA_WIDTH;
+    float arenaDepth = ARENA_DEPTH;
     float generationClock = 0.0f;
     float highlightTimer = 0.0f;
     Vehicle* highlightedVehicle = nullptr;
     irr::scene::ITriangleSelector* wallSelector = nullptr;
     // Where wallSelector's triangles lie, for the sensors to skip lines far from every wall.
     WallBoxes wallBoxes;
+    // The run's task's layout of a generation and rules for its vehicles; none for item
+    // collection. They belong to `run`.
+    const ArenaLayout* layout = nullptr;
+    const VehicleRules* rules = nullptr;
     // The evolution run, whatever its method; none while no evolution runs.
     std::unique_ptr<EvolutionRun> run;
 

@@ -132,12 +132,14 @@ TEST(PopulationVersion1, LoadsAsTheGeneticAlgorithm)
     std::string reason;
     ASSERT_TRUE(modules::populationFromJson(v1, run, reason)) << reason;
     EXPECT_EQ(run.params.method, "ga");
+    EXPECT_EQ(run.params.task, "collect"); // files from before tasks hold item collection runs
     EXPECT_EQ(run.params.selectorType, 1);
     const nlohmann::json genomes = {{0.5, -0.25, 0.125, 1.0, 2.0, 3.0}, {-1.5, 0.75, 0.0, -2.0, -3.0, 4.0}};
     EXPECT_EQ(run.methodState, nlohmann::json({{"genomes", genomes}}));
 
     const nlohmann::json written = nlohmann::json::parse(modules::populationToJson(run));
-    EXPECT_EQ(written["version"], 2);
+    EXPECT_EQ(written["version"], 3);
+    EXPECT_EQ(written["parameters"]["task"], "collect");
     EXPECT_EQ(written["method"]["name"], "ga");
     // The genetic algorithm's genomes stay at the top level, read entry by entry.
     EXPECT_EQ(written["genomes"], genomes);

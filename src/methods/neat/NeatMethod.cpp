@@ -75,9 +75,9 @@ double NeatMethod::meanGenomeSize() const
 }
 
 std::unique_ptr<EvolutionMethod> makeNeatMethod(int populationSize, float weightRange, std::uint64_t seed,
-                                                const NeatSettings& settings)
+                                                const NeatSettings& settings, int inputs, int outputs)
 {
-    return std::make_unique<NeatMethod>(4, 2, populationSize, weightRange, seed, settings);
+    return std::make_unique<NeatMethod>(inputs, outputs, populationSize, weightRange, seed, settings);
 }
 
 } // namespace modules

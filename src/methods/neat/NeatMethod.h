@@ -37,8 +37,9 @@ private:
     NeatPopulation genomes;
 };
 
-// The vehicles' NEAT: 4 sensor inputs, 2 outputs.
+// The vehicles' NEAT: 4 sensor inputs, 2 outputs (item collection's shape), or `inputs` and
+// `outputs`.
 std::unique_ptr<EvolutionMethod> makeNeatMethod(int populationSize, float weightRange, std::uint64_t seed,
-                                                const NeatSettings& settings = {});
+                                                const NeatSettings& settings = {}, int inputs = 4, int outputs = 2);
 
 } // namespace modules
