@@ -47,6 +47,23 @@ std::unique_ptr<Selector> makeSelector(int selectorType, const std::vector<Neura
     return std::make_unique<RouletteWheelSelector>(population);
 }
 
+// What the selector spins over. The roulette wheel gives each network a share of the wheel
+// in proportion to its fitness, which fitness below 0 (a task with penalties) cannot be:
+// there the wheel would nearly always give the first network. With fitness below 0 it spins
+// over copies whose fitness counts from the generation's lowest, so that the worst network
+// gets no share and the others keep their order; fitness of 0 and above is used as it is.
+const std::vector<NeuralNetwork>& selectionPool(int selectorType, const std::vector<NeuralNetwork>& ranked,
+                                                std::vector<NeuralNetwork>& shifted)
+{
+    if (selectorType == 1 || ranked.empty() || !(ranked.back().fitness < 0.0f))
+        return ranked;
+    const float lowest = ranked.back().fitness;
+    shifted = ranked;
+    for (NeuralNetwork& network : shifted)
+        network.fitness -= lowest;
+    return shifted;
+}
+
 } // namespace
 
 Evolver::Evolver(NeuralNetwork templateNetwork, int populationSize, int eliteCount, int selectorType,
@@ -98,7 +115,8 @@ void Evolver::tell(const std::vector<float>& fitnesses)
     std::vector<NeuralNetwork> next;
     next.reserve(population.size());
     {
-        std::unique_ptr<Selector> selector = makeSelector(selectorType, population);
+        std::vector<NeuralNetwork> shifted;
+        std::unique_ptr<Selector> selector = makeSelector(selectorType, selectionPool(selectorType, population, shifted));
         int k = 0;
         for (; k < eliteCount && k < populationSize; ++k)
             next.push_back(population[static_cast<size_t>(k)]);

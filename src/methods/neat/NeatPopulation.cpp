@@ -120,12 +120,16 @@ void NeatPopulation::evolve(const std::vector<double>& fitnesses)
     }
 
     // Explicit fitness sharing: every member's fitness divided by its species' size, so a
-    // species earns offspring by its mean fitness.
+    // species earns offspring by its mean fitness. Fitness below 0 (a task with penalties)
+    // counts from the generation's lowest, so that less bad still earns more.
+    double floor = 0.0;
+    for (const NeatGenome& member : members)
+        floor = std::min(floor, member.fitness);
     std::vector<double> shares;
     for (size_t s : alive) {
         double sum = 0.0;
         for (size_t k : ranked[s])
-            sum += std::max(0.0, members[k].fitness) / ranked[s].size();
+            sum += (members[k].fitness - floor) / ranked[s].size();
         shares.push_back(sum);
     }
     const std::vector<int> offspring = shareOffspring(shares, populationSize);
