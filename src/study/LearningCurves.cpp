@@ -62,12 +62,12 @@ struct Band {
     std::vector<double> mean, low, high;
 };
 
-Band band(const ConfigResult& result, long long generations)
+Band band(const std::vector<std::vector<double>>& curves, long long generations)
 {
     Band b;
     for (long long g = 0; g < generations; ++g) {
         std::vector<double> values;
-        for (const std::vector<double>& curve : result.curves)
+        for (const std::vector<double>& curve : curves)
             values.push_back(curve[static_cast<std::size_t>(g)]);
         const MeanInterval interval = meanWithInterval(values);
         b.mean.push_back(interval.mean);
@@ -78,34 +78,46 @@ Band band(const ConfigResult& result, long long generations)
     return b;
 }
 
-} // namespace
+// The curves of every combination, one per complete run, and what they show.
+struct CurveSet {
+    std::vector<const std::vector<std::vector<double>>*> curves;
+    std::string title;
+    std::string axis;
+};
 
-std::string learningCurvesSvg(const StudyPlan& plan, const std::vector<ConfigResult>& results)
+std::string curvesSvg(const StudyPlan& plan, const std::vector<ConfigResult>& results, const CurveSet& set)
 {
     const long long generations = plan.generations;
     std::vector<Band> bands(plan.configs.size());
     double top = 0.0;
+    double bottom = 0.0;
     for (std::size_t c = 0; c < plan.configs.size(); ++c) {
-        if (results[c].curves.empty())
+        if (set.curves[c]->empty())
             continue;
-        bands[c] = band(results[c], generations);
+        bands[c] = band(*set.curves[c], generations);
         for (double v : bands[c].high)
             if (std::isfinite(v))
                 top = std::max(top, v);
+        for (double v : bands[c].low)
+            if (std::isfinite(v))
+                bottom = std::min(bottom, v);
     }
     // The axis ends at 1e300 at most: one higher would overflow to infinity, and the tick
-    // loops below would never end. Anything above is drawn at the top edge.
+    // loops below would never end. Anything above is drawn at the top edge. It starts at 0,
+    // or lower for fitness below 0 (a task with penalties).
     top = std::min(top, 1e300);
-    const double yStep = tickStep(top > 0.0 ? top : 1.0, 6);
+    bottom = std::max(bottom, -1e300);
+    const double yStep = tickStep(top - bottom > 0.0 ? top - bottom : 1.0, 6);
     const double yMax = std::max(1.0, std::ceil(top / yStep)) * yStep;
+    const double yMin = std::floor(bottom / yStep) * yStep;
     const double xMin = 1.0;
     const double xMax = std::max(2.0, static_cast<double>(generations));
     const double plotWidth = WIDTH - LEFT - RIGHT;
     const double plotHeight = HEIGHT - TOP - BOTTOM;
     auto x = [&](double generation) { return LEFT + (generation - xMin) / (xMax - xMin) * plotWidth; };
     auto y = [&](double fitness) {
-        const double clamped = std::isfinite(fitness) ? std::min(std::max(fitness, 0.0), yMax) : yMax;
-        return TOP + plotHeight - clamped / yMax * plotHeight;
+        const double clamped = std::isfinite(fitness) ? std::min(std::max(fitness, yMin), yMax) : yMax;
+        return TOP + plotHeight - (clamped - yMin) / (yMax - yMin) * plotHeight;
     };
     auto point = [&](double generation, double fitness) { return format(x(generation)) + "," + format(y(fitness)); };
 
@@ -114,16 +126,16 @@ std::string learningCurvesSvg(const StudyPlan& plan, const std::vector<ConfigRes
                       format(HEIGHT, 0) + "\" viewBox=\"0 0 " + format(WIDTH, 0) + " " + format(HEIGHT, 0) +
                       "\" font-family=\"sans-serif\" font-size=\"13\">\n";
     svg += "<rect width=\"100%\" height=\"100%\" fill=\"white\"/>\n";
-    svg += "<text x=\"" + format(LEFT + plotWidth / 2) + "\" y=\"28\" text-anchor=\"middle\" font-size=\"16\">"
-           "Best fitness per generation, mean over seeds with 95% confidence band</text>\n";
+    svg += "<text x=\"" + format(LEFT + plotWidth / 2) + "\" y=\"28\" text-anchor=\"middle\" font-size=\"16\">" +
+           escape(set.title) + "</text>\n";
 
     // Grid and ticks.
     svg += "<g class=\"axes\" stroke=\"#cccccc\" stroke-width=\"1\">\n";
-    for (double v = 0.0; v <= yMax + yStep / 2; v += yStep)
+    for (double v = yMin; v <= yMax + yStep / 2; v += yStep)
         svg += "<line x1=\"" + format(LEFT) + "\" y1=\"" + format(y(v)) + "\" x2=\"" + format(LEFT + plotWidth) +
                "\" y2=\"" + format(y(v)) + "\"/>\n";
     svg += "</g>\n<g class=\"ticks\" text-anchor=\"end\">\n";
-    for (double v = 0.0; v <= yMax + yStep / 2; v += yStep)
+    for (double v = yMin; v <= yMax + yStep / 2; v += yStep)
         svg += "<text x=\"" + format(LEFT - 8) + "\" y=\"" + format(y(v) + 4) + "\">" + tickLabel(v, yStep) +
                "</text>\n";
     svg += "</g>\n<g class=\"ticks\" text-anchor=\"middle\">\n";
@@ -139,11 +151,11 @@ std::string learningCurvesSvg(const StudyPlan& plan, const std::vector<ConfigRes
     svg += "<text x=\"" + format(LEFT + plotWidth / 2) + "\" y=\"" + format(HEIGHT - 22) +
            "\" text-anchor=\"middle\">generation</text>\n";
     svg += "<text transform=\"translate(22," + format(TOP + plotHeight / 2) +
-           ") rotate(-90)\" text-anchor=\"middle\">best fitness (items collected)</text>\n";
+           ") rotate(-90)\" text-anchor=\"middle\">" + escape(set.axis) + "</text>\n";
 
     // Bands first, so that no curve is hidden under another combination's band.
     for (std::size_t c = 0; c < plan.configs.size(); ++c) {
-        if (results[c].curves.empty())
+        if (set.curves[c]->empty())
             continue;
         std::string points;
         for (long long g = 0; g < generations; ++g)
@@ -154,7 +166,7 @@ std::string learningCurvesSvg(const StudyPlan& plan, const std::vector<ConfigRes
                tint(COLOURS[c % 10]) + "\" fill-opacity=\"0.6\" stroke=\"none\" points=\"" + points + "\"/>\n";
     }
     for (std::size_t c = 0; c < plan.configs.size(); ++c) {
-        if (results[c].curves.empty())
+        if (set.curves[c]->empty())
             continue;
         std::string points;
         for (long long g = 0; g < generations; ++g)
@@ -168,8 +180,8 @@ std::string learningCurvesSvg(const StudyPlan& plan, const std::vector<ConfigRes
     double legendY = TOP + 10;
     for (std::size_t c = 0; c < plan.configs.size(); ++c, legendY += 22) {
         const double lx = LEFT + plotWidth + 20;
-        std::string label = plan.configs[c].label + " (" + std::to_string(results[c].curves.size()) +
-                            (results[c].curves.size() == 1 ? " seed)" : " seeds)");
+        const std::size_t runs = set.curves[c]->size();
+        std::string label = plan.configs[c].label + " (" + std::to_string(runs) + (runs == 1 ? " seed)" : " seeds)");
         svg += "<rect x=\"" + format(lx) + "\" y=\"" + format(legendY - 9) + "\" width=\"24\" height=\"12\" fill=\"" +
                tint(COLOURS[c % 10]) + "\"/>\n";
         svg += "<line x1=\"" + format(lx) + "\" y1=\"" + format(legendY - 3) + "\" x2=\"" + format(lx + 24) +
@@ -179,6 +191,41 @@ std::string learningCurvesSvg(const StudyPlan& plan, const std::vector<ConfigRes
     }
     svg += "</g>\n</svg>\n";
     return svg;
+}
+
+} // namespace
+
+std::string learningCurvesSvg(const StudyPlan& plan, const std::vector<ConfigResult>& results)
+{
+    // Fitness counts items collected unless a task of the study has its own rules.
+    CurveSet set{{}, "Best fitness per generation, mean over seeds with 95% confidence band",
+                 studyMeasureNames(results).empty() ? "best fitness (items collected)" : "best fitness"};
+    for (const ConfigResult& result : results)
+        set.curves.push_back(&result.curves);
+    return curvesSvg(plan, results, set);
+}
+
+std::vector<std::string> studyMeasureNames(const std::vector<ConfigResult>& results)
+{
+    std::vector<std::string> names;
+    for (const ConfigResult& result : results)
+        for (const std::string& name : result.measureNames)
+            if (std::find(names.begin(), names.end(), name) == names.end())
+                names.push_back(name);
+    return names;
+}
+
+std::string measureCurvesSvg(const StudyPlan& plan, const std::vector<ConfigResult>& results, const std::string& measure)
+{
+    static const std::vector<std::vector<double>> none;
+    CurveSet set{{}, measure + " per generation, mean over seeds with 95% confidence band", measure};
+    for (const ConfigResult& result : results) {
+        const auto found = std::find(result.measureNames.begin(), result.measureNames.end(), measure);
+        set.curves.push_back(found == result.measureNames.end()
+                                 ? &none
+                                 : &result.measureCurves[static_cast<std::size_t>(found - result.measureNames.begin())]);
+    }
+    return curvesSvg(plan, results, set);
 }
 
 } // namespace modules

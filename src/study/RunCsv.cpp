@@ -1,6 +1,7 @@
 #include "study/RunCsv.h"
 
 #include "batch/GenerationSummary.h"
+#include "tasks/TaskRegistry.h"
 
 #include <cerrno>
 #include <cmath>
@@ -31,20 +32,21 @@ namespace {
 constexpr double MAX_FITNESS = 16777216.0;
 
 // Reads a number at `p` ending at `end` (',' or the line's end) into `value`; false when
-// there is none or it is not finite or outside [0, max].
-bool readField(const char*& p, char end, double max, double& value)
+// there is none or it is not finite or outside [min, max].
+bool readField(const char*& p, char end, double max, double& value, double min = 0.0)
 {
     char* after = nullptr;
     value = std::strtod(p, &after);
-    if (after == p || *after != end || !std::isfinite(value) || value < 0.0 || value > max)
+    if (after == p || *after != end || !std::isfinite(value) || value < min || value > max)
         return false;
     p = after + (end ? 1 : 0);
     return true;
 }
 
-// One row as csvRow writes it: generation `expected`, three fitness values, the steps (a
-// whole number), the wall time, the species (a whole number) and the mean genome size. A row that no run could write is damage.
-bool readRow(const std::string& line, long long expected, double& best)
+// One row as csvRow writes it: generation `expected`, three fitness values (not below
+// `lowest`), the steps (a whole number), the wall time, the species (a whole number), the mean
+// genome size and `measures.size()` task columns. A row that no run could write is damage.
+bool readRow(const std::string& line, long long expected, double& best, double lowest, std::vector<double>& measures)
 {
     const char* p = line.c_str();
     char* after = nullptr;
@@ -55,8 +57,8 @@ bool readRow(const std::string& line, long long expected, double& best)
     p = after + 1;
     double mean = 0.0;
     double median = 0.0;
-    if (!readField(p, ',', MAX_FITNESS, best) || !readField(p, ',', MAX_FITNESS, mean) ||
-        !readField(p, ',', MAX_FITNESS, median) || *p < '0' || *p > '9')
+    if (!readField(p, ',', MAX_FITNESS, best, lowest) || !readField(p, ',', MAX_FITNESS, mean, lowest) ||
+        !readField(p, ',', MAX_FITNESS, median, lowest) || *p < '0' || *p > '9')
         return false;
     errno = 0;
     std::strtoll(p, &after, 10);
@@ -66,36 +68,70 @@ bool readRow(const std::string& line, long long expected, double& best)
     double seconds = 0.0;
     double species = 0.0;
     double genomeSize = 0.0;
-    return readField(p, ',', std::numeric_limits<double>::max(), seconds) &&
-           readField(p, ',', std::numeric_limits<int>::max(), species) && species == std::floor(species) &&
-           readField(p, '\0', std::numeric_limits<double>::max(), genomeSize);
+    if (!readField(p, ',', std::numeric_limits<double>::max(), seconds) ||
+        !readField(p, ',', std::numeric_limits<int>::max(), species) || species != std::floor(species) ||
+        !readField(p, measures.empty() ? '\0' : ',', std::numeric_limits<double>::max(), genomeSize))
+        return false;
+    for (std::size_t m = 0; m < measures.size(); ++m)
+        if (!readField(p, m + 1 == measures.size() ? '\0' : ',', MAX_FITNESS, measures[m]))
+            return false;
+    return true;
+}
+
+} // namespace
+
+namespace {
+
+bool readRun(const std::string& path, long long generations, RunColumns& run)
+{
+    std::string text;
+    if (!readWholeFile(path, text) || text.empty() || text.back() != '\n')
+        return false;
+    const std::string firstLine = text.substr(0, text.find('\n') + 1);
+    const TaskInfo* task = nullptr;
+    for (const TaskInfo& candidate : evolutionTasks())
+        if (firstLine == csvHeader(candidate.measureNames))
+            task = &candidate;
+    if (!task)
+        return false;
+    // Fitness falls below 0 only on tasks with penalties, and by at most one per step taken.
+    const double lowest = -MAX_FITNESS;
+    RunColumns read;
+    read.measureNames = task->measureNames;
+    read.measures.resize(read.measureNames.size());
+    std::vector<double> measures(read.measureNames.size());
+    std::size_t start = firstLine.size();
+    while (start < text.size()) {
+        const std::size_t end = text.find('\n', start);
+        const std::string line = text.substr(start, end - start);
+        start = end + 1;
+        double value = 0.0;
+        if (!readRow(line, static_cast<long long>(read.best.size()) + 1, value, lowest, measures))
+            return false;
+        read.best.push_back(value);
+        for (std::size_t m = 0; m < measures.size(); ++m)
+            read.measures[m].push_back(measures[m]);
+    }
+    if (static_cast<long long>(read.best.size()) != generations)
+        return false;
+    run = std::move(read);
+    return true;
 }
 
 } // namespace
 
 bool readCompleteRun(const std::string& path, long long generations, std::vector<double>& bestPerGeneration)
 {
-    std::string text;
-    if (!readWholeFile(path, text))
+    RunColumns run;
+    if (!readRun(path, generations, run))
         return false;
-    const std::string header = csvHeader();
-    if (text.compare(0, header.size(), header) != 0 || text.back() != '\n')
-        return false;
-    std::vector<double> best;
-    std::size_t start = header.size();
-    while (start < text.size()) {
-        const std::size_t end = text.find('\n', start);
-        const std::string line = text.substr(start, end - start);
-        start = end + 1;
-        double value = 0.0;
-        if (!readRow(line, static_cast<long long>(best.size()) + 1, value))
-            return false;
-        best.push_back(value);
-    }
-    if (static_cast<long long>(best.size()) != generations)
-        return false;
-    bestPerGeneration = std::move(best);
+    bestPerGeneration = std::move(run.best);
     return true;
+}
+
+bool readCompleteRun(const std::string& path, long long generations, RunColumns& run)
+{
+    return readRun(path, generations, run);
 }
 
 } // namespace modules

@@ -5,6 +5,7 @@
 #include "cli/OptionValue.h"
 #include "evolution/ParameterTable.h"
 #include "methods/MethodRegistry.h"
+#include "tasks/TaskRegistry.h"
 
 #include <CLI/CLI.hpp>
 
@@ -212,6 +213,36 @@ bool checkMethodOptionsUsed(const StudyOptions& options, std::string& error)
     return true;
 }
 
+// The same for a task's own option (--poison-share in a study without forage).
+bool checkTaskOptionsUsed(const StudyOptions& options, std::string& error)
+{
+    std::vector<std::string> tasks = {evolutionTasks().front().name};
+    for (const auto& [name, value] : options.fixed)
+        if (name == "task")
+            tasks = {value};
+    for (const VariedParameter& parameter : options.varied)
+        if (parameter.name == "task")
+            tasks = parameter.values;
+    std::vector<std::pair<std::string, bool>> given; // name, varied
+    for (const VariedParameter& parameter : options.varied)
+        given.emplace_back(parameter.name, true);
+    for (const auto& [name, value] : options.fixed)
+        given.emplace_back(name, false);
+    for (const auto& [name, varied] : given) {
+        const ParameterInfo* parameter = findParameter(name);
+        if (!parameter || std::any_of(tasks.begin(), tasks.end(),
+                                      [&](const std::string& task) { return taskUses(*parameter, task); }))
+            continue;
+        std::string list;
+        for (const std::string& task : tasks)
+            list += (list.empty() ? "" : ", ") + task;
+        error = "Error: " + std::string(varied ? "--vary " : "--") + name + " is used by none of the study's tasks ("
+            + list + "; it is used by " + tasksUsing(*parameter) + ")";
+        return false;
+    }
+    return true;
+}
+
 std::unique_ptr<CLI::App> makeParser(const std::string& program, std::map<std::string, std::string>& values,
                                      std::vector<std::string>& varies)
 {
@@ -267,9 +298,12 @@ const std::vector<std::string>& batchParameterNames()
     static const std::vector<std::string> names = [] {
         std::vector<std::string> list;
         for (const ParameterInfo& parameter : evolutionParameters()) {
-            // The method comes before its own parameters, as in kinetarium-batch's help.
+            // The method and the task come before their own parameters, as in
+            // kinetarium-batch's help.
             if (parameter.methodOwn && std::find(list.begin(), list.end(), "method") == list.end())
                 list.push_back("method");
+            if (!taskUses(parameter, evolutionTasks().front().name) && std::find(list.begin(), list.end(), "task") == list.end())
+                list.push_back("task");
             list.push_back(parameter.name());
         }
         return list;
@@ -320,7 +354,7 @@ bool parseStudyOptions(int argc, const char* const* argv, StudyOptions& options,
         return false;
     if (!options.jobsGiven)
         options.jobs = std::max(1u, std::thread::hardware_concurrency());
-    if (!checkMethodOptionsUsed(options, error))
+    if (!checkMethodOptionsUsed(options, error) || !checkTaskOptionsUsed(options, error))
         return false;
     options.outDir = values["--out"];
     if (options.outDir.empty()) {

@@ -1,6 +1,8 @@
 #include "study/StudyPlan.h"
 
+#include "evolution/ParameterTable.h"
 #include "methods/MethodRegistry.h"
+#include "tasks/TaskRegistry.h"
 
 #include <algorithm>
 
@@ -19,16 +21,23 @@ std::string fileSafe(const std::string& text)
     return safe;
 }
 
-// A method option goes only to the runs whose method uses it: a study of several methods
-// gives each its own parameters.
-std::vector<std::string> forItsMethod(const std::vector<std::string>& arguments)
+// A method option goes only to the runs whose method uses it, a task's option only to the
+// runs of tasks that use it: a study of several methods or tasks gives each its own parameters.
+std::vector<std::string> forItsMethodAndTask(const std::vector<std::string>& arguments)
 {
     const MethodInfo* method = findMethod(configMethod(arguments));
+    std::string task = evolutionTasks().front().name;
+    for (std::size_t i = 0; i + 1 < arguments.size(); i += 2)
+        if (arguments[i] == "--task")
+            task = arguments[i + 1];
     const std::vector<std::string>& own = methodOptions();
     std::vector<std::string> kept;
     for (std::size_t i = 0; i + 1 < arguments.size(); i += 2) {
         const std::string option = arguments[i].substr(2);
         if (method && std::find(own.begin(), own.end(), option) != own.end() && !methodUses(*method, option))
+            continue;
+        const ParameterInfo* parameter = findParameter(option);
+        if (parameter && !taskUses(*parameter, task))
             continue;
         kept.push_back(arguments[i]);
         kept.push_back(arguments[i + 1]);
@@ -74,7 +83,7 @@ StudyPlan makeStudyPlan(const StudyOptions& options)
             config.parameterArguments.push_back("--" + parameter.name);
             config.parameterArguments.push_back(value);
         }
-        config.parameterArguments = forItsMethod(config.parameterArguments);
+        config.parameterArguments = forItsMethodAndTask(config.parameterArguments);
         if (options.varied.empty())
             config.name = config.label = "fixed";
         plan.configs.push_back(config);

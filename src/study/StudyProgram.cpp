@@ -86,6 +86,9 @@ bool writeResults(const StudyPlan& plan, const std::string& dir, const std::vect
     }
     if (written)
         written = writeFileReplacing(dir + "/learning-curves.svg", learningCurvesSvg(plan, results), error);
+    for (const std::string& measure : studyMeasureNames(results))
+        if (written)
+            written = writeFileReplacing(dir + "/" + measure + "-curves.svg", measureCurvesSvg(plan, results, measure), error);
     if (!written)
         std::fprintf(stderr, "%s\n", error.c_str());
     return written;

@@ -1,5 +1,6 @@
 #include "study/StudyReport.h"
 
+#include "study/LearningCurves.h"
 #include "study/RunCsv.h"
 #include "study/Statistics.h"
 
@@ -83,9 +84,15 @@ std::vector<ConfigResult> collectResults(const StudyPlan& plan, const std::strin
     std::vector<ConfigResult> results(plan.configs.size());
     for (std::size_t i = 0; i < plan.runs.size(); ++i) {
         const StudyRun& run = plan.runs[i];
-        std::vector<double> curve;
-        if (readCompleteRun(dir + "/runs/" + runStem(plan, run) + ".csv", plan.generations, curve)) {
-            results[run.config].curves.push_back(curve);
+        RunColumns columns;
+        if (readCompleteRun(dir + "/runs/" + runStem(plan, run) + ".csv", plan.generations, columns)) {
+            ConfigResult& result = results[run.config];
+            result.curves.push_back(columns.best);
+            // A combination's runs share a task, hence its columns.
+            result.measureNames = columns.measureNames;
+            result.measureCurves.resize(columns.measures.size());
+            for (std::size_t m = 0; m < columns.measures.size(); ++m)
+                result.measureCurves[m].push_back(columns.measures[m]);
             continue;
         }
         const auto outcome = outcomes.find(i);
@@ -102,7 +109,13 @@ std::string summaryCsv(const StudyPlan& plan, const std::vector<ConfigResult>& r
         text += "," + name;
     text += ",seeds,failed_runs,final_best_mean,final_best_ci95_low,final_best_ci95_high,last_tenth_best_mean,"
             "half_final_generation_mean,failures";
-    text += plan.tuned ? ",tuned_settings\n" : "\n";
+    text += plan.tuned ? ",tuned_settings" : "";
+    // The tasks' own columns: the last generation's value (mean over the runs), and the runs
+    // in which it was ever above 0 (for the maze: runs in which a vehicle reached the goal).
+    const std::vector<std::string> measures = studyMeasureNames(results);
+    for (const std::string& name : measures)
+        text += "," + name + "_final_mean," + name + "_runs_above_0";
+    text += "\n";
     for (std::size_t c = 0; c < plan.configs.size(); ++c) {
         const ConfigResult& result = results[c];
         const ConfigSummary summary = summarise(result);
@@ -113,7 +126,22 @@ std::string summaryCsv(const StudyPlan& plan, const std::vector<ConfigResult>& r
                 number(summary.finalBest.mean) + "," + number(summary.finalBest.low) + "," +
                 number(summary.finalBest.high) + "," + number(summary.lastTenth) + "," + number(summary.halfFinal) +
                 "," + csvField(failureText(result)) +
-                (plan.tuned ? "," + csvField(plan.configs[c].tunedSettings) : std::string()) + "\n";
+                (plan.tuned ? "," + csvField(plan.configs[c].tunedSettings) : std::string());
+        for (const std::string& name : measures) {
+            const auto found = std::find(result.measureNames.begin(), result.measureNames.end(), name);
+            if (found == result.measureNames.end()) {
+                text += ",,";
+                continue;
+            }
+            std::vector<double> finals;
+            int above = 0;
+            for (const std::vector<double>& curve : result.measureCurves[static_cast<std::size_t>(found - result.measureNames.begin())]) {
+                finals.push_back(curve.back());
+                above += std::any_of(curve.begin(), curve.end(), [](double v) { return v > 0.0; }) ? 1 : 0;
+            }
+            text += "," + number(meanWithInterval(finals).mean) + "," + std::to_string(above);
+        }
+        text += "\n";
     }
     return text;
 }

@@ -14,6 +14,9 @@ namespace modules {
 // What a combination's runs gave.
 struct ConfigResult {
     std::vector<std::vector<double>> curves;              // best fitness per generation, one per complete run
+    // The task's own columns: their names, and for each a curve per complete run.
+    std::vector<std::string> measureNames;
+    std::vector<std::vector<std::vector<double>>> measureCurves;
     std::vector<std::pair<unsigned, std::string>> failures; // seed and error line of each failed run
 };
 
