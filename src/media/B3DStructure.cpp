@@ -202,3 +202,192 @@ std::string checkB3DStructureFile(irr::io::IFileSystem* fileSystem, const char* 
 }
 
 } // namespace modules
+
+namespace modules {
+
+namespace {
+
+constexpr int MAX_NODE_DEPTH = 64;
+
+// Reads NODE > MESH > VRTS + TRIS. Unlike B3DWalk it keeps what it reads, so it checks each
+// field itself rather than relying on a walk beforehand.
+class B3DTriangleReader {
+public:
+    B3DTriangleReader(const unsigned char* data, std::size_t size, std::vector<irr::core::triangle3df>& triangles)
+        : data(data)
+        , size(size)
+        , triangles(triangles)
+    {
+    }
+
+    std::string run()
+    {
+        if (size < HEADER + 4 || std::memcmp(data, "BB3D", 4) != 0)
+            return "not a B3D file (no \"BB3D\" header)";
+        std::size_t end = 0;
+        if (!chunk(0, size, end))
+            return error;
+        if (!children(HEADER + 4, end, irr::core::matrix4(), 0))
+            return error;
+        return error;
+    }
+
+private:
+    bool fail(const std::string& what, std::size_t at)
+    {
+        error = what + " at byte " + std::to_string(at);
+        return false;
+    }
+
+    std::int32_t intAt(std::size_t pos) const
+    {
+        std::uint32_t bits = 0;
+        for (int i = 3; i >= 0; --i)
+            bits = (bits << 8) | data[pos + static_cast<std::size_t>(i)];
+        std::int32_t value;
+        std::memcpy(&value, &bits, sizeof value);
+        return value;
+    }
+
+    float floatAt(std::size_t pos) const
+    {
+        const std::int32_t bits = intAt(pos);
+        float value;
+        std::memcpy(&value, &bits, sizeof value);
+        return value;
+    }
+
+    bool chunk(std::size_t pos, std::size_t parentEnd, std::size_t& end)
+    {
+        if (parentEnd - pos < HEADER)
+            return fail("a chunk header cut short", pos);
+        const std::int32_t length = intAt(pos + 4);
+        if (length < 0 || static_cast<std::size_t>(length) > parentEnd - pos - HEADER)
+            return fail("a chunk of size " + std::to_string(length) + " that does not fit its parent", pos);
+        end = pos + HEADER + static_cast<std::size_t>(length);
+        return true;
+    }
+
+    bool tagIs(std::size_t pos, const char* tag) const { return std::memcmp(data + pos, tag, 4) == 0; }
+
+    bool children(std::size_t pos, std::size_t end, const irr::core::matrix4& placement, int depth)
+    {
+        while (pos < end) {
+            std::size_t childEnd = 0;
+            if (!chunk(pos, end, childEnd))
+                return false;
+            if (tagIs(pos, "NODE") && !node(pos, childEnd, placement, depth + 1))
+                return false;
+            if (tagIs(pos, "MESH") && depth > 0 && !mesh(pos, childEnd, placement))
+                return false;
+            pos = childEnd;
+        }
+        return true;
+    }
+
+    // name, position, scale, rotation (w, x, y, z), then its children; placed as the engine
+    // places a joint: parent * translation * rotation * scale.
+    bool node(std::size_t start, std::size_t end, const irr::core::matrix4& parent, int depth)
+    {
+        if (depth > MAX_NODE_DEPTH)
+            return fail("nodes nested more than " + std::to_string(MAX_NODE_DEPTH) + " deep", start);
+        std::size_t pos = start + HEADER;
+        const void* zero = std::memchr(data + pos, 0, end - pos);
+        if (zero)
+            pos = static_cast<std::size_t>(static_cast<const unsigned char*>(zero) - data) + 1;
+        if (!zero || end - pos < 40)
+            return fail("a NODE chunk too short for its name and transform", start);
+        float f[10];
+        for (int i = 0; i < 10; ++i)
+            f[i] = floatAt(pos + 4 * static_cast<std::size_t>(i));
+        irr::core::matrix4 translation, scale, rotation;
+        translation.setTranslation({f[0], f[1], f[2]});
+        scale.setScale({f[3], f[4], f[5]});
+        irr::core::quaternion(f[7], f[8], f[9], f[6]).getMatrix_transposed(rotation);
+        return children(pos + 40, end, parent * translation * rotation * scale, depth);
+    }
+
+    // brush, then VRTS (flags, texture sets, set size, vertices) and TRIS (brush, index triples).
+    bool mesh(std::size_t start, std::size_t end, const irr::core::matrix4& placement)
+    {
+        std::vector<irr::core::vector3df> vertices;
+        std::size_t pos = start + HEADER;
+        if (end - pos < 4)
+            return fail("a MESH chunk without its brush", start);
+        for (pos += 4; pos < end;) {
+            std::size_t childEnd = 0;
+            if (!chunk(pos, end, childEnd))
+                return false;
+            if (tagIs(pos, "VRTS") && !vertexBlock(pos, childEnd, placement, vertices))
+                return false;
+            if (tagIs(pos, "TRIS") && !triangleBlock(pos, childEnd, vertices))
+                return false;
+            pos = childEnd;
+        }
+        return true;
+    }
+
+    bool vertexBlock(std::size_t start, std::size_t end, const irr::core::matrix4& placement,
+                     std::vector<irr::core::vector3df>& vertices)
+    {
+        std::size_t pos = start + HEADER;
+        if (end - pos < 12)
+            return fail("a VRTS chunk without its layout", start);
+        const std::int32_t flags = intAt(pos), sets = intAt(pos + 4), setSize = intAt(pos + 8);
+        // The engine keeps at most a few texture coordinate sets of up to 4 values.
+        if (sets < 0 || sets > 8 || setSize < 0 || setSize > 4)
+            return fail("a VRTS chunk with " + std::to_string(sets) + " texture sets of " + std::to_string(setSize),
+                        start);
+        const std::size_t record = 4
+            * (3 + ((flags & 1) ? 3 : 0) + ((flags & 2) ? 4 : 0) + static_cast<std::size_t>(sets * setSize));
+        pos += 12;
+        if ((end - pos) % record != 0)
+            return fail("a VRTS chunk whose vertices do not fill it", start);
+        for (; pos < end; pos += record) {
+            irr::core::vector3df p(floatAt(pos), floatAt(pos + 4), floatAt(pos + 8));
+            placement.transformVect(p);
+            vertices.push_back(p);
+        }
+        return true;
+    }
+
+    bool triangleBlock(std::size_t start, std::size_t end, const std::vector<irr::core::vector3df>& vertices)
+    {
+        std::size_t pos = start + HEADER;
+        if (end - pos < 4)
+            return fail("a TRIS chunk without its brush", start);
+        pos += 4;
+        if ((end - pos) % 12 != 0)
+            return fail("a TRIS chunk whose triangles do not fill it", start);
+        for (; pos < end; pos += 12) {
+            irr::core::vector3df corner[3];
+            for (int i = 0; i < 3; ++i) {
+                const std::size_t at = pos + 4 * static_cast<std::size_t>(i);
+                const std::int32_t index = intAt(at);
+                if (index < 0 || static_cast<std::size_t>(index) >= vertices.size())
+                    return fail("vertex " + std::to_string(index) + " of " + std::to_string(vertices.size()), at);
+                corner[i] = vertices[static_cast<std::size_t>(index)];
+            }
+            triangles.emplace_back(corner[0], corner[1], corner[2]);
+        }
+        return true;
+    }
+
+    const unsigned char* data;
+    std::size_t size;
+    std::vector<irr::core::triangle3df>& triangles;
+    std::string error;
+};
+
+} // namespace
+
+std::string readB3DTriangles(const unsigned char* data, std::size_t size,
+                             std::vector<irr::core::triangle3df>& triangles)
+{
+    triangles.clear();
+    if (!data)
+        return "no data";
+    return B3DTriangleReader(data, size, triangles).run();
+}
+
+} // namespace modules

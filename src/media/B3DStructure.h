@@ -4,6 +4,7 @@
 
 #include <cstddef>
 #include <string>
+#include <vector>
 
 namespace modules {
 
@@ -24,5 +25,12 @@ std::string checkB3DStructure(const unsigned char* data, std::size_t size);
 // Opens `name` through the engine's file system (as ISceneManager::getMesh does) and checks
 // it. `found` tells whether the file could be opened at all.
 std::string checkB3DStructureFile(irr::io::IFileSystem* fileSystem, const char* name, bool& found);
+
+// The triangles of a B3D file's meshes, each vertex placed by the transforms of the nodes
+// around its mesh, without the engine (to check a mesh before any engine runs). Every field
+// read is checked against its chunk, nodes may nest at most 64 deep, and each vertex index
+// must name a vertex of its mesh. Returns an empty text, or a short reason ("... at byte N").
+std::string readB3DTriangles(const unsigned char* data, std::size_t size,
+                             std::vector<irr::core::triangle3df>& triangles);
 
 } // namespace modules

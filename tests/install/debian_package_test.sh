@@ -67,6 +67,7 @@ if ! DEBIAN_FRONTEND=noninteractive apt-get install -y -q --no-install-recommend
 fi
 [[ $(package_status) == installed ]] || fail "package status after install: $(package_status)"
 for file in /usr/bin/kinetarium /usr/bin/kinetarium-batch /usr/share/kinetarium/media/walls.b3d \
+    /usr/share/kinetarium/media/maze.json /usr/share/kinetarium/media/maze.b3d \
     /usr/share/applications/kinetarium.desktop /usr/share/icons/hicolor/48x48/apps/kinetarium.png; do
     [[ -f $file ]] || fail "not installed: $file"
 done

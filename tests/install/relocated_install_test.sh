@@ -29,7 +29,7 @@ installed_media=$prefix/share/kinetarium/media
 
 for file in bin/kinetarium bin/kinetarium-batch share/kinetarium/media/walls.b3d \
     share/kinetarium/media/vehicle.b3d share/kinetarium/media/gui.xml share/kinetarium/media/font1/font.xml \
-    share/applications/kinetarium.desktop; do
+    share/kinetarium/media/maze.json share/kinetarium/media/maze.b3d share/applications/kinetarium.desktop; do
     [[ -f $prefix/$file ]] || fail "not installed: $file"
 done
 desktop=$prefix/share/applications/kinetarium.desktop
