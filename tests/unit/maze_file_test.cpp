@@ -129,10 +129,10 @@ TEST(MazeFileTest, RefusesEachFaultWithOneLineNamingTheFileAndTheFault)
         {"m.json", withMember("start", "[4.4, 0]"), Mesh::Shipped,
          "': the start (4.4, 0.0) lies outside the arena (|x| at most 4.35, |z| at most 4.35)"},
         {"m.json", withMember("goal", "[-1, -4.5]"), Mesh::Shipped, "': the goal (-1.0, -4.5) lies outside the arena"},
-        {"m.json", withMember("goal", "[0.5, -2]"), Mesh::Shipped, "': the goal (0.5, -2.0) lies inside a wall"},
-        {"m.json", withMember("start", "[2, -0.45]"), Mesh::Shipped, "': the start (2.0, -0.45) lies inside a wall"},
-        {"m.json", withMember("start", "[0.75, 1]"), Mesh::Shipped, "': the start (0.75, 1.0) touches a wall"},
-        {"m.json", withMember("goal", "[0.6, 2.1]"), Mesh::Shipped, "': the goal (0.6, 2.1) touches a wall"},
+        {"m.json", withMember("goal", "[-1.5, -2.5]"), Mesh::Shipped, "': the goal (-1.5, -2.5) lies inside a wall"},
+        {"m.json", withMember("start", "[2, -1.45]"), Mesh::Shipped, "': the start (2.0, -1.45) lies inside a wall"},
+        {"m.json", withMember("start", "[2, -1.25]"), Mesh::Shipped, "': the start (2.0, -1.25) touches a wall"},
+        {"m.json", withMember("goal", "[-1.3, -3]"), Mesh::Shipped, "': the goal (-1.3, -3.0) touches a wall"},
     };
     for (const auto& c : cases) {
         TempDir dir;
@@ -170,27 +170,34 @@ TEST(MazeFileTest, RefusesEachFaultWithOneLineNamingTheFileAndTheFault)
     }
 }
 
-TEST(MazeFileTest, ShippedMazeBlocksTheStraightWayAndLeavesTheLongWayOpen)
+TEST(MazeFileTest, ShippedMazeDeceivesTheStraightWayAndLeavesTheLongWayOpen)
 {
     MazeLayout maze;
     std::string error;
     ASSERT_TRUE(modules::readMazeFile(modules::mazePath("maze.json", "media"), 9.0f, 9.0f, maze, error)) << error;
     EXPECT_EQ(maze.meshPath, "media/maze.b3d");
     EXPECT_EQ(maze.start, vector2df(-3.8f, 3.8f));
-    EXPECT_EQ(maze.heading, 0.0f);
+    EXPECT_EQ(maze.heading, -45.0f); // facing the goal
     EXPECT_EQ(maze.goal, vector2df(3.8f, -3.8f));
-    EXPECT_EQ(maze.walls.size(), 24u); // two boxes
+    EXPECT_EQ(maze.walls.size(), 36u); // three boxes
 
+    // The dead end at the far end of the room's wall is nearer the goal than the door, which
+    // the way that works passes: fitness, the distance left, leads away from the way.
+    const vector2df deadEnd(4.2f, -1.2f);
+    const vector2df door(-1.5f, -4.2f);
+    EXPECT_LT(deadEnd.getDistanceFrom(maze.goal) * 2.0f, door.getDistanceFrom(maze.goal));
     const struct {
         vector2df from, to;
         bool blocked;
     } legs[] = {
-        {maze.start, maze.goal, true},       // the straight way, into V1
-        {{0.0f, -3.8f}, maze.goal, true},    // from the dead end beside the goal, through V1
-        {{2.0f, 0.5f}, {2.0f, -2.0f}, true}, // down through H1
-        {maze.start, {-3.8f, -3.8f}, false}, // the heading's way, down the open left half
-        {maze.start, {3.8f, 3.8f}, false},   // through V1's gap
-        {{3.8f, 3.8f}, maze.goal, false},    // through H1's gap
+        {maze.start, maze.goal, true},      // the straight way, into the room's wall
+        {deadEnd, maze.goal, true},         // from the dead end beside the goal
+        {{-2.5f, -2.5f}, maze.goal, true},  // into the room through its side wall
+        {maze.start, {-3.8f, -3.8f}, true},  // up the left side, into C
+        {maze.start, {-2.2f, -2.5f}, false}, // through the gap between C and B
+        {{-2.2f, -2.5f}, {-2.5f, -4.2f}, false},
+        {{-2.5f, -4.2f}, maze.goal, false},  // through the door and along the room
+        {maze.start, deadEnd, false},
     };
     for (const auto& leg : legs)
         EXPECT_EQ(modules::crossesWall(maze.walls, leg.from, leg.to), leg.blocked)

@@ -9,11 +9,13 @@
 #include "tasks/ForageTask.h"
 #include "tasks/MazeTask.h"
 #include "vehicle/Vehicle.h"
+#include "vehicle/VehicleSensor.h"
 #include "world/ItemManager.h"
 #include "world/World.h"
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <memory>
 #include <vector>
@@ -33,9 +35,11 @@ protected:
     std::unique_ptr<Vehicle> vehicleAt(ItemManager* items, const modules::VehicleRules& rules,
                                        const vector3df& position = vector3df(0, 0, 0))
     {
+        // No weights: it drives straight on, at the speed its second threshold gives.
         modules::NeuralNetwork network;
         network.addLayer(rules.inputCount());
         network.addLayer(2);
+        network.setData(std::vector<float>(static_cast<size_t>(network.geneCount()), 0.0f));
         auto vehicle = std::make_unique<Vehicle>(network, engine.world->wallSelector, items, position);
         vehicle->rules = &rules;
         vehicle->node->updateAbsolutePosition();
@@ -140,4 +144,31 @@ TEST(GeneticAlgorithmBelowZero, TheRouletteWheelGivesTheWorstNothingAndTheRestKe
     EXPECT_EQ(chosen[0], 0);
     EXPECT_GT(chosen[1], 70);
     EXPECT_GT(chosen[2], 160);
+}
+
+TEST_F(Tasks, TheMazesWallsStopVehiclesAndMeetTheirSensorsAndLeaveWithTheRun)
+{
+    std::string error;
+    modules::EvolutionParams params;
+    params.task = "maze";
+    std::unique_ptr<modules::Task> task = modules::makeMazeTask(params, error);
+    ASSERT_TRUE(task) << error;
+    irr::scene::ITriangleSelector* arenaWalls = engine.world->wallSelector;
+    task->enter(*engine.world);
+    std::unique_ptr<ItemManager> items(task->makeItems(*engine.world));
+    // Below the room's wall (z = -1.5), driving at it at full speed for two seconds.
+    auto vehicle = vehicleAt(items.get(), *task, vector3df(2.0f, 0, -0.2f));
+    vehicle->brain.layers.back()[1].threshold = -100.0f;
+    float wallReading = 0.0f;
+    irr::u32 time = 1;
+    for (int s = 0; s < 60; ++s) {
+        vehicle->update(modules::Engine::SIMULATION_STEP);
+        engine.animateScene(time += 33);
+        wallReading = std::max(wallReading, vehicle->sensors[0]->getWallProximity(vehicle->wallSelector));
+    }
+    EXPECT_GT(vehicle->node->getPosition().Z, -1.5f) << "the vehicle went through the wall";
+    EXPECT_GT(wallReading, 0.5f);
+    vehicle.reset();
+    task->leave(*engine.world);
+    EXPECT_EQ(engine.world->wallSelector, arenaWalls);
 }
