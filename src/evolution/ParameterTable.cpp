@@ -1,5 +1,7 @@
 #include "evolution/ParameterTable.h"
 
+#include "evolution/RunLimits.h"
+
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
@@ -14,7 +16,7 @@ const std::vector<ParameterInfo>& evolutionParameters()
     // Tuning ranges: the arena's own parameters (time, items, vehicles) and the network's
     // size define the problem a study compares on, so they are not tuned. The others span
     // what suits networks of tens to thousands of genes.
-    static const std::vector<ParameterInfo> table = {
+    static std::vector<ParameterInfo> table = {
         {"--generation-time", &P::generationTime, nullptr, "length of a generation in simulated seconds (30 steps each)"},
         {"--item-count", nullptr, &P::itemCount, "items in the arena", {}, {}, false, false, {}, {"collect", "forage"}},
         {"--population-size", nullptr, &P::populationSize, "vehicles, one network each", {}, {}, false, true},
@@ -41,7 +43,32 @@ const std::vector<ParameterInfo>& evolutionParameters()
         {"--maze", nullptr, nullptr, "the maze: a maze file in the data folder, or a path", {}, {}, false, false, {},
          {"maze"}, &P::mazeFile},
     };
+    static const bool bounded = [] {
+        // Bounds that keep a run buildable in memory and the program responsive.
+        const auto bound = [](const char* option, double maximum, const wchar_t* overLimit) {
+            for (ParameterInfo& parameter : table)
+                if (std::strcmp(parameter.option, option) == 0) {
+                    parameter.maximum = maximum;
+                    parameter.overLimit = overLimit;
+                }
+        };
+        bound("--item-count", MAX_ITEM_COUNT, L"%ls items are");
+        bound("--population-size", MAX_POPULATION_SIZE, L"a population of %ls is");
+        bound("--hidden-neurons", MAX_HIDDEN_NEURONS, L"%ls hidden neurons are");
+        bound("--poison-share", 1.0, L"a poison share of %ls is");
+        return true;
+    }();
+    (void)bounded;
     return table;
+}
+
+double parameterValue(const ParameterInfo& parameter, const EvolutionParams& params)
+{
+    if (parameter.intField)
+        return params.*parameter.intField;
+    if (parameter.floatField)
+        return params.*parameter.floatField;
+    return 0.0;
 }
 
 const ParameterInfo* findParameter(const std::string& name)

@@ -38,6 +38,10 @@ struct ParameterInfo {
     std::vector<std::string> tasks = {};
     // A file name or other text (the maze file), when neither number field is set.
     std::string EvolutionParams::*textField = nullptr;
+    // The largest value a run may start with (0: no bound here), and how the refusal names
+    // a value beyond it: "a population of %ls is", "%ls items are".
+    double maximum = 0.0;
+    const wchar_t* overLimit = nullptr;
 
     std::string name() const { return option + 2; }
     // Its key in population files: "mutation_rate".
@@ -56,6 +60,9 @@ struct ParameterInfo {
 const std::vector<ParameterInfo>& evolutionParameters();
 // The parameter called `name` (without the dashes), or null.
 const ParameterInfo* findParameter(const std::string& name);
+
+// The parameter's value in `params` as a number (0 for a text).
+double parameterValue(const ParameterInfo& parameter, const EvolutionParams& params);
 
 // Whether runs of `task` use the parameter.
 bool taskUses(const ParameterInfo& parameter, const std::string& task);

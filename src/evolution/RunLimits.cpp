@@ -1,8 +1,11 @@
 #include "evolution/RunLimits.h"
 
 #include "core/NumberText.h"
+#include "evolution/ParameterTable.h"
 #include "methods/MethodRegistry.h"
 #include "tasks/TaskRegistry.h"
+
+#include <cwchar>
 
 namespace modules {
 
@@ -12,22 +15,24 @@ std::wstring checkRunLimits(const EvolutionParams& params)
         return L"Cannot start: a generation time of " + std::wstring(numberText(params.generationTime).c_str())
             + L" s never ends (the generation clock stops at " + std::to_wstring(static_cast<long>(MAX_GENERATION_TIME))
             + L" s).";
-    if (params.populationSize > MAX_POPULATION_SIZE)
-        return L"Cannot start: a population of " + std::to_wstring(params.populationSize) + L" is above the limit of "
-            + std::to_wstring(MAX_POPULATION_SIZE) + L".";
-    if (params.itemCount > MAX_ITEM_COUNT)
-        return L"Cannot start: " + std::to_wstring(params.itemCount) + L" items are above the limit of "
-            + std::to_wstring(MAX_ITEM_COUNT) + L".";
-    if (params.hiddenNeurons > MAX_HIDDEN_NEURONS)
-        return L"Cannot start: " + std::to_wstring(params.hiddenNeurons) + L" hidden neurons are above the limit of "
-            + std::to_wstring(MAX_HIDDEN_NEURONS) + L".";
+    for (const ParameterInfo& parameter : evolutionParameters()) {
+        const double value = parameterValue(parameter, params);
+        // A value the run's task does not use (a poison share left over for the maze) stops nothing.
+        if (!parameter.overLimit || !(value > parameter.maximum) || !taskUses(parameter, params.task))
+            continue;
+        const std::wstring valueText = parameter.intField ? std::to_wstring(params.*parameter.intField)
+                                                          : std::wstring(numberText(params.*parameter.floatField).c_str());
+        wchar_t named[160];
+        std::swprintf(named, sizeof named / sizeof named[0], parameter.overLimit, valueText.c_str());
+        const std::wstring maximum = parameter.intField ? std::to_wstring(static_cast<long long>(parameter.maximum))
+                                                        : std::wstring(numberText(static_cast<float>(parameter.maximum)).c_str());
+        return L"Cannot start: " + std::wstring(named) + L" above the limit of " + maximum + L".";
+    }
     const long long genes = genomeLength(params);
     const long long population = params.populationSize > 0 ? params.populationSize : 0;
     if (population * genes > MAX_TOTAL_GENES)
         return L"Cannot start: population x genome length (" + std::to_wstring(population * genes)
             + L" genes) is above the limit of " + std::to_wstring(MAX_TOTAL_GENES) + L".";
-    if (!(params.poisonShare >= 0.0f && params.poisonShare <= 1.0f))
-        return L"Cannot start: the poison share must be from 0 to 1.";
     if (const MethodInfo* method = findMethod(params.method)) {
         const std::wstring name(params.method.begin(), params.method.end());
         if (methodUses(*method, "sigma") && !(params.sigma > 0.0f))

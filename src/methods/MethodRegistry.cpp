@@ -43,7 +43,7 @@ std::unique_ptr<EvolutionMethod> makeNeat(const NeuralNetwork& shape, const Evol
 {
     const int inputs = shape.layers.empty() ? 0 : static_cast<int>(shape.layers.front().size());
     const int outputs = shape.layers.empty() ? 0 : static_cast<int>(shape.layers.back().size());
-    return makeNeatMethod(params.populationSize, params.weightRange, seed, {}, inputs, outputs);
+    return makeNeatMethod(inputs, outputs, params.populationSize, params.weightRange, seed);
 }
 
 // The weight range of the layered networks' methods draws their first generation and nothing

@@ -58,7 +58,7 @@ bool isMethodSectionKey(const std::string& name);
 
 // The run's network shape, `inputs` (the task's), the hidden neurons and `outputs`, with every
 // value 0: drawn from nothing, for checking a saved state against it.
-NeuralNetwork networkShape(const EvolutionParams& params, int inputs = 4, int outputs = 2);
+NeuralNetwork networkShape(const EvolutionParams& params, int inputs, int outputs);
 
 // Makes `name` the record's method and its sigma and learning rate that method's defaults.
 // False (and nothing changed) for an unknown name.

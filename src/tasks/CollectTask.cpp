@@ -15,7 +15,7 @@ Behaviour Task::behaviour(const Vehicle& vehicle) const
 
 const std::vector<std::string>& CollectTask::inputNames() const
 {
-    static const std::vector<std::string> names = {"wall left", "wall right", "item left", "item right"};
+    static const std::vector<std::string> names = {"left wall", "right wall", "left item", "right item"};
     return names;
 }
 

@@ -26,8 +26,8 @@ int ForageTask::poisonCount(int items, float share)
 
 const std::vector<std::string>& ForageTask::inputNames() const
 {
-    static const std::vector<std::string> names = {"wall left", "wall right",   "food left",
-                                                   "food right", "poison left", "poison right"};
+    static const std::vector<std::string> names = {"left wall", "right wall",  "left food",
+                                                   "right food", "left poison", "right poison"};
     return names;
 }
 

@@ -41,7 +41,7 @@ MazeTask::~MazeTask()
 
 const std::vector<std::string>& mazeInputNames()
 {
-    static const std::vector<std::string> names = {"wall left", "wall right", "goal left", "goal right"};
+    static const std::vector<std::string> names = {"left wall", "right wall", "left goal", "right goal"};
     return names;
 }
 

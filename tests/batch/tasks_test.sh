@@ -44,7 +44,7 @@ done <<CASES
 2|^Error: --poison-share is not used by the task collect (it is used by forage)$|--poison-share 0.2
 2|^Error: --task must be one of collect, forage, maze, got 'race'$|--task race
 1|^Error: --task cannot change on a loaded population: the population file '$tmp/maze-ga.json' holds a run of the task maze.$|--load $tmp/maze-ga.json --task forage
-1|^Cannot start: the poison share must be from 0 to 1.$|--task forage --poison-share 1.5
+1|^Cannot start: a poison share of 1.5 is above the limit of 1.0.$|--task forage --poison-share 1.5
 CASES
 
 finish

@@ -39,7 +39,7 @@ TEST(NeatFileLimits, TheLargestStateARunMakesStaysWithinWhatTheReaderTakes)
     growing.addNodeRate = 0.5;
     growing.addConnectionRate = 0.5;
     const int population = 30;
-    auto method = makeNeatMethod(population, 1.0f, 5, growing);
+    auto method = makeNeatMethod(4, 2, population, 1.0f, 5, growing);
     for (int generation = 0; generation < 10; ++generation)
         method->tell(std::vector<float>(population, static_cast<float>(generation % 3)));
     const nlohmann::json state = method->state();

@@ -66,7 +66,7 @@ TEST(NeatHostileState, RefusedWhenNoRunCouldMakeItAndLinearUpToTheBound)
     everyMutation.addConnectionRate = 1.0;
     everyMutation.reenableRate = 1.0;
     everyMutation.mutationOnlyRate = 1.0; // the children are the largest genome, mutated
-    const nlohmann::json good = makeNeatMethod(POPULATION, 1.0f, 1, everyMutation)->state();
+    const nlohmann::json good = makeNeatMethod(4, 2, POPULATION, 1.0f, 1, everyMutation)->state();
 
     const auto unconnected = [](int hidden) { return genomeJson(hidden, [](auto&) {}); };
     const auto chain = [](int hidden) {
@@ -148,7 +148,7 @@ TEST(NeatHostileState, RefusedWhenNoRunCouldMakeItAndLinearUpToTheBound)
         SCOPED_TRACE(c.what);
         nlohmann::json state = good;
         c.plant(state);
-        auto method = makeNeatMethod(POPULATION, 1.0f, 2, everyMutation);
+        auto method = makeNeatMethod(4, 2, POPULATION, 1.0f, 2, everyMutation);
         const std::string before = method->state().dump();
         std::string reason;
         const bool loaded = method->restore(state, reason);
@@ -171,7 +171,7 @@ TEST(NeatHostileState, RefusedWhenNoRunCouldMakeItAndLinearUpToTheBound)
         EXPECT_LE(bred["innovations"]["next_innovation"].get<long long>(), NEAT_COUNTER_LIMIT);
         EXPECT_LE(bred["next_species"].get<long long>(), NEAT_COUNTER_LIMIT);
         EXPECT_LE(bred["generation"].get<long long>(), NEAT_COUNTER_LIMIT);
-        auto again = makeNeatMethod(POPULATION, 1.0f, 3, everyMutation);
+        auto again = makeNeatMethod(4, 2, POPULATION, 1.0f, 3, everyMutation);
         EXPECT_TRUE(again->restore(bred, reason)) << reason;
     }
 }

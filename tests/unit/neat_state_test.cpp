@@ -58,11 +58,11 @@ std::vector<std::vector<float>> run(EvolutionMethod& method, int generations)
 TEST(NeatState, SavedAsTextAndRestoredTheRunGoesOnBitForBit)
 {
     for (int savedAt : {0, 9}) {
-        auto straight = makeNeatMethod(30, 1.0f, 42, growing());
+        auto straight = makeNeatMethod(4, 2, 30, 1.0f, 42, growing());
         run(*straight, savedAt);
         const std::string text = straight->state().dump();
 
-        auto resumed = makeNeatMethod(30, 1.0f, 7, growing()); // another seed: all from the state
+        auto resumed = makeNeatMethod(4, 2, 30, 1.0f, 7, growing()); // another seed: all from the state
         std::string reason;
         ASSERT_TRUE(resumed->restore(nlohmann::json::parse(text), reason)) << reason;
         EXPECT_EQ(resumed->state().dump(), text);
@@ -73,7 +73,7 @@ TEST(NeatState, SavedAsTextAndRestoredTheRunGoesOnBitForBit)
         EXPECT_EQ(resumed->state().dump(), straight->state().dump());
     }
     // The run grew and speciated, so the state held more than the starting genomes.
-    auto grown = makeNeatMethod(30, 1.0f, 42, growing());
+    auto grown = makeNeatMethod(4, 2, 30, 1.0f, 42, growing());
     auto& neat = static_cast<NeatMethod&>(*grown);
     int mostSpecies = 0;
     for (int generation = 0; generation < 21; ++generation) {
@@ -86,7 +86,7 @@ TEST(NeatState, SavedAsTextAndRestoredTheRunGoesOnBitForBit)
 
 TEST(NeatState, RefusesWhatDoesNotFitAndChangesNothing)
 {
-    auto method = makeNeatMethod(30, 1.0f, 42, growing());
+    auto method = makeNeatMethod(4, 2, 30, 1.0f, 42, growing());
     run(*method, 9);
     const nlohmann::json good = method->state();
     const std::string before = good.dump();
@@ -142,7 +142,7 @@ TEST(NeatState, ParametersReadBackAndOutOfRangeValuesAreRefused)
 {
     NeatSettings settings = growing();
     settings.weightLimit = 3.5;
-    const nlohmann::json written = makeNeatMethod(10, 1.0f, 1, settings)->parameters();
+    const nlohmann::json written = makeNeatMethod(4, 2, 10, 1.0f, 1, settings)->parameters();
     NeatSettings read;
     std::string reason;
     ASSERT_TRUE(neatSettingsFromJson(written, read, reason)) << reason;

@@ -54,7 +54,7 @@ protected:
         params.populationSize = 6;
         modules::seedRandom(4);
         const modules::MethodInfo* info = modules::findMethod(method);
-        auto made = info->make(modules::networkShape(params), params, 4, false);
+        auto made = info->make(modules::networkShape(params, 4, 2), params, 4, false);
         const auto brains = made->ask();
         made->tell(std::vector<float>(brains.size(), 1.0f));
         modules::SavedRun run;

@@ -74,8 +74,8 @@ double NeatMethod::meanGenomeSize() const
     return sum / all.size();
 }
 
-std::unique_ptr<EvolutionMethod> makeNeatMethod(int populationSize, float weightRange, std::uint64_t seed,
-                                                const NeatSettings& settings, int inputs, int outputs)
+std::unique_ptr<EvolutionMethod> makeNeatMethod(int inputs, int outputs, int populationSize, float weightRange,
+                                                std::uint64_t seed, const NeatSettings& settings)
 {
     return std::make_unique<NeatMethod>(inputs, outputs, populationSize, weightRange, seed, settings);
 }

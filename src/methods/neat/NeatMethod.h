@@ -37,9 +37,8 @@ private:
     NeatPopulation genomes;
 };
 
-// The vehicles' NEAT: 4 sensor inputs, 2 outputs (item collection's shape), or `inputs` and
-// `outputs`.
-std::unique_ptr<EvolutionMethod> makeNeatMethod(int populationSize, float weightRange, std::uint64_t seed,
-                                                const NeatSettings& settings = {}, int inputs = 4, int outputs = 2);
+// The vehicles' NEAT for networks of the task's `inputs` and `outputs`.
+std::unique_ptr<EvolutionMethod> makeNeatMethod(int inputs, int outputs, int populationSize, float weightRange,
+                                                std::uint64_t seed, const NeatSettings& settings = {});
 
 } // namespace modules
