@@ -311,7 +311,10 @@ void Engine::drawPanels()
     const core::dimension2du screen = driver->getScreenSize();
     fitnessChart->draw(driver, font, screen);
     if (Vehicle* shown = cameraController->networkVehicle()) {
-        networkView->draw(driver, font, screen, shown->steering().picture());
+        // The inputs are named by the task of the run the vehicle drives in.
+        static const std::vector<std::string> unnamed;
+        networkView->draw(driver, font, screen, shown->steering().picture(),
+                          world->run && world->run->task ? world->run->task->inputNames() : unnamed);
         if (shown == cameraController->selectedVehicle)
             drawSelectionCaption(driver, font, NetworkView::panelArea(screen),
                                  selectionCaption(cameraController->selectedNumber, shown->fitness));

@@ -110,7 +110,7 @@ core::recti FitnessChart::plotArea(const core::recti& panel, gui::IGUIFont* font
     s32 labelWidth = 0;
     const int ticks = tickCount(scale);
     for (int i = 0; i < ticks; ++i)
-        labelWidth = std::max(labelWidth, textWidth(font, label(scale.low + i * static_cast<double>(scale.step)).c_str()));
+        labelWidth = std::max(labelWidth, textWidth(font, label(tickValue(scale, i)).c_str()));
     const s32 lastLabel = textWidth(font, label(static_cast<double>(std::max(generations, 1LL))).c_str());
     const s32 headerRows = legendBelowTitle(panel, font) ? 2 : 1;
     const s32 top = panel.UpperLeftCorner.Y + PAD + headerRows * fh + fh / 2 + 2;
@@ -231,9 +231,11 @@ void FitnessChart::draw(video::IVideoDriver* driver, gui::IGUIFont* font, const 
     const int ticks = tickCount(scale);
     for (int i = 0; i < ticks; ++i) {
         const s32 y = bottom - static_cast<s32>(std::lround(static_cast<double>(i) / (ticks - 1) * (bottom - top)));
+        // Below a negative bottom the zero line stands out: the sign of the fitness changes there.
         if (i > 0)
-            driver->draw2DLine(core::vector2di(left + 1, y), core::vector2di(right, y), video::SColor(GRID_COLOR));
-        const core::stringw value = label(scale.low + i * static_cast<double>(scale.step));
+            driver->draw2DLine(core::vector2di(left + 1, y), core::vector2di(right, y),
+                               video::SColor(tickValue(scale, i) == 0.0 ? AXIS_COLOR : GRID_COLOR));
+        const core::stringw value = label(tickValue(scale, i));
         const s32 w = textWidth(font, value.c_str());
         font->draw(value.c_str(), core::recti(left - 4 - w, y - fh / 2, left - 4, y - fh / 2 + fh), text);
     }

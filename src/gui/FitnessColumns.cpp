@@ -114,4 +114,15 @@ ChartScale chartScale(float lowest, float highest)
     return scale;
 }
 
+double tickValue(const ChartScale& scale, int index)
+{
+    const double steps = static_cast<double>(scale.low) / scale.step;
+    const double first = std::round(steps);
+    // A bottom at a whole number of steps (up to the float's rounding) gives exact ticks,
+    // 0 among them; another (a degenerate scale) counts from its own value.
+    if (std::fabs(steps - first) < 1e-3)
+        return (first + index) * static_cast<double>(scale.step) + 0.0;
+    return scale.low + index * static_cast<double>(scale.step);
+}
+
 } // namespace modules

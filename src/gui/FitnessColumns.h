@@ -64,5 +64,8 @@ struct ChartScale {
 // An axis that starts at 0 (or lower for negative values), ends at a round value at or
 // above `highest`, and has three to about six labels. Never empty, even for all-zero data.
 ChartScale chartScale(float lowest, float highest);
+// The value of the scale's tick `index` (0 at the bottom), as a whole number of steps: summed
+// from a negative bottom, steps would leave 0 as a residue such as 5.55e-17.
+double tickValue(const ChartScale& scale, int index);
 
 } // namespace modules

@@ -5,6 +5,7 @@
 #include "gui/GUIElementIDs.h"
 #include "media/MediaCheck.h"
 #include "methods/MethodRegistry.h"
+#include "tasks/TaskRegistry.h"
 
 #include <filesystem>
 
@@ -24,6 +25,16 @@ T* lookUp(s32 id, gui::EGUI_ELEMENT_TYPE type, const char* kind, std::string& er
         return nullptr;
     }
     return static_cast<T*>(element);
+}
+
+gui::IGUIElement* elementNamed(gui::IGUIElement* start, const std::string& name)
+{
+    if (start->getName() == name)
+        return start;
+    for (gui::IGUIElement* child : start->getChildren())
+        if (gui::IGUIElement* found = elementNamed(child, name))
+            return found;
+    return nullptr;
 }
 
 // Where a data file was looked for: in the folder the engine mounted.
@@ -76,6 +87,10 @@ GUI::GUI(World* world, CameraController* cameraController)
     for (const MethodInfo& method : evolutionMethods())
         methodCombo->addItem(method.label);
     methodCombo->setMaxSelectionRows(static_cast<u32>(evolutionMethods().size()));
+    taskCombo->clear();
+    for (const TaskInfo& task : evolutionTasks())
+        taskCombo->addItem(task.label);
+    taskCombo->setMaxSelectionRows(static_cast<u32>(evolutionTasks().size()));
 
     layout(engine.driver->getScreenSize());
     for (gui::IGUIWindow* window : {setupWindow, cameraWindow, fastModeWindow, runWindow})
@@ -121,7 +136,46 @@ bool GUI::lookUpElements()
         && (weightRangeEdit = edit(IDs::WEIGHT_RANGE_EDIT))
         && (methodCombo = lookUp<gui::IGUIComboBox>(IDs::METHOD_COMBO, gui::EGUIET_COMBO_BOX, "combo box", error))
         && (sigmaEdit = edit(IDs::SIGMA_EDIT))
-        && (learningRateEdit = edit(IDs::LEARNING_RATE_EDIT));
+        && (learningRateEdit = edit(IDs::LEARNING_RATE_EDIT))
+        && (taskCombo = lookUp<gui::IGUIComboBox>(IDs::TASK_COMBO, gui::EGUIET_COMBO_BOX, "combo box", error))
+        && (poisonShareEdit = edit(IDs::POISON_SHARE_EDIT))
+        && (mazeEdit = edit(IDs::MAZE_EDIT))
+        && lookUpParameterRows();
+}
+
+std::string GUI::controlName(const ParameterInfo& parameter)
+{
+    std::string name;
+    bool upper = false;
+    for (char c : parameter.name()) {
+        if (c == '-') {
+            upper = true;
+            continue;
+        }
+        name += upper ? static_cast<char>(c - 'a' + 'A') : c;
+        upper = false;
+    }
+    return name + (parameter.choices.empty() ? "Edit" : "Combo");
+}
+
+bool GUI::lookUpParameterRows()
+{
+    // The dialog shows every parameter of the table, each by the control named after it, so
+    // a parameter added to the table without its row is caught at start-up.
+    parameterRows.clear();
+    for (const ParameterInfo& parameter : evolutionParameters()) {
+        const std::string name = controlName(parameter);
+        gui::IGUIElement* control = elementNamed(setupWindow, name);
+        const gui::EGUI_ELEMENT_TYPE type = parameter.choices.empty() ? gui::EGUIET_EDIT_BOX : gui::EGUIET_COMBO_BOX;
+        if (!control || control->getType() != type) {
+            error = std::string("Error: the panel layout \"") + LAYOUT_FILE + "\" has no "
+                + (parameter.choices.empty() ? "edit box" : "combo box") + " named " + name + " for "
+                + parameter.option + ".";
+            return false;
+        }
+        parameterRows.push_back({&parameter, control});
+    }
+    return true;
 }
 
 void GUI::layout(const core::dimension2du& screenSize)

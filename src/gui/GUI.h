@@ -1,6 +1,7 @@
 #pragma once
 
 #include "evolution/EvolutionParams.h"
+#include "evolution/ParameterTable.h"
 #include "evolution/PopulationFile.h"
 #include "gui/HelpOverlay.h"
 
@@ -30,7 +31,7 @@ public:
 
     bool OnEvent(const irr::SEvent& event) override;
 
-    // Shows params in the ten controls and the method's rows.
+    // Shows params in every parameter's control, the task and the method.
     void updateGuiContents();
     // Reads the controls into params when every edit box holds a number; else rolls back.
     void evolutionParamsChanged();
@@ -125,14 +126,28 @@ public:
     irr::gui::IGUIComboBox* methodCombo = nullptr;
     irr::gui::IGUIEditBox* sigmaEdit = nullptr;
     irr::gui::IGUIEditBox* learningRateEdit = nullptr;
+    irr::gui::IGUIComboBox* taskCombo = nullptr;
+    irr::gui::IGUIEditBox* poisonShareEdit = nullptr;
+    irr::gui::IGUIEditBox* mazeEdit = nullptr;
+
+    // Every parameter of the table with its control in the dialog, in the table's order.
+    struct ParameterRow {
+        const ParameterInfo* parameter;
+        irr::gui::IGUIElement* control;
+    };
+    std::vector<ParameterRow> parameterRows;
+    // The name of the dialog's control for a parameter: "mutationRateEdit", "selectorCombo".
+    static std::string controlName(const ParameterInfo& parameter);
 
     // A loaded run waiting for Start, and the file it came from.
     std::optional<SavedRun> loadedRun;
 
 private:
     bool lookUpElements();
-    // The method's own values and which rows it uses: the others are disabled.
-    void showMethodRows();
+    // Each parameter's control found by its name; false (with `error`) when one is missing.
+    bool lookUpParameterRows();
+    // The chosen task and method and which rows they use: the others are disabled.
+    void showUsedRows();
     void showRecordingState();
     // The files of this run that a clip must never replace.
     std::vector<std::string> filesInUse() const;

@@ -1,11 +1,24 @@
 #include "gui/GUI.h"
 
 #include "core/NumberText.h"
+#include "core/Utf8.h"
 #include "methods/MethodRegistry.h"
+#include "tasks/TaskRegistry.h"
 
 using namespace irr;
 
 namespace modules {
+
+namespace {
+
+// Whether runs of `method` on `task` use the parameter: the arena's parameters (no methods
+// named) are used by every method.
+bool rowUsed(const ParameterInfo& parameter, const MethodInfo& method, const std::string& task)
+{
+    return (parameter.usedBy.empty() || methodUses(method, parameter.name())) && taskUses(parameter, task);
+}
+
+} // namespace
 
 core::stringw GUI::numberToString(float value)
 {
@@ -14,36 +27,37 @@ core::stringw GUI::numberToString(float value)
 
 void GUI::updateGuiContents()
 {
-    generationTimeEdit->setText(numberToString(params.generationTime).c_str());
-    itemCountEdit->setText(core::stringw(params.itemCount).c_str());
-    populationSizeEdit->setText(core::stringw(params.populationSize).c_str());
-    eliteCountEdit->setText(core::stringw(params.eliteCount).c_str());
-    selectorCombo->setSelected(params.selectorType);
-    crossoverRateEdit->setText(numberToString(params.crossoverRate).c_str());
-    mutationRateEdit->setText(numberToString(params.mutationRate).c_str());
-    maxPerturbationEdit->setText(numberToString(params.maxPerturbation).c_str());
-    hiddenNeuronsEdit->setText(core::stringw(params.hiddenNeurons).c_str());
-    weightRangeEdit->setText(numberToString(params.weightRange).c_str());
-    showMethodRows();
+    for (const ParameterRow& row : parameterRows) {
+        const ParameterInfo& parameter = *row.parameter;
+        if (!parameter.choices.empty())
+            static_cast<gui::IGUIComboBox*>(row.control)->setSelected(params.*parameter.intField);
+        else if (parameter.textField)
+            row.control->setText(fromUtf8(params.*parameter.textField).c_str());
+        else if (parameter.intField)
+            row.control->setText(core::stringw(params.*parameter.intField).c_str());
+        else
+            row.control->setText(numberToString(params.*parameter.floatField).c_str());
+    }
+    showUsedRows();
 }
 
-void GUI::showMethodRows()
+void GUI::showUsedRows()
 {
     const std::vector<MethodInfo>& methods = evolutionMethods();
     const MethodInfo* method = findMethod(params.method);
     if (!method)
         method = &methods.front();
     methodCombo->setSelected(static_cast<s32>(method - methods.data()));
-    const std::pair<gui::IGUIElement*, const char*> rows[] = {
-        {eliteCountEdit, "elite-count"},       {selectorCombo, "selector"},
-        {crossoverRateEdit, "crossover-rate"}, {mutationRateEdit, "mutation-rate"},
-        {maxPerturbationEdit, "max-perturbation"}, {sigmaEdit, "sigma"},
-        {learningRateEdit, "learning-rate"}, {hiddenNeuronsEdit, "hidden-neurons"}};
-    for (const auto& [element, option] : rows)
-        element->setEnabled(methodUses(*method, option));
-    // A value the method has no use for is not shown.
-    sigmaEdit->setText(methodUses(*method, "sigma") ? numberToString(params.sigma).c_str() : L"");
-    learningRateEdit->setText(methodUses(*method, "learning-rate") ? numberToString(params.learningRate).c_str() : L"");
+    const std::vector<TaskInfo>& tasks = evolutionTasks();
+    const TaskInfo& task = taskOf(params);
+    taskCombo->setSelected(static_cast<s32>(&task - tasks.data()));
+    for (const ParameterRow& row : parameterRows) {
+        const bool used = rowUsed(*row.parameter, *method, task.name);
+        row.control->setEnabled(used);
+        // A method's own value it has no use for is not shown: it has none.
+        if (row.parameter->methodOwn && !used)
+            row.control->setText(L"");
+    }
 }
 
 } // namespace modules

@@ -1,7 +1,9 @@
 #include "gui/GUI.h"
 
+#include "core/Utf8.h"
 #include "evolution/InputCheck.h"
 #include "methods/MethodRegistry.h"
+#include "tasks/TaskRegistry.h"
 
 using namespace irr;
 
@@ -15,57 +17,57 @@ core::stringw textOf(const gui::IGUIElement* element)
     return core::stringw(text ? text : L"");
 }
 
+// The combo box's entry of `list`, the first one when none is selected.
+template <typename Info>
+const Info& chosenOf(const gui::IGUIComboBox* combo, const std::vector<Info>& list)
+{
+    const s32 chosen = combo->getSelected();
+    return chosen >= 0 && static_cast<size_t>(chosen) < list.size() ? list[static_cast<size_t>(chosen)] : list.front();
+}
+
 } // namespace
 
 void GUI::evolutionParamsChanged()
 {
-    const gui::IGUIEditBox* boxes[] = {generationTimeEdit, itemCountEdit,      populationSizeEdit,
-                                       eliteCountEdit,     crossoverRateEdit,  mutationRateEdit,
-                                       maxPerturbationEdit, hiddenNeuronsEdit, weightRangeEdit};
-    for (const gui::IGUIEditBox* box : boxes) {
-        if (!strIsNumber(textOf(box))) {
-            updateGuiContents();
-            return;
-        }
-    }
-    // The method's own boxes count only while the method uses them (enabled).
-    for (const gui::IGUIEditBox* box : {sigmaEdit, learningRateEdit}) {
-        if (box->isEnabled() && !strIsNumber(textOf(box))) {
-            updateGuiContents();
-            return;
-        }
-    }
+    const MethodInfo& method = chosenOf(methodCombo, evolutionMethods());
+    const TaskInfo& task = chosenOf(taskCombo, evolutionTasks());
+    const bool methodChanged = method.name != params.method;
+    const bool taskChanged = task.name != params.task;
 
     // Built aside and stored whole, so a value that cannot be stored rolls back every field.
     EvolutionParams read;
-    read.selectorType = selectorCombo->getSelected();
-    const std::vector<MethodInfo>& methods = evolutionMethods();
-    const s32 chosen = methodCombo->getSelected();
-    const MethodInfo& method = chosen >= 0 && static_cast<size_t>(chosen) < methods.size()
-        ? methods[static_cast<size_t>(chosen)]
-        : methods.front();
-    const bool methodChanged = method.name != params.method;
     // Another method starts from its own defaults; the same one keeps what the boxes hold.
     chooseMethod(read, method.name);
-    const bool methodValuesFit = methodChanged
-        || ((!sigmaEdit->isEnabled() || textToFloat(textOf(sigmaEdit), read.sigma))
-            && (!learningRateEdit->isEnabled() || textToFloat(textOf(learningRateEdit), read.learningRate)));
-    const bool valuesFit = textToFloat(textOf(generationTimeEdit), read.generationTime)
-        && textToInt(textOf(itemCountEdit), read.itemCount)
-        && textToInt(textOf(populationSizeEdit), read.populationSize)
-        && textToInt(textOf(eliteCountEdit), read.eliteCount)
-        && textToInt(textOf(hiddenNeuronsEdit), read.hiddenNeurons)
-        && textToFloat(textOf(crossoverRateEdit), read.crossoverRate)
-        && textToFloat(textOf(mutationRateEdit), read.mutationRate)
-        && textToFloat(textOf(maxPerturbationEdit), read.maxPerturbation)
-        && textToFloat(textOf(weightRangeEdit), read.weightRange);
-    if (!valuesFit || !methodValuesFit) {
-        updateGuiContents();
-        return;
+    read.task = task.name;
+    for (const ParameterRow& row : parameterRows) {
+        const ParameterInfo& parameter = *row.parameter;
+        // A method's own box counts only while that method uses it (enabled); the other
+        // disabled rows still show their values.
+        if (parameter.methodOwn && (methodChanged || !row.control->isEnabled()))
+            continue;
+        bool fits = true;
+        if (!parameter.choices.empty()) {
+            read.*parameter.intField = static_cast<gui::IGUIComboBox*>(row.control)->getSelected();
+        } else if (parameter.textField) {
+            // A box left empty brings the stored name back, as for the numbers.
+            fits = !textOf(row.control).empty();
+            if (fits)
+                read.*parameter.textField = toUtf8(textOf(row.control).c_str());
+        } else {
+            const core::stringw text = textOf(row.control);
+            fits = strIsNumber(text)
+                && (parameter.intField ? textToInt(text, read.*parameter.intField)
+                                       : textToFloat(text, read.*parameter.floatField));
+        }
+        if (!fits) {
+            updateGuiContents();
+            return;
+        }
     }
     params = read;
-    if (methodChanged)
-        showMethodRows();
+    // Another method shows its own values; either choice enables its rows.
+    if (methodChanged || taskChanged)
+        updateGuiContents();
 }
 
 } // namespace modules

@@ -133,6 +133,9 @@ void GUI::startRun()
     case ResumeConflict::METHOD:
         reportError("Cannot start: the loaded population needs the method " + loadedRun->params.method + ".");
         return;
+    case ResumeConflict::TASK:
+        reportError("Cannot start: the loaded population needs the task " + loadedRun->params.task + ".");
+        return;
     case ResumeConflict::FIXED_VALUE: {
         const std::string line =
             "Cannot start: the loaded population's " + conflict.option + " cannot change: " + conflict.why + ".";
@@ -156,7 +159,12 @@ void GUI::startRun()
             return;
         }
     } else {
-        startEvolution(params, *world);
+        // A task whose data cannot be used (a refused maze file) starts nothing.
+        std::string reason;
+        if (!startEvolution(params, *world, reason)) {
+            reportError(reason);
+            return;
+        }
     }
     showRunningPanel();
 }

@@ -1,6 +1,7 @@
 #include "gui/NetworkView.h"
 
 #include "brain/Brain.h"
+#include "core/Utf8.h"
 #include "gui/SidePanel.h"
 
 #include <algorithm>
@@ -42,7 +43,8 @@ core::recti NetworkView::panelArea(const core::dimension2du& screen)
 }
 
 void NetworkView::draw(video::IVideoDriver* driver, gui::IGUIFont* font, const core::dimension2du& screen,
-                       const BrainPicture& picture) const
+                       const BrainPicture& picture,
+                       const std::vector<std::string>& inputNames) const
 {
     if (!font || picture.nodes.empty())
         return;
@@ -64,12 +66,15 @@ void NetworkView::draw(video::IVideoDriver* driver, gui::IGUIFont* font, const c
     const video::SColor text(TEXT_COLOR);
     const s32 fh = static_cast<s32>(font->getDimension(L"Ag").Height);
 
-    const bool labelInputs = columnSize.front() == 4;
+    const bool labelInputs = !inputNames.empty() && columnSize.front() == inputNames.size();
+    std::vector<std::wstring> inputLabelTexts;
+    for (const std::string& name : inputNames)
+        inputLabelTexts.push_back(fromUtf8(name));
     const bool labelOutputs = columnCount > 1 && columnSize.back() == 2;
     s32 inputLabels = 0, outputLabels = 0;
     if (labelInputs)
-        for (const wchar_t* name : INPUT_LABELS)
-            inputLabels = std::max(inputLabels, textWidth(font, name));
+        for (const std::wstring& name : inputLabelTexts)
+            inputLabels = std::max(inputLabels, textWidth(font, name.c_str()));
     if (labelOutputs)
         for (const wchar_t* name : OUTPUT_LABELS)
             outputLabels = std::max(outputLabels, textWidth(font, name));
@@ -128,10 +133,10 @@ void NetworkView::draw(video::IVideoDriver* driver, gui::IGUIFont* font, const c
         }
     }
     if (labelInputs)
-        for (size_t j = 0; j < 4; ++j) {
+        for (size_t j = 0; j < shown.front(); ++j) {
             const core::vector2di c = centre(0, j);
-            const s32 w = textWidth(font, INPUT_LABELS[j]);
-            font->draw(INPUT_LABELS[j], core::recti(c.X - size / 2 - 6 - w, c.Y - fh / 2, c.X - size / 2 - 5, c.Y - fh / 2 + fh), text);
+            const s32 w = textWidth(font, inputLabelTexts[j].c_str());
+            font->draw(inputLabelTexts[j].c_str(), core::recti(c.X - size / 2 - 6 - w, c.Y - fh / 2, c.X - size / 2 - 5, c.Y - fh / 2 + fh), text);
         }
     if (labelOutputs)
         for (size_t j = 0; j < 2; ++j) {

@@ -19,7 +19,9 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdio>
 #include <cstdlib>
+#include <string>
 #include <new>
 #include <utility>
 #include <vector>
@@ -162,6 +164,44 @@ TEST(FitnessChartScale, AllZeroFitnessLiesOnTheBottomOfANonEmptyScale)
         EXPECT_EQ(v.Pos.Y, kPlot.LowerRightCorner.Y);
     EXPECT_EQ(lines.front().Pos.X, kPlot.UpperLeftCorner.X);
     EXPECT_EQ(lines.back().Pos.X, kPlot.LowerRightCorner.X);
+}
+
+// Forage's fitness may be negative: the axis reaches below the lowest value, its ticks are
+// whole steps (0 exactly among them when the values cross it, never a residue such as
+// 5.55e-17), and every series stays inside the plot.
+TEST(FitnessChartScale, NegativeFitnessGetsAnAxisBelowZeroWithExactTicks)
+{
+    struct Case {
+        float lowest, highest;
+    };
+    for (const Case& c : {Case{-3.0f, 5.0f}, Case{-0.3f, 0.7f}, Case{-1.0f, -1.0f}, Case{-2.5f, -0.5f},
+                          Case{-7.0f, 0.0f}, Case{-0.07f, 12.0f}}) {
+        const ChartScale scale = modules::chartScale(c.lowest, c.highest);
+        EXPECT_LE(scale.low, c.lowest) << c.lowest;
+        EXPECT_GE(scale.high, c.highest) << c.lowest;
+        const int ticks = static_cast<int>(std::lround((scale.high - scale.low) / scale.step)) + 1;
+        bool zero = false;
+        for (int i = 0; i < ticks; ++i) {
+            const double value = modules::tickValue(scale, i);
+            char text[32];
+            std::snprintf(text, sizeof text, "%g", value);
+            EXPECT_EQ(std::string(text).find('e'), std::string::npos) << text << " in " << c.lowest << ".." << c.highest;
+            EXPECT_NEAR(value, scale.low + i * static_cast<double>(scale.step), 1e-4);
+            zero = zero || value == 0.0;
+        }
+        EXPECT_EQ(zero, scale.high >= 0.0f) << c.lowest << ".." << c.highest;
+
+        FitnessColumns columns(300);
+        for (float best : {c.lowest, c.highest, (c.lowest + c.highest) / 2}) {
+            GenerationFitness f;
+            f.best = best;
+            f.mean = f.median = c.lowest;
+            columns.add(f);
+        }
+        const auto lines = bestLines(columns, scale, kPlot);
+        expectLinesInPlot(lines, kPlot);
+        EXPECT_EQ(lines.front().Pos.Y, yOf(c.lowest, scale, kPlot));
+    }
 }
 
 // 100000 generations of 1, one of 1000 in the middle: the scale reaches 1000, the jump is

@@ -5,6 +5,7 @@
 
 #include "TestEngine.h"
 
+#include "evolution/ParameterTable.h"
 #include "gui/CameraController.h"
 #include "gui/GUI.h"
 #include "gui/ScreenLayout.h"
@@ -84,6 +85,38 @@ TEST_F(ScreenLayoutTest, TheSmallestUsableWindowHoldsEveryPartApart)
         EXPECT_FALSE(area.isRectCollided(log)) << "window " << window->getID() << " covers the log";
     }
     EXPECT_TRUE(inside(log, screen));
+}
+
+// The dialog with both its columns in the default window, on a 1024x600 screen and in the
+// smallest window: inside the screen, clear of the log, every control inside it and no two
+// of them on each other.
+TEST_F(ScreenLayoutTest, TheDialogFitsSmallScreensWithNoTwoControlsOverlapping)
+{
+    startEngine(1, true);
+    modules::GUI& gui = *engine.gui;
+    EXPECT_EQ(gui.setupWindow->getAbsolutePosition().getSize(),
+              core::dimension2di(modules::ScreenLayout::DIALOG_WIDTH, modules::ScreenLayout::DIALOG_HEIGHT));
+    for (const core::dimension2du size : {core::dimension2du(1280, 720), core::dimension2du(1024, 600),
+                                          core::dimension2du(modules::ScreenLayout::MINIMUM_WIDTH,
+                                                             modules::ScreenLayout::MINIMUM_HEIGHT)}) {
+        resizeTo(size.Width, size.Height);
+        const core::rect<s32> screen(0, 0, static_cast<s32>(size.Width), static_cast<s32>(size.Height));
+        const core::rect<s32> dialog = gui.setupWindow->getAbsolutePosition();
+        EXPECT_TRUE(inside(dialog, screen)) << size.Width << "x" << size.Height;
+        EXPECT_FALSE(dialog.isRectCollided(logArea())) << size.Width << "x" << size.Height;
+        std::vector<const gui::IGUIElement*> controls;
+        for (const gui::IGUIElement* child : gui.setupWindow->getChildren())
+            if (child->isVisible() && !child->isSubElement())
+                controls.push_back(child);
+        ASSERT_GE(controls.size(), 2u * (modules::evolutionParameters().size() + 2));
+        for (size_t i = 0; i < controls.size(); ++i) {
+            const core::rect<s32> a = controls[i]->getAbsolutePosition();
+            EXPECT_TRUE(inside(a, dialog)) << controls[i]->getName();
+            for (size_t j = i + 1; j < controls.size(); ++j)
+                EXPECT_FALSE(a.isRectCollided(controls[j]->getAbsolutePosition()))
+                    << controls[i]->getName() << " on " << controls[j]->getName();
+        }
+    }
 }
 
 } // namespace

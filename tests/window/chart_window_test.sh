@@ -16,7 +16,7 @@ command -v tesseract >/dev/null || xt_fail "tesseract not installed (scripts/set
 
 # Layout of media/gui.xml (see end_to_end_window_test.sh): the dialog, its first box and
 # Start; the camera window at 10,10 and the run window at 10,120, buttons 34 apart.
-DIALOG_W=360 DIALOG_H=494 FIELD_X=196 FIELD_W=148 ROW_TOP=34 ROW_H=24
+DIALOG_W=704 DIALOG_H=404 FIELD_X=196 FIELD_W=148 ROW_TOP=34 ROW_H=24
 START_X=16 START_W=210 START_Y=322 START_H=30
 BUTTON_X=100 TOP_DOWN_Y=$((10 + 42)) FOLLOW_Y=$((10 + 76))
 FAST_Y=$((120 + 42)) STOP_Y=$((120 + 76)) CHART_Y=$((120 + 110)) NORMAL_Y=$((10 + 42))
@@ -155,7 +155,7 @@ ocr_white "$XT_ARTIFACT_DIR/network.png" "$INPUT_LABELS" "$XT_ARTIFACT_DIR/netwo
     ocr_white "$XT_ARTIFACT_DIR/network.png" "$OUTPUT_LABELS" "$XT_TMP/outputs.txt" 6 &&
     cat "$XT_TMP/outputs.txt" >>"$XT_ARTIFACT_DIR/network-ocr.txt" || xt_fail "OCR of the network panel failed"
 xt_log "OCR of the network panel: $(tr -s '\n' '|' <"$XT_ARTIFACT_DIR/network-ocr.txt")"
-for label in "left wall" "right wall" "left item" "right item" turn speed; do
+for label in "wall left" "wall right" "item left" "item right" turn speed; do
     grep -q "$label" "$XT_ARTIFACT_DIR/network-ocr.txt" || xt_fail "the network panel does not read '$label' (network.png)"
 done
 xt_click "$BUTTON_X" "$TOP_DOWN_Y"

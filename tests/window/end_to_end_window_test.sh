@@ -14,7 +14,7 @@ xt_init "$@"
 
 # Layout of media/gui.xml. The parameter dialog is centred by the program with integer
 # halves; the other windows sit at fixed places in the top left corner.
-DIALOG_W=360 DIALOG_H=494
+DIALOG_W=704 DIALOG_H=404
 FIELD_X=196 FIELD_W=148 ROW_TOP=34 ROW_H=24 # first row: the generation time box
 START_X=16 START_W=210 START_Y=322 START_H=30
 # Windows at 10,10 (camera, 180x100), 10,120 (run, 180x100) and 10,10 (fast mode, 180x66);

@@ -13,9 +13,9 @@ source "$(dirname "${BASH_SOURCE[0]}")/pictures.sh"
 xt_init "$@"
 
 W=$XT_XORG_WIDTH H=$XT_XORG_HEIGHT
-# media/gui.xml: the dialog (360x494, centred), its first box and Start; the run window
+# media/gui.xml: the dialog (704x404, centred), its first box and Start; the run window
 # at 10,120 with Pause at 10,164-170,192 inside it.
-DIALOG_L=$((W / 2 - 180)) DIALOG_T=$((H / 2 - 247))
+DIALOG_L=$((W / 2 - 352)) DIALOG_T=$((H / 2 - 202))
 TIME_BOX_X=$((DIALOG_L + 196 + 74)) TIME_BOX_Y=$((DIALOG_T + 34 + 12))
 START_X=$((DIALOG_L + 16 + 105)) START_Y=$((DIALOG_T + 322 + 15))
 PAUSE_X=$((10 + 90)) PAUSE_Y=$((120 + 178))

@@ -10,8 +10,8 @@ source "$(dirname "${BASH_SOURCE[0]}")/pictures.sh"
 xt_init "$@"
 
 # The dialog's size in media/gui.xml; the program centres it with integer halves.
-DIALOG_W=360
-DIALOG_H=494
+DIALOG_W=704
+DIALOG_H=404
 ROWS=10 ROW_TOP=34 ROW_PITCH=28 ROW_H=24
 LABEL_X=16 LABEL_W=174 # label column, inside the dialog
 FIELD_X=196 FIELD_W=148 # edit boxes and the selector, inside the dialog

@@ -14,7 +14,7 @@ source "$(dirname "${BASH_SOURCE[0]}")/xserver.sh"
 source "$(dirname "${BASH_SOURCE[0]}")/pictures.sh"
 xt_init "$@"
 
-DIALOG_W=360 DIALOG_H=494 TITLE_H=22
+DIALOG_W=704 DIALOG_H=404 TITLE_H=22
 START_X=16 START_W=210 START_Y=322 LOAD_Y=358 BUTTON_H=30
 BUTTON_X=100 STOP_Y=$((120 + 76)) SAVE_Y=$((120 + 144)) # in the run window at 10,120
 RUN_WINDOW=180x$((168 - TITLE_H))+10+$((120 + TITLE_H))

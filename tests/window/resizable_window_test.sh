@@ -15,8 +15,8 @@ WM_CLOSE=$(readlink -f "${3:-}")
 [[ -x $WM_CLOSE ]] || xt_fail "wm_close helper not found: ${3:-<none>}"
 
 # The dialog's size in media/gui.xml; the smallest usable window (ScreenLayout.h).
-DIALOG_W=360 DIALOG_H=494
-MIN_W=520 MIN_H=674
+DIALOG_W=704 DIALOG_H=404
+MIN_W=724 MIN_H=584
 
 xt_start_xvfb 1280 1024
 

@@ -1,0 +1,175 @@
+// The task rows of the parameter dialog: every parameter of the table has its control; the
+// task combo box offers every task and each task enables the rows it uses; the tasks' values
+// are checked on Start; a refused maze file and a population of another task start nothing,
+// each with its line on the log.
+
+#include "SyntheticEvents.h"
+#include "TestEngine.h"
+
+#include "evolution/EvolutionRun.h"
+#include "evolution/PopulationFile.h"
+#include "gui/GUI.h"
+#include "gui/GUIElementIDs.h"
+#include "gui/ScreenLog.h"
+#include "media/MazeFile.h"
+#include "tasks/TaskRegistry.h"
+#include "world/World.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <set>
+#include <string>
+
+using modules::engine;
+using modules::GUI;
+using namespace irr;
+using testing_support::guiEvent;
+
+namespace {
+
+class TaskPanel : public testing_support::NullEngineTest {
+protected:
+    void SetUp() override { startEngine(3, true); }
+    GUI& gui() { return *engine.gui; }
+    void chooseTask(const std::string& name)
+    {
+        const modules::TaskInfo* task = modules::findTask(name);
+        ASSERT_NE(task, nullptr) << name;
+        gui().taskCombo->setSelected(static_cast<s32>(task - modules::evolutionTasks().data()));
+        gui().OnEvent(guiEvent(gui::EGET_COMBO_BOX_CHANGED, gui().taskCombo));
+    }
+    void type(gui::IGUIEditBox* box, const wchar_t* value)
+    {
+        gui().OnEvent(guiEvent(gui::EGET_ELEMENT_FOCUSED, box));
+        box->setText(value);
+        gui().OnEvent(guiEvent(gui::EGET_EDITBOX_ENTER, box));
+    }
+    void click(gui::IGUIElement* window, s32 id)
+    {
+        gui().OnEvent(guiEvent(gui::EGET_BUTTON_CLICKED, window->getElementFromId(id, true)));
+    }
+    std::wstring newestLine() const { return engine.screenLog->text(0); }
+};
+
+} // namespace
+
+TEST_F(TaskPanel, EveryParameterHasOneControlNamedAfterIt)
+{
+    const auto& parameters = modules::evolutionParameters();
+    ASSERT_EQ(gui().parameterRows.size(), parameters.size());
+    std::set<const gui::IGUIElement*> controls;
+    for (size_t i = 0; i < parameters.size(); ++i) {
+        EXPECT_EQ(gui().parameterRows[i].parameter, &parameters[i]);
+        EXPECT_EQ(gui().parameterRows[i].control->getName(), GUI::controlName(parameters[i])) << parameters[i].option;
+        EXPECT_EQ(gui().parameterRows[i].control->getParent(), gui().setupWindow) << parameters[i].option;
+        controls.insert(gui().parameterRows[i].control);
+    }
+    EXPECT_EQ(controls.size(), parameters.size());
+    EXPECT_EQ(GUI::controlName(*modules::findParameter("mutation-rate")), "mutationRateEdit");
+    EXPECT_EQ(GUI::controlName(*modules::findParameter("selector")), "selectorCombo");
+    EXPECT_EQ(gui().poisonShareEdit->getName(), GUI::controlName(*modules::findParameter("poison-share")));
+    EXPECT_EQ(gui().mazeEdit->getName(), GUI::controlName(*modules::findParameter("maze")));
+}
+
+TEST_F(TaskPanel, EachTaskEnablesTheRowsItUses)
+{
+    const auto& tasks = modules::evolutionTasks();
+    ASSERT_EQ(gui().taskCombo->getItemCount(), tasks.size());
+    for (u32 i = 0; i < tasks.size(); ++i)
+        EXPECT_EQ(std::wstring(gui().taskCombo->getItem(i)), tasks[i].label);
+    EXPECT_EQ(gui().taskCombo->getSelected(), 0);
+    struct Case {
+        const char* task;
+        bool items, poison, maze;
+    };
+    for (const Case& c : {Case{"forage", true, true, false}, Case{"maze", false, false, true},
+                          Case{"collect", true, false, false}}) {
+        chooseTask(c.task);
+        EXPECT_EQ(gui().params.task, c.task);
+        EXPECT_EQ(gui().itemCountEdit->isEnabled(), c.items) << c.task;
+        EXPECT_EQ(gui().poisonShareEdit->isEnabled(), c.poison) << c.task;
+        EXPECT_EQ(gui().mazeEdit->isEnabled(), c.maze) << c.task;
+        // The other rows keep their values in place.
+        EXPECT_EQ(std::wstring(gui().itemCountEdit->getText()), L"60") << c.task;
+        EXPECT_TRUE(gui().populationSizeEdit->isEnabled()) << c.task;
+    }
+}
+
+TEST_F(TaskPanel, TheTasksValuesAreCheckedLikeTheOthers)
+{
+    chooseTask("forage");
+    struct Case {
+        gui::IGUIEditBox* box;
+        const wchar_t* typed;
+        const wchar_t* shown;
+    };
+    for (const Case& c : {Case{gui().poisonShareEdit, L"lots", L"0.5"}, Case{gui().poisonShareEdit, L"0.25", L"0.25"},
+                          Case{gui().poisonShareEdit, L"", L"0.25"}}) {
+        type(c.box, c.typed);
+        EXPECT_EQ(std::wstring(c.box->getText()), c.shown) << c.typed;
+    }
+    EXPECT_EQ(gui().params.poisonShare, 0.25f);
+    // A number outside its range is refused at Start.
+    type(gui().poisonShareEdit, L"1.5");
+    click(gui().setupWindow, modules::GUIElementIDs::START_BUTTON);
+    EXPECT_EQ(engine.world->run, nullptr);
+    EXPECT_EQ(newestLine(), L"Cannot start: the poison share must be from 0 to 1.");
+    type(gui().poisonShareEdit, L"0.5");
+
+    chooseTask("maze");
+    EXPECT_EQ(std::wstring(gui().mazeEdit->getText()), L"maze.json");
+    type(gui().mazeEdit, L""); // left empty: the stored name comes back
+    EXPECT_EQ(std::wstring(gui().mazeEdit->getText()), L"maze.json");
+    type(gui().mazeEdit, L"no-such-maze.json");
+    EXPECT_EQ(gui().params.mazeFile, "no-such-maze.json");
+}
+
+TEST_F(TaskPanel, ARefusedMazeFileStartsNothingAndSaysWhy)
+{
+    modules::MazeLayout layout;
+    std::string refusal;
+    if (modules::readMazeFile("/nonexistent/no-such-maze.json", 10.0f, 10.0f, layout, refusal))
+        GTEST_SKIP() << "this build's maze reader refuses no file";
+    chooseTask("maze");
+    type(gui().mazeEdit, L"no-such-maze.json");
+    click(gui().setupWindow, modules::GUIElementIDs::START_BUTTON);
+    EXPECT_EQ(engine.world->run, nullptr);
+    EXPECT_EQ(newestLine().rfind(L"Error: ", 0), 0u);
+    EXPECT_NE(newestLine().find(L"no-such-maze.json"), std::wstring::npos);
+    EXPECT_TRUE(gui().setupWindow->isVisible());
+}
+
+TEST_F(TaskPanel, AForageRunStartsAndResumesOnlyAsForage)
+{
+    chooseTask("forage");
+    type(gui().poisonShareEdit, L"0.25");
+    click(gui().setupWindow, modules::GUIElementIDs::START_BUTTON);
+    ASSERT_NE(engine.world->run, nullptr);
+    EXPECT_EQ(engine.world->run->task->name(), "forage");
+    EXPECT_EQ(engine.world->run->task->inputNames().size(), 6u);
+    EXPECT_EQ(engine.world->run->params.poisonShare, 0.25f);
+    const modules::SavedRun saved = modules::savedRun(*engine.world->run);
+    click(gui().runWindow, modules::GUIElementIDs::STOP_BUTTON);
+
+    const std::string path =
+        (std::filesystem::path(::testing::TempDir()) / "task-panel-forage.json").string();
+    std::string error;
+    ASSERT_TRUE(modules::writePopulationFile(path, saved, error)) << error;
+    chooseTask("collect");
+    ASSERT_TRUE(gui().loadPopulation(path));
+    EXPECT_EQ(gui().params.task, "forage");
+    EXPECT_EQ(gui().taskCombo->getSelected(), 1);
+    EXPECT_TRUE(gui().poisonShareEdit->isEnabled());
+
+    // Another task is refused with its line; its own starts.
+    chooseTask("maze");
+    click(gui().setupWindow, modules::GUIElementIDs::START_BUTTON);
+    EXPECT_EQ(engine.world->run, nullptr);
+    EXPECT_EQ(newestLine(), L"Cannot start: the loaded population needs the task forage.");
+    chooseTask("forage");
+    click(gui().setupWindow, modules::GUIElementIDs::START_BUTTON);
+    ASSERT_NE(engine.world->run, nullptr);
+    EXPECT_EQ(engine.world->run->task->name(), "forage");
+    std::filesystem::remove(path);
+}
