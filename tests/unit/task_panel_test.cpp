@@ -114,7 +114,7 @@ TEST_F(TaskPanel, TheTasksValuesAreCheckedLikeTheOthers)
     type(gui().poisonShareEdit, L"1.5");
     click(gui().setupWindow, modules::GUIElementIDs::START_BUTTON);
     EXPECT_EQ(engine.world->run, nullptr);
-    EXPECT_EQ(newestLine(), L"Cannot start: the poison share must be from 0 to 1.");
+    EXPECT_EQ(newestLine(), L"Cannot start: a poison share of 1.5 is above the limit of 1.0.");
     type(gui().poisonShareEdit, L"0.5");
 
     chooseTask("maze");

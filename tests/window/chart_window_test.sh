@@ -155,7 +155,7 @@ ocr_white "$XT_ARTIFACT_DIR/network.png" "$INPUT_LABELS" "$XT_ARTIFACT_DIR/netwo
     ocr_white "$XT_ARTIFACT_DIR/network.png" "$OUTPUT_LABELS" "$XT_TMP/outputs.txt" 6 &&
     cat "$XT_TMP/outputs.txt" >>"$XT_ARTIFACT_DIR/network-ocr.txt" || xt_fail "OCR of the network panel failed"
 xt_log "OCR of the network panel: $(tr -s '\n' '|' <"$XT_ARTIFACT_DIR/network-ocr.txt")"
-for label in "wall left" "wall right" "item left" "item right" turn speed; do
+for label in "left wall" "right wall" "left item" "right item" turn speed; do
     grep -q "$label" "$XT_ARTIFACT_DIR/network-ocr.txt" || xt_fail "the network panel does not read '$label' (network.png)"
 done
 xt_click "$BUTTON_X" "$TOP_DOWN_Y"
