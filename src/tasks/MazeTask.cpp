@@ -69,6 +69,13 @@ void MazeTask::enter(World& world)
     }
     world.wallSelector = allWalls;
     world.wallBoxes = WallBoxes(allWalls);
+    // Unlit, so that its colour shows flattened as it is.
+    scene::IMesh* disc = scene->getGeometryCreator()->createSphereMesh(0.3f, 16, 16);
+    scene->getMeshManipulator()->setVertexColors(disc, video::SColor(START_COLOR));
+    startMarker = scene->addMeshSceneNode(disc, nullptr, -1, core::vector3df(maze.start.X, 0.0f, maze.start.Y),
+                                          core::vector3df(0, 0, 0), core::vector3df(1.0f, 0.05f, 1.0f));
+    disc->drop();
+    startMarker->setMaterialFlag(video::EMF_LIGHTING, false);
     entered = &world;
 }
 
@@ -86,6 +93,8 @@ void MazeTask::leave(World& world)
     allWalls = nullptr;
     node->remove();
     node = nullptr;
+    startMarker->remove();
+    startMarker = nullptr;
     entered = nullptr;
 }
 

@@ -17,6 +17,8 @@ class MazeTask : public Task {
 public:
     // Reaching the goal: a vehicle's centre this near it.
     static constexpr float GOAL_REACH = 0.3f;
+    // The start is marked on the floor by a flat disc of this colour, seen by nothing.
+    static constexpr irr::u32 START_COLOR = 0xFF2060FF;
 
     explicit MazeTask(MazeLayout maze);
     ~MazeTask() override;
@@ -39,6 +41,7 @@ private:
     MazeLayout maze;
     World* entered = nullptr;
     irr::scene::IAnimatedMeshSceneNode* node = nullptr;
+    irr::scene::ISceneNode* startMarker = nullptr;
     irr::scene::ITriangleSelector* arenaWalls = nullptr;
     irr::scene::IMetaTriangleSelector* allWalls = nullptr;
 };
