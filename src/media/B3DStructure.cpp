@@ -10,6 +10,17 @@ namespace modules {
 
 namespace {
 
+// The file's 32-bit integers are little-endian, whatever the machine's order.
+std::int32_t littleEndianInt(const unsigned char* data, std::size_t pos)
+{
+    std::uint32_t bits = 0;
+    for (int i = 3; i >= 0; --i)
+        bits = (bits << 8) | data[pos + static_cast<std::size_t>(i)];
+    std::int32_t value;
+    std::memcpy(&value, &bits, sizeof value);
+    return value;
+}
+
 constexpr std::size_t HEADER = 8; // tag and size
 
 class B3DWalk {
@@ -52,15 +63,7 @@ private:
         return error;
     }
 
-    std::int32_t intAt(std::size_t pos) const
-    {
-        std::uint32_t bits = 0;
-        for (int i = 3; i >= 0; --i)
-            bits = (bits << 8) | data[pos + static_cast<std::size_t>(i)];
-        std::int32_t value;
-        std::memcpy(&value, &bits, sizeof value);
-        return value;
-    }
+    std::int32_t intAt(std::size_t pos) const { return littleEndianInt(data, pos); }
 
     // The tag for a message: garbage bytes are not printed.
     std::string tagAt(std::size_t pos) const
@@ -239,15 +242,7 @@ private:
         return false;
     }
 
-    std::int32_t intAt(std::size_t pos) const
-    {
-        std::uint32_t bits = 0;
-        for (int i = 3; i >= 0; --i)
-            bits = (bits << 8) | data[pos + static_cast<std::size_t>(i)];
-        std::int32_t value;
-        std::memcpy(&value, &bits, sizeof value);
-        return value;
-    }
+    std::int32_t intAt(std::size_t pos) const { return littleEndianInt(data, pos); }
 
     float floatAt(std::size_t pos) const
     {

@@ -10,6 +10,7 @@
 #include <CLI/CLI.hpp>
 
 #include <algorithm>
+#include <functional>
 #include <climits>
 #include <map>
 #include <memory>
@@ -176,71 +177,70 @@ bool readJobs(const std::string& text, StudyOptions& options, std::string& error
     return true;
 }
 
-// A method's own option that no run's method uses would only make runs that differ in name:
-// refused, as kinetarium-batch refuses it for its one method.
-bool checkMethodOptionsUsed(const StudyOptions& options, std::string& error)
+// The values that the study's runs take for `name` (a fixed or a varied one), else `fallback`.
+std::vector<std::string> studyValues(const StudyOptions& options, const std::string& name, const std::string& fallback)
 {
-    std::vector<std::string> methods = {evolutionMethods().front().name};
-    for (const auto& [name, value] : options.fixed)
-        if (name == "method")
-            methods = {value};
     for (const VariedParameter& parameter : options.varied)
-        if (parameter.name == "method")
-            methods = parameter.values;
+        if (parameter.name == name)
+            return parameter.values;
+    for (const auto& [fixed, value] : options.fixed)
+        if (fixed == name)
+            return {value};
+    return {fallback};
+}
+
+// An option of some methods' or tasks' own that no run uses would only make runs that differ
+// in name: refused, as kinetarium-batch refuses it for its one method and task. `uses` says
+// whether a run of `kind` value `value` uses the option; `users` names those that do.
+bool checkOwnOptionsUsed(const StudyOptions& options, const char* kind, const std::string& fallback,
+                         const std::function<bool(const std::string& option, const std::string& value)>& isOwn,
+                         const std::function<bool(const std::string& option, const std::string& value)>& uses,
+                         const std::function<std::string(const std::string& option)>& users, std::string& error)
+{
+    const std::vector<std::string> values = studyValues(options, kind, fallback);
     std::vector<std::pair<std::string, bool>> given; // name, varied
     for (const VariedParameter& parameter : options.varied)
         given.emplace_back(parameter.name, true);
     for (const auto& [name, value] : options.fixed)
         given.emplace_back(name, false);
-    const std::vector<std::string>& own = methodOptions();
     for (const auto& [name, varied] : given) {
-        if (std::find(own.begin(), own.end(), name) == own.end())
-            continue;
-        const bool used = std::any_of(methods.begin(), methods.end(), [&](const std::string& method) {
-            const MethodInfo* info = findMethod(method);
-            return info && methodUses(*info, name);
-        });
-        if (used)
+        if (!isOwn(name, values.front()) ||
+            std::any_of(values.begin(), values.end(), [&, &option = name](const std::string& v) { return uses(option, v); }))
             continue;
         std::string list;
-        for (const std::string& method : methods)
-            list += (list.empty() ? "" : ", ") + method;
-        const std::string users = methodsUsing(name);
-        error = "Error: " + std::string(varied ? "--vary " : "--") + name + " is used by none of the study's methods ("
-            + list + "; it is used by " + (users.empty() ? "no method" : users) + ")";
+        for (const std::string& value : values)
+            list += (list.empty() ? "" : ", ") + value;
+        const std::string who = users(name);
+        error = "Error: " + std::string(varied ? "--vary " : "--") + name + " is used by none of the study's " + kind +
+                "s (" + list + "; it is used by " + (who.empty() ? "no " + std::string(kind) : who) + ")";
         return false;
     }
     return true;
 }
 
-// The same for a task's own option (--poison-share in a study without forage).
+bool checkMethodOptionsUsed(const StudyOptions& options, std::string& error)
+{
+    const std::vector<std::string>& own = methodOptions();
+    return checkOwnOptionsUsed(
+        options, "method", evolutionMethods().front().name,
+        [&](const std::string& option, const std::string&) { return std::find(own.begin(), own.end(), option) != own.end(); },
+        [](const std::string& option, const std::string& method) {
+            const MethodInfo* info = findMethod(method);
+            return info && methodUses(*info, option);
+        },
+        methodsUsing, error);
+}
+
 bool checkTaskOptionsUsed(const StudyOptions& options, std::string& error)
 {
-    std::vector<std::string> tasks = {evolutionTasks().front().name};
-    for (const auto& [name, value] : options.fixed)
-        if (name == "task")
-            tasks = {value};
-    for (const VariedParameter& parameter : options.varied)
-        if (parameter.name == "task")
-            tasks = parameter.values;
-    std::vector<std::pair<std::string, bool>> given; // name, varied
-    for (const VariedParameter& parameter : options.varied)
-        given.emplace_back(parameter.name, true);
-    for (const auto& [name, value] : options.fixed)
-        given.emplace_back(name, false);
-    for (const auto& [name, varied] : given) {
-        const ParameterInfo* parameter = findParameter(name);
-        if (!parameter || std::any_of(tasks.begin(), tasks.end(),
-                                      [&](const std::string& task) { return taskUses(*parameter, task); }))
-            continue;
-        std::string list;
-        for (const std::string& task : tasks)
-            list += (list.empty() ? "" : ", ") + task;
-        error = "Error: " + std::string(varied ? "--vary " : "--") + name + " is used by none of the study's tasks ("
-            + list + "; it is used by " + tasksUsing(*parameter) + ")";
-        return false;
-    }
-    return true;
+    return checkOwnOptionsUsed(
+        options, "task", evolutionTasks().front().name,
+        [](const std::string& option, const std::string&) {
+            const ParameterInfo* parameter = findParameter(option);
+            return parameter && !parameter->tasks.empty();
+        },
+        [](const std::string& option, const std::string& task) { return taskUses(*findParameter(option), task); },
+        [](const std::string& option) { return tasksUsing(*findParameter(option)); }, error);
 }
 
 std::unique_ptr<CLI::App> makeParser(const std::string& program, std::map<std::string, std::string>& values,
