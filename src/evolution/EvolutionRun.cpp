@@ -56,7 +56,10 @@ std::vector<std::wstring> runChoiceLines(const EvolutionMethod& method, const Ta
     return lines;
 }
 
-// The template network of a run; its construction draws from the generator.
+namespace {
+
+// The template network of a run, of its task's inputs and outputs; its construction draws
+// from the generator.
 NeuralNetwork templateFor(const EvolutionParams& params)
 {
     const TaskInfo& task = taskOf(params);
@@ -66,8 +69,6 @@ NeuralNetwork templateFor(const EvolutionParams& params)
     templateNetwork.addLayer(task.outputs);
     return templateNetwork;
 }
-
-namespace {
 
 // The World's share of the parameters, the run (and its genetic algorithm, if that is its
 // method) with its task in the arena, and the run's opening log lines.

@@ -67,8 +67,7 @@ std::vector<std::wstring> runChoiceLines(const EvolutionMethod& method, const Ta
 bool startEvolution(const EvolutionParams& params, World& world, std::string& error);
 // The same with the refusal written to the World's log.
 void startEvolution(const EvolutionParams& params, World& world);
-// The run's network shape: the task's inputs, the hidden neurons and its outputs.
-NeuralNetwork templateFor(const EvolutionParams& params);
+
 // Continues a saved run with `params` (the run's own, or changed ones with the same method,
 // population size and hidden neurons): the World's share, the log lines, the saved next
 // generation placed exactly as the uninterrupted run places it, and the scene's animation
