@@ -98,7 +98,9 @@ std::string curvesSvg(const StudyPlan& plan, const std::vector<ConfigResult>& re
         for (double v : bands[c].high)
             if (std::isfinite(v))
                 top = std::max(top, v);
-        for (double v : bands[c].low)
+        // The curves, not their bands, set the bottom: a band's reach below 0 where no
+        // value can be is only its width.
+        for (double v : bands[c].mean)
             if (std::isfinite(v))
                 bottom = std::min(bottom, v);
     }
