@@ -342,7 +342,7 @@ int BatchRunner::run(std::FILE* out, std::FILE* err, bool showProgress)
             summary.median = run.history.back().median;
             summary.species = run.history.back().species;
             summary.genomeSize = run.history.back().genomeSize;
-            summary.measures = run.history.back().measures;
+            summary.measures = run.lastMeasures;
             summary.steps = stepsInGeneration;
             summary.wallSeconds = secondsSince(generationStart);
             generationStart = std::chrono::steady_clock::now();

@@ -205,9 +205,9 @@ void runGenerationCycle(World& world)
     for (const Vehicle* vehicle : world.vehicles)
         size += brainSize(vehicle->steering());
     summary.genomeSize = size / static_cast<double>(world.vehicles.size());
-    summary.measures = run.task->measures(world.vehicles);
+    run.lastMeasures = run.task->measures(world.vehicles);
     run.history.push_back(summary);
-    const std::wstring note = run.task->generationNote(summary.measures, world.vehicles.size());
+    const std::wstring note = run.task->generationNote(run.lastMeasures, world.vehicles.size());
 
     world.destroyVehicles();
     run.method->tell(fitness);

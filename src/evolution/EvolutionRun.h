@@ -36,6 +36,9 @@ public:
     int generation = 0;
     // One entry per finished generation, oldest first: what charts and saved runs show.
     std::vector<GenerationFitness> history;
+    // The task's own measures of the last finished generation (see TaskInfo::measureNames);
+    // not kept in population files.
+    std::vector<double> lastMeasures;
     // What the run was started with: its parameters and the generator's seed.
     EvolutionParams params;
     unsigned seed = 0;

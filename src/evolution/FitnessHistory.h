@@ -15,9 +15,6 @@ struct GenerationFitness {
     // mean size of its networks in connections in use plus hidden nodes.
     int species = 1;
     double genomeSize = 0.0;
-    // The task's own measures of the generation (see Task::measureNames); not kept in
-    // population files.
-    std::vector<double> measures;
 };
 
 // Best, mean and median of a generation's fitness values (all 0 for none).
