@@ -12,10 +12,10 @@ source "$(dirname "${BASH_SOURCE[0]}")/sanitized_app.sh"
 xt_init "$@"
 app_is_sanitized || xt_log "note: $XT_APP is not a sanitizer build; checking its exit only"
 
-# The parameter dialog (360x402) is centred; the run windows sit at the top left.
-DIALOG_LEFT=$((XT_XORG_WIDTH / 2 - 360 / 2))
-DIALOG_TOP=$((XT_XORG_HEIGHT / 2 - 402 / 2))
-START_X=$((DIALOG_LEFT + 121)) START_Y=$((DIALOG_TOP + 337))
+# The parameter dialog (704x404) is centred; the run windows sit at the top left.
+DIALOG_LEFT=$((XT_XORG_WIDTH / 2 - 704 / 2))
+DIALOG_TOP=$((XT_XORG_HEIGHT / 2 - 404 / 2))
+START_X=$((DIALOG_LEFT + 16 + 105)) START_Y=$((DIALOG_TOP + 322 + 15))
 
 click() { # click <x> <y> <what>
     xt_log "click $3 at $1,$2"

@@ -93,7 +93,8 @@ run_task() {
     xt_poll_screenshot "task-$task-network.png" 120 labels_read ||
         xt_fail "the $task network panel does not name its inputs (${words[*]}; task-$task-network.png)"
 
-    # Inspection: paused and from above, a click on a vehicle clear of the windows and panels
+    # Inspection: paused and from above, with the chart and network panels hidden (F2; the
+    # maze's vehicles start under the chart), a click on a vehicle clear of the windows
     # selects it.
     xdotool key p || xt_fail "xdotool cannot send P"
     paused() { [[ $(field paused) == 1 ]]; }
@@ -112,11 +113,13 @@ run_task() {
         return 1
     }
     wait_for "a still camera" steady
+    # Handled before the click below, which comes after it in the window's event queue.
+    xdotool key F2 || xt_fail "xdotool cannot send F2"
     local number sx sy attempt i
     for attempt in 1 2 3; do
         read -r number sx sy < <(sed -n 's/^Vehicle \([0-9]*\): screen=\([-0-9]*\),\([-0-9]*\) .*/\1 \2 \3/p' "$STATE" |
             awk -v w=$W -v h=$H -v skip=$((attempt - 1)) \
-                '$2 > 230 && $2 < w - 360 && $3 > 40 && $3 < h - 110 && skip-- <= 0 { print; exit }')
+                '$2 > 230 && $2 < w - 20 && $3 > 40 && $3 < h - 110 && skip-- <= 0 { print; exit }')
         [[ -n ${number:-} ]] || xt_fail "no $task vehicle clear of the windows to click"
         xt_log "$task: clicking vehicle $number at $sx,$sy"
         xt_click "$sx" "$sy"
