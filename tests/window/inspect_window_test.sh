@@ -34,17 +34,6 @@ STATE=$XT_TMP/state.txt
 places() { sed -n 's/^Vehicle \([0-9]*\): .* place=\([^ ]*\) .*/\1 \2/p' "$STATE"; }
 logged() { grep -qxF "Log: $1" "$STATE"; }
 
-# wait_for <what> <command...>: state reports until the command succeeds on the newest.
-wait_for() {
-    local what=$1 i
-    shift
-    for ((i = 0; i < MAX_POLLS; i++)); do
-        dump_state
-        "$@" && return 0
-        sleep 0.05
-    done
-    xt_fail "never reached: $what (last state: $(head -n 1 "$STATE"))"
-}
 
 xt_start_xorg
 xt_start_app "$XT_BUILD_DIR" inspect

@@ -1,5 +1,6 @@
 # The program's state reports (asked for with SIGUSR1), for window tests that wait on them.
-# Source it after xserver.sh; the sourcing test sets $STATE, the file the newest report goes to.
+# Source it after xserver.sh; the sourcing test sets $STATE, the file the newest report goes to, and
+# $MAX_POLLS, the reports asked for while waiting for one state (a hang guard).
 
 # Asks for a state report and waits (bounded) until it is complete; the newest one goes to $STATE.
 dump_state() {
@@ -15,3 +16,15 @@ dump_state() {
          END { printf "%s", out }' "$XT_APP_STDOUT" >"$STATE"
 }
 field() { grep -m1 '^State: ' "$STATE" | tr ' ' '\n' | sed -n "s/^$1=//p"; }
+
+# wait_for <what> <command...>: state reports until the command succeeds on the newest.
+wait_for() {
+    local what=$1 i
+    shift
+    for ((i = 0; i < MAX_POLLS; i++)); do
+        dump_state
+        "$@" && return 0
+        sleep 0.05
+    done
+    xt_fail "never reached: $what (last state: $(head -n 1 "$STATE"))"
+}

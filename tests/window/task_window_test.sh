@@ -31,17 +31,6 @@ MIN_LINE=100
 MAX_POLLS=3000 # state reports asked for while waiting for one state (a hang guard)
 STATE=$XT_TMP/state.txt
 
-# wait_for <what> <command...>: state reports until the command succeeds on the newest.
-wait_for() {
-    local what=$1 i
-    shift
-    for ((i = 0; i < MAX_POLLS; i++)); do
-        dump_state
-        "$@" && return 0
-        sleep 0.05
-    done
-    xt_fail "never reached: $what (last state: $(head -n 1 "$STATE"))"
-}
 
 # OCR of white text over the panels' translucent black, as black on white.
 ocr_white() {
