@@ -390,6 +390,22 @@ bool checkTaskOptions(const BatchOptions& options, const std::string& task, std:
     return true;
 }
 
+bool checkObjectiveOptions(const BatchOptions& options, const EvolutionParams& params, std::string& error)
+{
+    const std::string objective = OBJECTIVE_NAMES[params.objective == NOVELTY_OBJECTIVE ? NOVELTY_OBJECTIVE : 0];
+    for (const std::string& given : options.paramsGiven) {
+        const ParameterInfo* parameter = findParameter(given.substr(2));
+        if (!parameter || objectiveUses(*parameter, objective))
+            continue;
+        std::string users;
+        for (const std::string& name : parameter->objectives)
+            users += (users.empty() ? "" : ", ") + name;
+        error = "Error: " + given + " is not used by the objective " + objective + " (it is used by " + users + ")";
+        return false;
+    }
+    return true;
+}
+
 std::vector<std::string> taskMeasureNames(const std::string& task)
 {
     const TaskInfo* info = findTask(task);

@@ -52,6 +52,9 @@ bool checkMethodOptions(const BatchOptions& options, const std::string& method, 
 bool checkTaskOptions(const BatchOptions& options, const std::string& task, std::string& error);
 // The task's own CSV columns; none for an unknown task.
 std::vector<std::string> taskMeasureNames(const std::string& task);
+// Refuses an option given in `options` that the objective of `params` does not use (novelty
+// search's under the fitness objective).
+bool checkObjectiveOptions(const BatchOptions& options, const EvolutionParams& params, std::string& error);
 
 // The text that --help prints: every option with its default.
 std::string batchUsage(const std::string& program);

@@ -9,11 +9,13 @@
 #include "core/SameFile.h"
 #include "core/Utf8.h"
 #include "evolution/EvolutionRun.h"
+#include "evolution/MethodMeasures.h"
 #include "evolution/PopulationFile.h"
 #include "evolution/ResumeCheck.h"
 #include "evolution/RunLimits.h"
 #include "media/MediaCheck.h"
 #include "methods/MethodRegistry.h"
+#include "methods/NoveltySearch.h"
 #include "vehicle/Vehicle.h"
 #include "world/World.h"
 
@@ -234,7 +236,8 @@ int BatchRunner::run(std::FILE* out, std::FILE* err, bool showProgress)
     }
     {
         std::string error;
-        if (!checkMethodOptions(options, params.method, error) || !checkTaskOptions(options, params.task, error)) {
+        if (!checkMethodOptions(options, params.method, error) || !checkTaskOptions(options, params.task, error)
+            || !checkObjectiveOptions(options, params, error)) {
             std::fprintf(err, "%s\n", error.c_str());
             return EXIT_BAD_OPTIONS;
         }
@@ -246,7 +249,7 @@ int BatchRunner::run(std::FILE* out, std::FILE* err, bool showProgress)
         return EXIT_FAILED;
     }
 
-    const std::vector<std::string> measureNames = taskMeasureNames(params.task);
+    const std::vector<std::string> measureNames = runMeasureNames(params);
     RunResources resources;
     if (!options.csvPath.empty()) {
         resources.csv = std::fopen(options.csvPath.c_str(), "w");
@@ -305,6 +308,8 @@ int BatchRunner::run(std::FILE* out, std::FILE* err, bool showProgress)
     report(out, toUtf8(methodLine(*engine.world->run->method).c_str()));
     if (params.task != EvolutionParams().task)
         report(out, toUtf8(taskLine(*engine.world->run->task).c_str()));
+    if (dynamic_cast<const NoveltySearch*>(engine.world->run->method.get()))
+        report(out, toUtf8(objectiveLine(params).c_str()));
 
     runStart = std::chrono::steady_clock::now();
     auto generationStart = runStart;

@@ -22,6 +22,12 @@ struct EvolutionParams {
     std::string method = "ga";
     float sigma = 0.0f;
     float learningRate = 0.0f;
+    // What the genetic algorithm and NEAT breed for: 0 fitness, 1 novelty (OBJECTIVE_NAMES),
+    // with novelty search's neighbours and starting threshold; MAP-Elites' grid.
+    int objective = 0;
+    int noveltyK = 15;
+    float noveltyThreshold = 0.03f;
+    int mapCells = 10;
     // The task by its name ("collect", "forage", "maze") and the tasks' own parameters, used
     // by the tasks that have them (see the parameter table).
     std::string task = "collect";
@@ -31,5 +37,8 @@ struct EvolutionParams {
 
 // The selectors' names in files and on command lines, indexed by `selectorType`.
 inline constexpr const char* SELECTOR_NAMES[] = {"roulette", "tournament"};
+// The objectives' names, indexed by `objective`.
+inline constexpr const char* OBJECTIVE_NAMES[] = {"fitness", "novelty"};
+inline constexpr int NOVELTY_OBJECTIVE = 1;
 
 } // namespace modules

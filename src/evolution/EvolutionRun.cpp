@@ -4,7 +4,10 @@
 #include "core/NumberText.h"
 #include "core/Random.h"
 #include "methods/Evolver.h"
+#include "evolution/MethodMeasures.h"
+#include "evolution/ParameterTable.h"
 #include "methods/MethodRegistry.h"
+#include "methods/NoveltySearch.h"
 #include "tasks/TaskRegistry.h"
 #include "vehicle/Vehicle.h"
 #include "world/World.h"
@@ -56,6 +59,21 @@ std::vector<std::wstring> runChoiceLines(const EvolutionMethod& method, const Ta
     return lines;
 }
 
+std::wstring objectiveLine(const EvolutionParams& params)
+{
+    const std::string text = "Objective: novelty (k = " + std::to_string(params.noveltyK) + ", starting threshold "
+        + parameterText(*findParameter("novelty-threshold"), params) + ").";
+    return std::wstring(text.begin(), text.end());
+}
+
+std::vector<std::wstring> runChoiceLines(const EvolutionMethod& method, const Task& task, const EvolutionParams& params)
+{
+    std::vector<std::wstring> lines = runChoiceLines(method, task);
+    if (dynamic_cast<const NoveltySearch*>(&method))
+        lines.push_back(objectiveLine(params));
+    return lines;
+}
+
 namespace {
 
 // The template network of a run, of its task's inputs and outputs; its construction draws
@@ -78,13 +96,17 @@ void enterRun(const EvolutionParams& params, World& world, std::unique_ptr<Evolu
     world.generationTime = params.generationTime;
     world.itemCount = params.itemCount;
     world.run = std::move(run);
-    world.evolver = dynamic_cast<Evolver*>(world.run->method.get());
+    EvolutionMethod* method = world.run->method.get();
+    if (auto* novelty = dynamic_cast<NoveltySearch*>(method))
+        method = &novelty->inner(); // bred for novelty, still the genetic algorithm's networks
+    world.evolver = dynamic_cast<Evolver*>(method);
+    world.run->behaviourSpace = taskOf(params).behaviourSpace(params);
     Task& task = *world.run->task;
     task.enter(world);
     world.layout = &task;
     world.rules = &task;
     world.writeLog(RUN_STARTED_LINE);
-    for (const std::wstring& line : runChoiceLines(*world.run->method, task))
+    for (const std::wstring& line : runChoiceLines(*world.run->method, task, params))
         world.writeLog(line.c_str());
 }
 
@@ -121,7 +143,7 @@ bool startEvolution(const EvolutionParams& params, World& world, std::string& er
     if (!method)
         method = &evolutionMethods().front();
     const NeuralNetwork templateNetwork = templateFor(params);
-    std::unique_ptr<EvolutionRun> run = newRun(method->make(templateNetwork, params, engine.seed, false), params, engine.seed);
+    std::unique_ptr<EvolutionRun> run = newRun(makeMethod(*method, templateNetwork, params, engine.seed, false), params, engine.seed);
     run->task = std::move(task);
     enterRun(params, world, std::move(run));
     placeGeneration(world);
@@ -152,7 +174,7 @@ bool resumeEvolution(const SavedRun& run, const EvolutionParams& params, World& 
         return false;
     }
     const NeuralNetwork templateNetwork = templateFor(params);
-    std::unique_ptr<EvolutionMethod> made = method->make(templateNetwork, params, run.seed, true);
+    std::unique_ptr<EvolutionMethod> made = makeMethod(*method, templateNetwork, params, run.seed, true);
     if (!made->restore(run.methodState, reason))
         return false;
     std::unique_ptr<EvolutionRun> resumed = newRun(std::move(made), params, run.seed);
@@ -208,9 +230,14 @@ void runGenerationCycle(World& world)
     run.lastMeasures = run.task->measures(world.vehicles);
     run.history.push_back(summary);
     const std::wstring note = run.task->generationNote(run.lastMeasures, world.vehicles.size());
+    run.lastBehaviours.clear();
+    for (const Vehicle* vehicle : world.vehicles)
+        run.lastBehaviours.push_back(scaledBehaviour(run.task->behaviour(*vehicle), run.behaviourSpace));
 
     world.destroyVehicles();
-    run.method->tell(fitness);
+    run.method->tellOutcome(fitness, run.lastBehaviours);
+    for (const double value : methodMeasures(*run.method, run.behaviourSpace))
+        run.lastMeasures.push_back(value);
     ++run.generation;
     placeGeneration(world);
 

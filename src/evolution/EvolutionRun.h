@@ -36,9 +36,13 @@ public:
     int generation = 0;
     // One entry per finished generation, oldest first: what charts and saved runs show.
     std::vector<GenerationFitness> history;
-    // The task's own measures of the last finished generation (see TaskInfo::measureNames);
-    // not kept in population files.
+    // The task's and the method's measures of the last finished generation (see
+    // runMeasureNames()); not kept in population files.
     std::vector<double> lastMeasures;
+    // The task's behaviour space, and each vehicle's behaviour in the last finished generation
+    // scaled to it, as the method was told them.
+    BehaviourSpace behaviourSpace{};
+    std::vector<Behaviour> lastBehaviours;
     // What the run was started with: its parameters and the generator's seed.
     EvolutionParams params;
     unsigned seed = 0;
@@ -57,12 +61,15 @@ inline constexpr const wchar_t* RUN_STARTED_LINE = L"Evolution started!";
 std::wstring methodLine(const EvolutionMethod& method);
 // The task's line: "Task: NAME (SUMMARY)."
 std::wstring taskLine(const Task& task);
+// The objective's line: "Objective: novelty (k = K, starting threshold T)."
+std::wstring objectiveLine(const EvolutionParams& params);
 // The log lines after RUN_STARTED_LINE: one for each of the run's choices that is not the
 // default, none for a default run, whose log stays "Evolution started!" and the generation
 // reports: the method's line for any method but the genetic algorithm, the task's for any
-// task but item collection.
+// task but item collection, the objective's for novelty search.
 std::vector<std::wstring> runChoiceLines(const EvolutionMethod& method);
 std::vector<std::wstring> runChoiceLines(const EvolutionMethod& method, const Task& task);
+std::vector<std::wstring> runChoiceLines(const EvolutionMethod& method, const Task& task, const EvolutionParams& params);
 
 // Starts a run from the parameters: the World's share, the log lines, the first generation.
 // A task that cannot be set up (a maze file that is refused) starts nothing: false with a

@@ -42,6 +42,10 @@ struct ParameterInfo {
     // a value beyond it: "a population of %ls is", "%ls items are".
     double maximum = 0.0;
     const wchar_t* overLimit = nullptr;
+    // The objectives (OBJECTIVE_NAMES) under which it is used; empty for any.
+    std::vector<std::string> objectives = {};
+    // The population file version that added it: older files hold runs at its default.
+    int fileVersion = 1;
 
     std::string name() const { return option + 2; }
     // Its key in population files: "mutation_rate".
@@ -64,6 +68,10 @@ const ParameterInfo* findParameter(const std::string& name);
 // The parameter's value in `params` as a number (0 for a text).
 double parameterValue(const ParameterInfo& parameter, const EvolutionParams& params);
 
+// Whether a run with `params` (its method, task and objective) uses the parameter.
+bool runUses(const ParameterInfo& parameter, const EvolutionParams& params);
+// Whether runs with the objective `objective` (by name) use the parameter.
+bool objectiveUses(const ParameterInfo& parameter, const std::string& objective);
 // Whether runs of `task` use the parameter.
 bool taskUses(const ParameterInfo& parameter, const std::string& task);
 // The tasks that use the parameter, by name: "collect, forage".

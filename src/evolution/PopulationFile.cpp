@@ -77,7 +77,8 @@ float finiteFloat(const json& value, const std::string& name)
     return number;
 }
 
-// Version 3 added the task and the tasks' parameters; older files hold item collection runs.
+// Version 3 added the task and the tasks' parameters (older files hold item collection runs),
+// version 4 the objective, novelty search's and MAP-Elites' parameters.
 void readParams(const json& object, EvolutionParams& params, long long version)
 {
     if (!object.is_object())
@@ -95,7 +96,7 @@ void readParams(const json& object, EvolutionParams& params, long long version)
         params.task = task.get<std::string>();
     }
     for (const ParameterInfo& parameter : evolutionParameters()) {
-        if (parameter.methodOwn || (version < 3 && !parameter.tasks.empty()))
+        if (parameter.methodOwn || version < parameter.fileVersion)
             continue;
         const std::string key = parameter.fileKey();
         if (parameter.textField) {
@@ -175,8 +176,8 @@ void checkMethodState(const SavedRun& run)
     bool fits = false;
     try {
         const TaskInfo& task = taskOf(run.params);
-        fits = method->make(networkShape(run.params, static_cast<int>(task.inputNames.size()), task.outputs), run.params,
-                            run.seed, true)
+        fits = makeMethod(*method, networkShape(run.params, static_cast<int>(task.inputNames.size()), task.outputs),
+                          run.params, run.seed, true)
                    ->restore(run.methodState, reason);
     } catch (const std::exception& e) {
         reason = e.what(); // parameters the method refuses

@@ -31,7 +31,7 @@ struct SavedRun {
 constexpr const char* POPULATION_FORMAT = "kinetarium-population";
 // Version 1 files (the genetic algorithm's genomes at the top level) still load, as "ga";
 // versions 1 and 2 (before tasks) as "collect".
-constexpr int POPULATION_FORMAT_VERSION = 3;
+constexpr int POPULATION_FORMAT_VERSION = 4;
 
 // The largest population file written or read. Far above what the run limits let the genomes
 // take (20 million genes of some 30 characters); a very long history can pass it, and is then

@@ -18,7 +18,7 @@ std::wstring checkRunLimits(const EvolutionParams& params)
     for (const ParameterInfo& parameter : evolutionParameters()) {
         const double value = parameterValue(parameter, params);
         // A value the run's task does not use (a poison share left over for the maze) stops nothing.
-        if (!parameter.overLimit || !(value > parameter.maximum) || !taskUses(parameter, params.task))
+        if (!parameter.overLimit || !(value > parameter.maximum) || !runUses(parameter, params))
             continue;
         const std::wstring valueText = parameter.intField ? std::to_wstring(params.*parameter.intField)
                                                           : std::wstring(numberText(params.*parameter.floatField).c_str());
@@ -33,6 +33,17 @@ std::wstring checkRunLimits(const EvolutionParams& params)
     if (population * genes > MAX_TOTAL_GENES)
         return L"Cannot start: population x genome length (" + std::to_wstring(population * genes)
             + L" genes) is above the limit of " + std::to_wstring(MAX_TOTAL_GENES) + L".";
+    if (params.method == "map-elites") {
+        const long long cells = params.mapCells;
+        if (cells < 1)
+            return L"Cannot start: MAP-Elites needs at least 1 cell per axis.";
+        if ((cells * cells + population) * genes > MAX_TOTAL_GENES)
+            return L"Cannot start: (grid cells + population) x genome length ("
+                + std::to_wstring((cells * cells + population) * genes) + L" genes) is above the limit of "
+                + std::to_wstring(MAX_TOTAL_GENES) + L".";
+    }
+    if (params.objective == NOVELTY_OBJECTIVE && (params.method == "ga" || params.method == "neat") && params.noveltyK < 1)
+        return L"Cannot start: novelty search needs a k of at least 1.";
     if (const MethodInfo* method = findMethod(params.method)) {
         const std::wstring name(params.method.begin(), params.method.end());
         if (methodUses(*method, "sigma") && !(params.sigma > 0.0f))

@@ -14,12 +14,14 @@ std::wstring checkRunLimits(const EvolutionParams& params);
 constexpr int MAX_POPULATION_SIZE = 10000;
 constexpr int MAX_ITEM_COUNT = 10000;
 constexpr int MAX_HIDDEN_NEURONS = 10000;
-constexpr long long MAX_TOTAL_GENES = 20000000; // population x genome length
+constexpr long long MAX_TOTAL_GENES = 20000000; // population x genome length, or grid cells + population
+constexpr int MAX_NOVELTY_K = 1000;
+constexpr int MAX_MAP_CELLS = 100; // per axis
 // NEAT genomes grow, so their bound is the mutations' own: a genome never holds more genes
 // (nodes and connections) than this, nor a population more than MAX_NEAT_POPULATION_GENES
 // (its species' representatives as many again), which keeps a saved NEAT state within
 // what the population file reader takes (each gene a list of at most 6 JSON values).
-constexpr int MAX_NEAT_GENOME_GENES = 7 * MAX_HIDDEN_NEURONS + 6; // the largest layered genome
+constexpr int MAX_NEAT_GENOME_GENES = 7 * MAX_HIDDEN_NEURONS + 6; // collect's largest layered genome
 constexpr long long MAX_NEAT_POPULATION_GENES = 1000000;
 constexpr int maxNeatGenomeGenes(int populationSize)
 {

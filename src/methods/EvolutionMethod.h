@@ -1,6 +1,7 @@
 #pragma once
 
 #include "brain/Brain.h"
+#include "evolution/Behaviour.h"
 
 #include <nlohmann/json.hpp>
 
@@ -24,6 +25,13 @@ public:
     virtual std::vector<std::unique_ptr<Brain>> ask() = 0;
     // One fitness per brain of the last ask(), in the same order: ends the generation.
     virtual void tell(const std::vector<float>& fitnesses) = 0;
+    // tell() with each brain's behaviour too, scaled to [0, 1] on each axis: methods that
+    // search for new behaviour (novelty search, MAP-Elites) need it, the others ignore it.
+    virtual void tellOutcome(const std::vector<float>& fitnesses, const std::vector<Behaviour>& behaviours)
+    {
+        (void)behaviours;
+        tell(fitnesses);
+    }
 
     // The method's own parameters (beyond the shared ones), by option name, e.g.
     // {"sigma": 0.5}.

@@ -3,6 +3,8 @@
 #include "evolution/ParameterTable.h"
 #include "methods/CmaEs.h"
 #include "methods/Evolver.h"
+#include "methods/MapElites.h"
+#include "methods/NoveltySearch.h"
 #include "methods/OpenAiEs.h"
 #include "methods/neat/NeatMethod.h"
 
@@ -46,9 +48,17 @@ std::unique_ptr<EvolutionMethod> makeNeat(const NeuralNetwork& shape, const Evol
     return makeNeatMethod(inputs, outputs, params.populationSize, params.weightRange, seed);
 }
 
+std::unique_ptr<EvolutionMethod> makeMapElites(const NeuralNetwork& shape, const EvolutionParams& params,
+                                              std::uint64_t seed, bool restoring)
+{
+    return std::make_unique<MapElites>(shape, params.populationSize, params.mapCells, params.crossoverRate,
+                                       params.mutationRate, params.maxPerturbation, params.weightRange, seed, restoring);
+}
+
 // The weight range of the layered networks' methods draws their first generation and nothing
 // after it: a loaded run, past that, would not change.
 const char* const FIRST_GENERATION_ONLY = "it only draws the first generation's networks";
+const char* const ADAPTED_THRESHOLD = "novelty search adapts its threshold and the file holds the one it reached";
 
 } // namespace
 
@@ -57,7 +67,7 @@ const std::vector<MethodInfo>& evolutionMethods()
     // A new method is one more line here.
     static const std::vector<MethodInfo> methods = {
         {"ga", L"Genetic alg.", "genetic algorithm: elites, selection, crossover, mutation", 0.0f, 0.0f,
-         makeGeneticAlgorithm, {{"weight-range", FIRST_GENERATION_ONLY}}},
+         makeGeneticAlgorithm, {{"weight-range", FIRST_GENERATION_ONLY}, {"novelty-threshold", ADAPTED_THRESHOLD}}},
         {"cmaes", L"CMA-ES", "CMA-ES (Hansen): full covariance up to " + std::to_string(CMAES_FULL_COVARIANCE_MAX_GENES)
              + " genes, diagonal above",
          static_cast<float>(CMAES_DEFAULT_SIGMA), 0.0f, makeCmaEs,
@@ -67,7 +77,9 @@ const std::vector<MethodInfo>& evolutionMethods()
          static_cast<float>(OPENAI_ES_DEFAULT_SIGMA),
          static_cast<float>(OPENAI_ES_DEFAULT_LEARNING_RATE), makeOpenAiEs, {{"weight-range", FIRST_GENERATION_ONLY}}},
         {"neat", L"NEAT", "NEAT (Stanley & Miikkulainen): grows hidden nodes and connections, species", 0.0f, 0.0f,
-         makeNeat},
+         makeNeat, {{"novelty-threshold", ADAPTED_THRESHOLD}}},
+        {"map-elites", L"MAP-Elites", "MAP-Elites (Mouret & Clune): the fittest network of each cell of a behaviour grid",
+         0.0f, 0.0f, makeMapElites, {{"weight-range", FIRST_GENERATION_ONLY}}},
     };
     return methods;
 }
@@ -114,9 +126,12 @@ std::string fixedOptionChanged(const EvolutionParams& saved, const EvolutionPara
     if (!method)
         return std::string();
     const auto value = [](const EvolutionParams& params, const std::string& option) {
-        return option == "sigma" ? params.sigma : option == "learning-rate" ? params.learningRate : params.weightRange;
+        return parameterValue(*findParameter(option), params);
     };
     for (const auto& [option, reason] : method->fixedOnResume) {
+        // The threshold is novelty search's alone: a fitness run has none saved.
+        if (!runUses(*findParameter(option), saved))
+            continue;
         if (value(saved, option) != value(wanted, option)) {
             std::ostringstream text;
             text << reason << " (the file's " << option << ": " << value(saved, option) << ")";
@@ -141,7 +156,11 @@ bool isMethodSectionKey(const std::string& name)
         // NEAT: its population, innovations, genomes and species.
         "kind", "inputs", "outputs", "threshold", "next_species", "innovations", "next_node", "next_innovation",
         "connections", "splits", "nodes", "species", "id", "age", "evaluated", "best_fitness", "stagnant",
-        "representative"};
+        "representative",
+        // Novelty search's archive, beside the method's own state.
+        "novelty", "threshold", "evaluated_since", "added_since", "archive",
+        // MAP-Elites.
+        "cells_per_axis", "elites", "cell", "fitness", "behaviour", "genome", "candidates"};
     for (const char* key : keys)
         if (name == key)
             return true;
@@ -160,6 +179,16 @@ NeuralNetwork networkShape(const EvolutionParams& params, int inputs, int output
         }
     }
     return shape;
+}
+
+std::unique_ptr<EvolutionMethod> makeMethod(const MethodInfo& method, const NeuralNetwork& shape,
+                                            const EvolutionParams& params, std::uint64_t seed, bool restoring)
+{
+    std::unique_ptr<EvolutionMethod> made = method.make(shape, params, seed, restoring);
+    const ParameterInfo* objective = findParameter("objective");
+    if (params.objective == NOVELTY_OBJECTIVE && objective && runUses(*objective, params))
+        return std::make_unique<NoveltySearch>(std::move(made), params.noveltyK, params.noveltyThreshold);
+    return made;
 }
 
 bool chooseMethod(EvolutionParams& params, const std::string& name)

@@ -60,6 +60,11 @@ bool isMethodSectionKey(const std::string& name);
 // value 0: drawn from nothing, for checking a saved state against it.
 NeuralNetwork networkShape(const EvolutionParams& params, int inputs, int outputs);
 
+// The run's method: `method` made for `params`, bred for novelty when their objective says so
+// (and the method has objectives). The one way runs make their method.
+std::unique_ptr<EvolutionMethod> makeMethod(const MethodInfo& method, const NeuralNetwork& shape,
+                                            const EvolutionParams& params, std::uint64_t seed, bool restoring);
+
 // Makes `name` the record's method and its sigma and learning rate that method's defaults.
 // False (and nothing changed) for an unknown name.
 bool chooseMethod(EvolutionParams& params, const std::string& name);

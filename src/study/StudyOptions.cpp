@@ -243,6 +243,26 @@ bool checkTaskOptionsUsed(const StudyOptions& options, std::string& error)
         [](const std::string& option) { return tasksUsing(*findParameter(option)); }, error);
 }
 
+bool checkObjectiveOptionsUsed(const StudyOptions& options, std::string& error)
+{
+    return checkOwnOptionsUsed(
+        options, "objective", OBJECTIVE_NAMES[0],
+        [](const std::string& option, const std::string&) {
+            const ParameterInfo* parameter = findParameter(option);
+            return parameter && !parameter->objectives.empty();
+        },
+        [](const std::string& option, const std::string& objective) {
+            return objectiveUses(*findParameter(option), objective);
+        },
+        [](const std::string& option) {
+            std::string names;
+            for (const std::string& name : findParameter(option)->objectives)
+                names += (names.empty() ? "" : ", ") + name;
+            return names;
+        },
+        error);
+}
+
 std::unique_ptr<CLI::App> makeParser(const std::string& program, std::map<std::string, std::string>& values,
                                      std::vector<std::string>& varies)
 {
@@ -354,7 +374,8 @@ bool parseStudyOptions(int argc, const char* const* argv, StudyOptions& options,
         return false;
     if (!options.jobsGiven)
         options.jobs = std::max(1u, std::thread::hardware_concurrency());
-    if (!checkMethodOptionsUsed(options, error) || !checkTaskOptionsUsed(options, error))
+    if (!checkMethodOptionsUsed(options, error) || !checkTaskOptionsUsed(options, error)
+        || !checkObjectiveOptionsUsed(options, error))
         return false;
     options.outDir = values["--out"];
     if (options.outDir.empty()) {

@@ -22,14 +22,19 @@ std::string fileSafe(const std::string& text)
 }
 
 // A method option goes only to the runs whose method uses it, a task's option only to the
-// runs of tasks that use it: a study of several methods or tasks gives each its own parameters.
+// runs of tasks that use it, an objective's only to runs of that objective: a study of several
+// methods, tasks or objectives gives each its own parameters.
 std::vector<std::string> forItsMethodAndTask(const std::vector<std::string>& arguments)
 {
     const MethodInfo* method = findMethod(configMethod(arguments));
     std::string task = evolutionTasks().front().name;
-    for (std::size_t i = 0; i + 1 < arguments.size(); i += 2)
+    std::string objective = OBJECTIVE_NAMES[0];
+    for (std::size_t i = 0; i + 1 < arguments.size(); i += 2) {
         if (arguments[i] == "--task")
             task = arguments[i + 1];
+        if (arguments[i] == "--objective" && method && methodUses(*method, "objective"))
+            objective = arguments[i + 1];
+    }
     const std::vector<std::string>& own = methodOptions();
     std::vector<std::string> kept;
     for (std::size_t i = 0; i + 1 < arguments.size(); i += 2) {
@@ -37,7 +42,7 @@ std::vector<std::string> forItsMethodAndTask(const std::vector<std::string>& arg
         if (method && std::find(own.begin(), own.end(), option) != own.end() && !methodUses(*method, option))
             continue;
         const ParameterInfo* parameter = findParameter(option);
-        if (parameter && !taskUses(*parameter, task))
+        if (parameter && (!taskUses(*parameter, task) || !objectiveUses(*parameter, objective)))
             continue;
         kept.push_back(arguments[i]);
         kept.push_back(arguments[i + 1]);

@@ -54,10 +54,14 @@ std::vector<std::string> tunedParameters(const StudyConfig& config, const StudyO
 {
     const MethodInfo* method = findMethod(configMethod(config.parameterArguments));
     const std::vector<std::string>& own = methodOptions();
+    std::string objective = OBJECTIVE_NAMES[0];
+    for (std::size_t i = 0; i + 1 < config.parameterArguments.size(); i += 2)
+        if (config.parameterArguments[i] == "--objective")
+            objective = config.parameterArguments[i + 1];
     std::vector<std::string> names;
     for (const ParameterInfo& parameter : evolutionParameters()) {
         const std::string name = parameter.name();
-        if (parameter.tune.scale == TuneScale::NONE || !method)
+        if (parameter.tune.scale == TuneScale::NONE || !method || !objectiveUses(parameter, objective))
             continue;
         if (std::find(own.begin(), own.end(), name) != own.end() && !methodUses(*method, name))
             continue;

@@ -13,6 +13,26 @@ Behaviour Task::behaviour(const Vehicle& vehicle) const
     return {position.X, position.Z};
 }
 
+BehaviourSpace floorSpace()
+{
+    const float halfWidth = World::ARENA_WIDTH / 2.0f;
+    const float halfDepth = World::ARENA_DEPTH / 2.0f;
+    return {{"final x", -halfWidth, halfWidth}, {"final z", -halfDepth, halfDepth}, 0.0f};
+}
+
+Behaviour CollectTask::behaviour(const Vehicle& vehicle) const
+{
+    const VehicleTally& tally = vehicle.tally;
+    if (tally.movedSteps == 0)
+        return {0.0f, 0.0f};
+    return {static_cast<float>(tally.speedSum / tally.movedSteps), static_cast<float>(tally.turnSum / tally.movedSteps)};
+}
+
+BehaviourSpace CollectTask::space(const EvolutionParams&)
+{
+    return {{"mean speed", -1.0f, 1.0f}, {"mean turn", -1.0f, 1.0f}, 0.0f};
+}
+
 const std::vector<std::string>& CollectTask::inputNames() const
 {
     static const std::vector<std::string> names = {"left wall", "right wall", "left item", "right item"};

@@ -78,4 +78,17 @@ std::vector<double> ForageTask::measures(const std::vector<Vehicle*>& vehicles) 
     return {static_cast<double>(best->tally.food), static_cast<double>(best->tally.poison), food / n, poisonTaken / n};
 }
 
+Behaviour ForageTask::behaviour(const Vehicle& vehicle) const
+{
+    return {static_cast<float>(vehicle.tally.food), static_cast<float>(vehicle.tally.poison)};
+}
+
+BehaviourSpace ForageTask::space(const EvolutionParams& params)
+{
+    const float food = 1.25f * params.generationTime;
+    const float poison = 0.5f * params.generationTime;
+    // Fitness is food less poison: within the space it is never below -poison.
+    return {{"food", 0.0f, food}, {"poison", 0.0f, poison}, -poison};
+}
+
 } // namespace modules

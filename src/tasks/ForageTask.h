@@ -20,6 +20,11 @@ public:
     // The fittest vehicle's food and poison, and the generation's means.
     std::vector<double> measures(const std::vector<Vehicle*>& vehicles) const override;
 
+    // Food and poison taken: over 0 to 1.25 and 0 to 0.5 items per second of the generation,
+    // a little beyond what the best runs reach.
+    Behaviour behaviour(const Vehicle& vehicle) const override;
+    static BehaviourSpace space(const EvolutionParams& params);
+
     // Of `items`, how many are poison at `share`.
     static int poisonCount(int items, float share);
 

@@ -151,4 +151,9 @@ std::unique_ptr<Task> makeMazeTask(const EvolutionParams& params, std::string& e
     return std::make_unique<MazeTask>(std::move(maze));
 }
 
+BehaviourSpace mazeSpace(const EvolutionParams&)
+{
+    return floorSpace();
+}
+
 } // namespace modules

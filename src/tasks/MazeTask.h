@@ -47,6 +47,8 @@ private:
 };
 
 const std::vector<std::string>& mazeInputNames();
+// Where a vehicle ended on the arena's floor (Lehman & Stanley's behaviour in their maze).
+BehaviourSpace mazeSpace(const EvolutionParams& params);
 // The maze of `params` (its --maze file) read and checked; null with "Error: ..." otherwise.
 std::unique_ptr<Task> makeMazeTask(const EvolutionParams& params, std::string& error);
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "evolution/Behaviour.h"
 #include "vehicle/VehicleRules.h"
 #include "world/ArenaLayout.h"
 
@@ -13,12 +14,6 @@ namespace modules {
 class ItemManager;
 class Vehicle;
 class World;
-
-// What a vehicle did in its generation, in two numbers: where it ended on the floor.
-struct Behaviour {
-    float x = 0.0f;
-    float z = 0.0f;
-};
 
 // A problem the vehicles are evolved on: the arena a generation drives in, what a vehicle
 // senses and what earns it fitness. The run reaches the arena's rules only through this.
@@ -40,7 +35,8 @@ public:
     virtual void leave(World&) {}
     // makeItems(), startPosition(), startHeading(): see ArenaLayout; sense() and moves():
     // see VehicleRules.
-    // What the vehicle did, for methods that reward new behaviour.
+    // What the vehicle did in its generation, for methods that reward new behaviour, in the
+    // task's BehaviourSpace (TaskInfo::behaviourSpace): here where it ended on the floor.
     virtual Behaviour behaviour(const Vehicle& vehicle) const;
 
     // The task's own measures of a finished generation, in the order of its TaskInfo's

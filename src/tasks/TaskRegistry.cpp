@@ -27,11 +27,11 @@ const std::vector<TaskInfo>& evolutionTasks()
 {
     static const std::vector<TaskInfo> tasks = {
         {"collect", L"Collect items", "collect items scattered in the open arena, +1 each",
-         CollectTask().inputNames(), 2, {}, makeCollect},
+         CollectTask().inputNames(), 2, {}, makeCollect, CollectTask::space},
         {"forage", L"Forage (poison)", "food +1 and poison -1, sensed apart", ForageTask(EvolutionParams()).inputNames(),
-         2, {"best_food", "best_poison", "mean_food", "mean_poison"}, makeForage},
+         2, {"best_food", "best_poison", "mean_food", "mean_poison"}, makeForage, ForageTask::space},
         {"maze", L"Maze", "reach the goal of a deceptive maze: fitness the diagonal less the distance left",
-         mazeInputNames(), 2, {"reached_goal"}, makeMazeTask},
+         mazeInputNames(), 2, {"reached_goal"}, makeMazeTask, mazeSpace},
     };
     return tasks;
 }

@@ -23,6 +23,8 @@ struct TaskInfo {
     // Builds the task for a run with `params`; null with a one-line "Error: ..." in `error`
     // when its data (a maze file) cannot be used. Needs the engine's scene.
     std::unique_ptr<Task> (*make)(const EvolutionParams& params, std::string& error);
+    // The range of Task::behaviour for runs with `params`, with the axes' names.
+    BehaviourSpace (*behaviourSpace)(const EvolutionParams& params);
 };
 
 // Every task, the default (item collection) first, in the panel's order.

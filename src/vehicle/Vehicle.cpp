@@ -93,6 +93,9 @@ void Vehicle::update(float dt)
         matrix.setRotationDegrees(rotation);
         velocity.set(0.0f, 0.0f, -dt * speed);
         matrix.rotateVect(velocity);
+        tally.speedSum += speed;
+        tally.turnSum += turn;
+        ++tally.movedSteps;
     } else {
         velocity.set(0.0f, 0.0f, 0.0f);
     }

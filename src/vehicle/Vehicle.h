@@ -19,6 +19,10 @@ struct VehicleTally {
     int food = 0;
     int poison = 0;
     bool arrived = false; // reached the maze's goal
+    // The commands it drove by, summed over the steps it moved: speed and turn, each -1 to 1.
+    double speedSum = 0.0;
+    double turnSum = 0.0;
+    int movedSteps = 0;
 };
 
 // One member of a generation: a mesh in the arena steered by a brain of its own, its copy of

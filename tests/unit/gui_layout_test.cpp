@@ -21,7 +21,9 @@ const std::map<s32, gui::EGUI_ELEMENT_TYPE> kExpectedKinds = {
     {109, gui::EGUIET_EDIT_BOX}, {110, gui::EGUIET_EDIT_BOX},  {111, gui::EGUIET_EDIT_BOX},
     {112, gui::EGUIET_BUTTON},   {113, gui::EGUIET_BUTTON},    {114, gui::EGUIET_COMBO_BOX},
     {115, gui::EGUIET_EDIT_BOX}, {116, gui::EGUIET_EDIT_BOX},  {117, gui::EGUIET_COMBO_BOX},
-    {118, gui::EGUIET_EDIT_BOX}, {119, gui::EGUIET_EDIT_BOX},  {200, gui::EGUIET_WINDOW},
+    {118, gui::EGUIET_EDIT_BOX}, {119, gui::EGUIET_EDIT_BOX},
+    {120, gui::EGUIET_COMBO_BOX}, {121, gui::EGUIET_EDIT_BOX}, {122, gui::EGUIET_EDIT_BOX},
+    {123, gui::EGUIET_EDIT_BOX}, {200, gui::EGUIET_WINDOW},
     {201, gui::EGUIET_BUTTON},   {202, gui::EGUIET_BUTTON},    {300, gui::EGUIET_WINDOW},
     {301, gui::EGUIET_BUTTON},
     {400, gui::EGUIET_WINDOW},   {401, gui::EGUIET_BUTTON},    {402, gui::EGUIET_BUTTON},
@@ -191,7 +193,7 @@ TEST_F(GuiLayout, SelectorOffersRouletteWheelThenTournament)
 
 TEST_F(GuiLayout, EveryParameterControlHasALabelOnItsLeft)
 {
-    for (s32 id : {102, 103, 104, 105, 106, 107, 108, 109, 110, 111, 114, 115, 116, 117, 118, 119}) {
+    for (s32 id : {102, 103, 104, 105, 106, 107, 108, 109, 110, 111, 114, 115, 116, 117, 118, 119, 120, 121, 122, 123}) {
         const core::rect<s32> control = byId(id)->getRelativePosition();
         int labels = 0;
         for (gui::IGUIElement* sibling : byId(100)->getChildren()) {

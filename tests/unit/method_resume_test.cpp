@@ -138,7 +138,7 @@ TEST(PopulationVersion1, LoadsAsTheGeneticAlgorithm)
     EXPECT_EQ(run.methodState, nlohmann::json({{"genomes", genomes}}));
 
     const nlohmann::json written = nlohmann::json::parse(modules::populationToJson(run));
-    EXPECT_EQ(written["version"], 3);
+    EXPECT_EQ(written["version"], modules::POPULATION_FORMAT_VERSION);
     EXPECT_EQ(written["parameters"]["task"], "collect");
     EXPECT_EQ(written["method"]["name"], "ga");
     // The genetic algorithm's genomes stay at the top level, read entry by entry.

@@ -387,8 +387,8 @@ const BadFileCase BAD_FILES[] = {
     {"otherFormat", [](const std::string& good) { return replaced(good, "kinetarium-population", "other"); },
      "not a Kinetarium population file"},
     {"jsonArray", [](const std::string&) { return std::string("[1, 2, 3]"); }, "not a Kinetarium population file"},
-    {"newerVersion", [](const std::string& good) { return replaced(good, "\"version\": 3", "\"version\": 4"); },
-     "format version 4 is newer"},
+    {"newerVersion", [](const std::string& good) { return replaced(good, "\"version\": 4", "\"version\": 5"); },
+     "format version 5 is newer"},
     {"moreHiddenNeurons",
      [](const std::string& good) { return replaced(good, "\"hidden_neurons\": 1", "\"hidden_neurons\": 2"); },
      "genome 1 has 13 genes, but 2 hidden neurons need 20"},
@@ -428,7 +428,7 @@ const BadFileCase BAD_FILES[] = {
          return good.substr(0, at) + state + good.substr(good.find(']', at));
      },
      "\"random_state\" is not a state of the generator"},
-    {"versionZero", [](const std::string& good) { return replaced(good, "\"version\": 3", "\"version\": 0"); },
+    {"versionZero", [](const std::string& good) { return replaced(good, "\"version\": 4", "\"version\": 0"); },
      "\"version\" is 0, outside 1 to"},
     {"populationZeroNoGenomes",
      [](const std::string& good) {
