@@ -1,6 +1,7 @@
 // Every evolution method resumes exactly: a run saved part-way into a generation (the file
 // holds the boundary before it), read back into a new engine with another seed, goes on as
-// the uninterrupted run, fitness for fitness, from generation 0 or later. A version-1 file
+// the uninterrupted run, fitness for fitness, from generation 0 or later; novelty search's
+// archive and MAP-Elites' grid included. A version-1 file
 // (the genetic algorithm's genomes at the top level) still loads.
 
 #include "TestEngine.h"
@@ -29,6 +30,7 @@ struct MethodCase {
     const char* name;
     const char* method;
     int savedAt; // generations finished when the file is written
+    int objective = 0;
 };
 
 class MethodResume : public testing_support::NullEngineTest, public ::testing::WithParamInterface<MethodCase> {
@@ -41,6 +43,8 @@ protected:
         p.populationSize = 7; // odd: OpenAI-ES's unpaired candidate too
         p.hiddenNeurons = 3;
         EXPECT_TRUE(modules::chooseMethod(p, GetParam().method));
+        p.objective = GetParam().objective;
+        p.mapCells = 3; // few cells: elites get beaten and replaced within the run
         return p;
     }
     void runUntil(int generation)
@@ -112,7 +116,12 @@ INSTANTIATE_TEST_SUITE_P(Methods, MethodResume,
                                            MethodCase{"cmaes", "cmaes", 2},
                                            MethodCase{"openai_es_generation0", "openai-es", 0},
                                            MethodCase{"openai_es", "openai-es", 2},
-                                           MethodCase{"neat_generation0", "neat", 0}, MethodCase{"neat", "neat", 2}),
+                                           MethodCase{"neat_generation0", "neat", 0}, MethodCase{"neat", "neat", 2},
+                                           MethodCase{"map_elites_generation0", "map-elites", 0},
+                                           MethodCase{"map_elites", "map-elites", 2},
+                                           MethodCase{"ga_novelty_generation0", "ga", 0, modules::NOVELTY_OBJECTIVE},
+                                           MethodCase{"ga_novelty", "ga", 2, modules::NOVELTY_OBJECTIVE},
+                                           MethodCase{"neat_novelty", "neat", 2, modules::NOVELTY_OBJECTIVE}),
                          [](const auto& info) { return std::string(info.param.name); });
 
 // A version-1 file is the genetic algorithm's: it loads as "ga" with the same genomes and
