@@ -1,7 +1,9 @@
 #include "study/RunCsv.h"
 
 #include "batch/GenerationSummary.h"
-#include "tasks/TaskRegistry.h"
+#include "evolution/MethodMeasures.h"
+
+#include <algorithm>
 
 #include <cerrno>
 #include <cmath>
@@ -82,22 +84,42 @@ bool readRow(const std::string& line, long long expected, double& best, double l
 
 namespace {
 
+// The header csvHeader() writes for the task's and the method's measure names, which go to
+// `names`; false for any other line.
+bool readHeader(const std::string& line, std::vector<std::string>& names)
+{
+    const std::string base = csvHeader({});
+    const std::string start = base.substr(0, base.size() - 1);
+    if (line.compare(0, start.size(), start) != 0 || line.back() != '\n')
+        return false;
+    names.clear();
+    std::size_t p = start.size();
+    const std::vector<std::string>& known = knownMeasureNames();
+    while (line[p] == ',') {
+        const std::size_t end = line.find_first_of(",\n", p + 1);
+        const std::string name = line.substr(p + 1, end - p - 1);
+        if (std::find(known.begin(), known.end(), name) == known.end()
+            || std::find(names.begin(), names.end(), name) != names.end())
+            return false;
+        names.push_back(name);
+        p = end;
+    }
+    return p + 1 == line.size();
+}
+
 bool readRun(const std::string& path, long long generations, RunColumns& run)
 {
     std::string text;
     if (!readWholeFile(path, text) || text.empty() || text.back() != '\n')
         return false;
     const std::string firstLine = text.substr(0, text.find('\n') + 1);
-    const TaskInfo* task = nullptr;
-    for (const TaskInfo& candidate : evolutionTasks())
-        if (firstLine == csvHeader(candidate.measureNames))
-            task = &candidate;
-    if (!task)
+    std::vector<std::string> names;
+    if (!readHeader(firstLine, names))
         return false;
     // Fitness falls below 0 only on tasks with penalties, and by at most one per step taken.
     const double lowest = -MAX_FITNESS;
     RunColumns read;
-    read.measureNames = task->measureNames;
+    read.measureNames = names;
     read.measures.resize(read.measureNames.size());
     std::vector<double> measures(read.measureNames.size());
     std::size_t start = firstLine.size();
