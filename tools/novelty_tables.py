@@ -1,9 +1,10 @@
 #!/usr/bin/env python3
-"""For each study configuration on the maze (run folders given as STUDY_DIR/runs), the first
+"""The novelty study's tables. For each study configuration on the maze (run folders given as STUDY_DIR/runs), the first
 generation in which a vehicle reached the goal in each seed (the CSV's reached_goal column),
 summarised; then a two-sided Mann-Whitney U test (normal approximation with the tie
-correction) of the first generations of each pair given with --pair A B. Seeds that never
-reach the goal would count as beyond the budget; in our runs every seed reached it."""
+correction) of the first generations of each pair given with --pair A B. With --coverage,
+instead, the mean coverage, QD-score and best fitness over the seeds of MAP-Elites studies at
+generations 1, 10, 50, 100, 200 and 300."""
 import argparse
 import csv
 import glob
@@ -45,11 +46,31 @@ def mann_whitney(a, b):
     return u, math.erfc(abs(u - n1 * n2 / 2) / sd / math.sqrt(2))
 
 
+def coverage_table(studies):
+    print("study,generation,seeds,coverage,qd_score,best_fitness")
+    for study in studies:
+        rows = {}
+        for path in glob.glob(os.path.join(study, "runs", "*-seed*.csv")):
+            with open(path, newline="") as f:
+                for row in csv.DictReader(f):
+                    if int(row["generation"]) in (1, 10, 50, 100, 200, 300):
+                        rows.setdefault(int(row["generation"]), []).append(
+                            [float(row[k]) for k in ("coverage", "qd_score", "best_fitness")])
+        for generation, values in sorted(rows.items()):
+            n = len(values)
+            means = [sum(v[k] for v in values) / n for k in range(3)]
+            print(f"{os.path.basename(os.path.normpath(study))},{generation},{n},{means[0]:.3f},{means[1]:.1f},{means[2]:.2f}")
+
+
 def main():
     parser = argparse.ArgumentParser()
     parser.add_argument("studies", nargs="+")
     parser.add_argument("--pair", nargs=2, action="append", default=[])
+    parser.add_argument("--coverage", action="store_true")
     args = parser.parse_args()
+    if args.coverage:
+        coverage_table(args.studies)
+        return
     configs = {}
     for study in args.studies:
         configs.update(first_generations(study))
