@@ -7,34 +7,88 @@
 
 namespace modules {
 
+
 NoveltyArchive::NoveltyArchive(int k, float threshold)
     : neighbours(k > 0 ? k : 1)
     , currentThreshold(threshold)
 {
 }
 
+namespace {
+
+int bucketOf(float t, int grid)
+{
+    const int i = static_cast<int>(t * static_cast<float>(grid));
+    return i < 0 ? 0 : i >= grid ? grid - 1 : i;
+}
+
+// Adds a squared distance to the max-heap of the k smallest.
+void keep(std::vector<float>& nearest, std::size_t k, float d)
+{
+    if (nearest.size() < k) {
+        nearest.push_back(d);
+        std::push_heap(nearest.begin(), nearest.end());
+    } else if (d < nearest.front()) {
+        std::pop_heap(nearest.begin(), nearest.end());
+        nearest.back() = d;
+        std::push_heap(nearest.begin(), nearest.end());
+    }
+}
+
+} // namespace
+
+void NoveltyArchive::index(const Behaviour& behaviour)
+{
+    buckets[static_cast<std::size_t>(bucketOf(behaviour.y, GRID) * GRID + bucketOf(behaviour.x, GRID))].push_back(behaviour);
+}
+
+void NoveltyArchive::nearestInArchive(const Behaviour& query, std::vector<float>& nearest) const
+{
+    const std::size_t k = static_cast<std::size_t>(neighbours);
+    const int cx = bucketOf(query.x, GRID), cy = bucketOf(query.y, GRID);
+    const float side = 1.0f / static_cast<float>(GRID);
+    for (int ring = 0; ring < GRID; ++ring) {
+        for (int y = cy - ring; y <= cy + ring; ++y) {
+            if (y < 0 || y >= GRID)
+                continue;
+            // The ring's rows at its top and bottom whole, between them its two ends.
+            const int step = (y == cy - ring || y == cy + ring) ? 1 : 2 * ring;
+            for (int x = cx - ring; x <= cx + ring; x += step > 0 ? step : 1) {
+                if (x < 0 || x >= GRID)
+                    continue;
+                for (const Behaviour& kept : buckets[static_cast<std::size_t>(y * GRID + x)])
+                    keep(nearest, k, squaredDistance(query, kept));
+            }
+        }
+        // Everything beyond this ring lies at least `ring` buckets' sides away.
+        const float beyond = static_cast<float>(ring) * side;
+        if (nearest.size() == k && nearest.front() <= beyond * beyond)
+            break;
+    }
+}
+
 std::vector<float> NoveltyArchive::novelty(const std::vector<Behaviour>& generation) const
 {
+    const std::size_t k = static_cast<std::size_t>(neighbours);
     std::vector<float> result(generation.size());
+    std::vector<float> nearest;
+    nearest.reserve(k);
     for (std::size_t i = 0; i < generation.size(); ++i) {
-        distances.clear();
+        nearest.clear();
         for (std::size_t j = 0; j < generation.size(); ++j)
             if (j != i)
-                distances.push_back(squaredDistance(generation[i], generation[j]));
-        for (const Behaviour& kept : archive)
-            distances.push_back(squaredDistance(generation[i], kept));
-        if (distances.empty()) {
+                keep(nearest, k, squaredDistance(generation[i], generation[j]));
+        nearestInArchive(generation[i], nearest);
+        if (nearest.empty()) {
             result[i] = std::sqrt(2.0f); // nothing to compare with: as far as the space allows
             continue;
         }
-        const std::size_t k = std::min(distances.size(), static_cast<std::size_t>(neighbours));
-        std::nth_element(distances.begin(), distances.begin() + static_cast<std::ptrdiff_t>(k - 1), distances.end());
-        // The k nearest in a fixed order, so the sum does not depend on the selection's.
-        std::sort(distances.begin(), distances.begin() + static_cast<std::ptrdiff_t>(k));
+        // The k nearest in a fixed order, so the sum does not depend on the search's.
+        std::sort(nearest.begin(), nearest.end());
         double sum = 0.0;
-        for (std::size_t n = 0; n < k; ++n)
-            sum += std::sqrt(static_cast<double>(distances[n]));
-        result[i] = static_cast<float>(sum / static_cast<double>(k));
+        for (const float d : nearest)
+            sum += std::sqrt(static_cast<double>(d));
+        result[i] = static_cast<float>(sum / static_cast<double>(nearest.size()));
     }
     return result;
 }
@@ -44,6 +98,7 @@ void NoveltyArchive::update(const std::vector<Behaviour>& generation, const std:
     for (std::size_t i = 0; i < generation.size() && i < novelty.size(); ++i) {
         if (novelty[i] > currentThreshold && archive.size() < MAX_SIZE) {
             archive.push_back(generation[i]);
+            index(generation[i]);
             ++addedSinceAdjust;
         }
     }
@@ -108,6 +163,10 @@ bool NoveltyArchive::restore(const nlohmann::json& state, std::string& reason)
     evaluationsSinceAdjust = evaluated;
     addedSinceAdjust = added;
     archive = std::move(points);
+    for (std::vector<Behaviour>& bucket : buckets)
+        bucket.clear();
+    for (const Behaviour& b : archive)
+        index(b);
     return true;
 }
 

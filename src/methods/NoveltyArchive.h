@@ -46,12 +46,21 @@ public:
     bool restore(const nlohmann::json& state, std::string& reason);
 
 private:
+    // The archive is also kept in a grid of GRID x GRID buckets over the space, so that a
+    // behaviour's nearest neighbours are searched ring by ring around its bucket and the
+    // cost grows with the archive's density, not its size.
+    static constexpr int GRID = 64;
+    void index(const Behaviour& behaviour);
+    // Squared distances to the k nearest archived behaviours, joined into `nearest` (a max-heap
+    // of at most k).
+    void nearestInArchive(const Behaviour& query, std::vector<float>& nearest) const;
+
     int neighbours;
     float currentThreshold;
     std::vector<Behaviour> archive;
+    std::vector<std::vector<Behaviour>> buckets = std::vector<std::vector<Behaviour>>(GRID * GRID);
     long long evaluationsSinceAdjust = 0;
     long long addedSinceAdjust = 0;
-    mutable std::vector<float> distances; // reused by novelty()
 };
 
 } // namespace modules

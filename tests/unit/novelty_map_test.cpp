@@ -4,12 +4,15 @@
 #include "brain/FlatNetwork.h"
 #include "brain/NeuralNetwork.h"
 #include "methods/MapElites.h"
+#include "methods/MethodRandom.h"
 #include "methods/NoveltyArchive.h"
 #include "methods/NoveltySearch.h"
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
+#include <string>
 #include <functional>
 #include <memory>
 #include <vector>
@@ -35,6 +38,48 @@ TEST(NoveltyArchive, MeanDistanceToTheKNearestOfTheGenerationAndTheArchive)
     const std::vector<float> next = archive.novelty(second);
     EXPECT_NEAR(next[0], (0.0f + 0.6f) / 2, 1e-6f); // the archived twin is its nearest
     EXPECT_NEAR(next[1], (0.6f + 0.6f) / 2, 1e-6f);
+}
+
+TEST(NoveltyArchive, IndexedSearchGivesTheExhaustiveSearchsNovelty)
+{
+    // Archives sparse and dense, spread and clustered in a corner, against the plain sum over
+    // every pair: the grid's ring search must find the same k nearest, bit for bit.
+    modules::MethodRandom random(11);
+    for (const int size : {0, 7, 300, 5000}) {
+        for (const float spread : {1.0f, 0.02f}) {
+            SCOPED_TRACE(std::to_string(size) + " behaviours spread over " + std::to_string(spread));
+            std::vector<Behaviour> kept(static_cast<std::size_t>(size));
+            nlohmann::json points = nlohmann::json::array();
+            for (Behaviour& b : kept) {
+                b = {static_cast<float>(random.uniform()) * spread, 1.0f - static_cast<float>(random.uniform()) * spread};
+                points.push_back({b.x, b.y});
+            }
+            NoveltyArchive archive(15, 0.1f);
+            std::string reason;
+            ASSERT_TRUE(archive.restore(
+                {{"threshold", 0.1}, {"evaluated_since", 0}, {"added_since", 0}, {"archive", points}}, reason))
+                << reason;
+            std::vector<Behaviour> generation(20);
+            for (Behaviour& b : generation)
+                b = {static_cast<float>(random.uniform()), static_cast<float>(random.uniform())};
+            generation[0] = {0.0f, 1.0f}; // in the cluster's corner
+            const std::vector<float> novelty = archive.novelty(generation);
+            for (std::size_t i = 0; i < generation.size(); ++i) {
+                std::vector<float> all;
+                for (std::size_t j = 0; j < generation.size(); ++j)
+                    if (j != i)
+                        all.push_back(modules::squaredDistance(generation[i], generation[j]));
+                for (const Behaviour& b : kept)
+                    all.push_back(modules::squaredDistance(generation[i], b));
+                std::sort(all.begin(), all.end());
+                all.resize(std::min<std::size_t>(all.size(), 15));
+                double sum = 0.0;
+                for (const float d : all)
+                    sum += std::sqrt(static_cast<double>(d));
+                EXPECT_EQ(novelty[i], static_cast<float>(sum / static_cast<double>(all.size()))) << i;
+            }
+        }
+    }
 }
 
 TEST(NoveltyArchive, ThresholdAdaptsEveryWindowOfEvaluations)
