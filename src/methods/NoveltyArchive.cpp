@@ -45,6 +45,12 @@ void NoveltyArchive::index(const Behaviour& behaviour)
 void NoveltyArchive::nearestInArchive(const Behaviour& query, std::vector<float>& nearest) const
 {
     const std::size_t k = static_cast<std::size_t>(neighbours);
+    // A small archive is quicker measured whole than through a grid of mostly empty buckets.
+    if (archive.size() < SMALL_ARCHIVE) {
+        for (const Behaviour& kept : archive)
+            keep(nearest, k, squaredDistance(query, kept));
+        return;
+    }
     const int cx = bucketOf(query.x, GRID), cy = bucketOf(query.y, GRID);
     const float side = 1.0f / static_cast<float>(GRID);
     for (int ring = 0; ring < GRID; ++ring) {
