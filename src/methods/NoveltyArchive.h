@@ -50,7 +50,7 @@ private:
     // behaviour's nearest neighbours are searched ring by ring around its bucket and the
     // cost grows with the archive's density, not its size.
     static constexpr int GRID = 64;
-    static constexpr std::size_t SMALL_ARCHIVE = 1024;
+    static constexpr std::size_t SMALL_ARCHIVE = 128;
     void index(const Behaviour& behaviour);
     // Squared distances to the k nearest archived behaviours, joined into `nearest` (a max-heap
     // of at most k).
