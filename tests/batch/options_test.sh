@@ -39,12 +39,12 @@ expect_refused "--item-count value '99999999999' is outside the 32-bit integer r
 expect_refused "--selector must be 'roulette' or 'tournament'" --selector best
 expect_refused "--seed needs a whole number" --seed 4294967296
 # The method's own options, refused for a method that does not use them.
-expect_refused "--method must be one of ga, cmaes, openai-es, neat, got 'hyperneat'" --method hyperneat
+expect_refused "--method must be one of ga, cmaes, openai-es, neat, map-elites, got 'hyperneat'" --method hyperneat
 expect_refused "--sigma is not used by the method ga (it is used by cmaes, openai-es)" --sigma 0.3
-expect_refused "--hidden-neurons is not used by the method neat (it is used by ga, cmaes, openai-es)" --method neat --hidden-neurons 2
+expect_refused "--hidden-neurons is not used by the method neat (it is used by ga, cmaes, openai-es, map-elites)" --method neat --hidden-neurons 2
 expect_refused "--elite-count is not used by the method neat (it is used by ga)" --method neat --elite-count 2
 expect_refused "--learning-rate is not used by the method cmaes (it is used by openai-es)" --learning-rate 0.1 --method cmaes
-expect_refused "--crossover-rate is not used by the method openai-es (it is used by ga)" --method=openai-es --crossover-rate 0.5
+expect_refused "--crossover-rate is not used by the method openai-es (it is used by ga, map-elites)" --method=openai-es --crossover-rate 0.5
 expect_refused "--csv needs a file name" --csv=
 expect_refused "--seed needs a whole number" --seed=x
 
