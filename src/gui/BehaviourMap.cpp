@@ -42,6 +42,34 @@ float unit(float value, const BehaviourAxis& axis)
     return range > 0.0f ? (value - axis.low) / range : 0.0f;
 }
 
+// Cuts the segment a-b to the unit square (Liang-Barsky); false when none of it is inside.
+// The maze's walls reach the arena's edge, beyond the space its behaviours are mapped over.
+bool clipToUnit(core::vector2df& a, core::vector2df& b)
+{
+    float t0 = 0.0f, t1 = 1.0f;
+    const core::vector2df d = b - a;
+    const float p[4] = {-d.X, d.X, -d.Y, d.Y};
+    const float q[4] = {a.X, 1.0f - a.X, a.Y, 1.0f - a.Y};
+    for (int k = 0; k < 4; ++k) {
+        if (p[k] == 0.0f) {
+            if (q[k] < 0.0f)
+                return false;
+            continue;
+        }
+        const float t = q[k] / p[k];
+        if (p[k] < 0.0f)
+            t0 = std::max(t0, t);
+        else
+            t1 = std::min(t1, t);
+    }
+    if (t0 > t1)
+        return false;
+    const core::vector2df from = a;
+    a = from + d * t0;
+    b = from + d * t1;
+    return true;
+}
+
 u32 withAlpha(u32 colour, u32 alpha)
 {
     return (colour & 0x00FFFFFFu) | (alpha << 24);
@@ -101,7 +129,7 @@ void BehaviourMap::sync(const EvolutionRun& source)
                 for (int e = 0; e < 3; ++e) {
                     core::vector2df a = place(corners[e].X, corners[e].Z);
                     core::vector2df b = place(corners[(e + 1) % 3].X, corners[(e + 1) % 3].Z);
-                    if (a.getDistanceFromSQ(b) < 1e-8f)
+                    if (!clipToUnit(a, b) || a.getDistanceFromSQ(b) < 1e-8f)
                         continue;
                     if (std::tie(b.X, b.Y) < std::tie(a.X, a.Y))
                         std::swap(a, b);
@@ -312,13 +340,21 @@ void BehaviourMap::draw(video::IVideoDriver* driver, gui::IGUIFont* font, const 
         return core::position2di(plot.UpperLeftCorner.X + static_cast<s32>(std::lround(p.X * static_cast<float>(plot.getWidth()))),
                                  plot.LowerRightCorner.Y - static_cast<s32>(std::lround(p.Y * static_cast<float>(plot.getHeight()))));
     };
+    const core::position2di shadow(1, 1);
+    for (std::size_t k = 0; k + 1 < walls.size(); k += 2)
+        driver->draw2DLine(onPlot(walls[k]) + shadow, onPlot(walls[k + 1]) + shadow, video::SColor(SHADOW_COLOR));
     for (std::size_t k = 0; k + 1 < walls.size(); k += 2)
         driver->draw2DLine(onPlot(walls[k]), onPlot(walls[k + 1]), video::SColor(WALL_COLOR));
     if (maze) {
-        const s32 r = std::max(2, plot.getWidth() / 40);
+        const s32 r = std::max(3, plot.getWidth() / 36);
         const core::position2di s = onPlot(start), g = onPlot(goal);
-        driver->draw2DRectangleOutline(core::recti(s.X - r, s.Y - r, s.X + r + 1, s.Y + r + 1), video::SColor(START_COLOR));
-        driver->draw2DRectangle(video::SColor(GOAL_COLOR), core::recti(g.X - r, g.Y - r, g.X + r + 1, g.Y + r + 1));
+        const core::recti startMark(s.X - r, s.Y - r, s.X + r + 1, s.Y + r + 1);
+        driver->draw2DRectangleOutline(startMark, video::SColor(START_COLOR));
+        driver->draw2DRectangleOutline(core::recti(startMark.UpperLeftCorner + shadow, startMark.LowerRightCorner - shadow),
+                                       video::SColor(START_COLOR));
+        const core::recti goalMark(g.X - r, g.Y - r, g.X + r + 1, g.Y + r + 1);
+        driver->draw2DRectangle(video::SColor(GOAL_COLOR), goalMark);
+        driver->draw2DRectangleOutline(goalMark, video::SColor(WALL_COLOR));
     }
     driver->draw2DRectangleOutline(core::recti(plot.UpperLeftCorner.X - 1, plot.UpperLeftCorner.Y - 1,
                                                plot.LowerRightCorner.X + 1, plot.LowerRightCorner.Y + 1),

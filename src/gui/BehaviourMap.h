@@ -25,7 +25,8 @@ public:
     static constexpr irr::u32 FRAME_COLOR = 0xFFC8C8C8;
     static constexpr irr::u32 WALL_COLOR = 0xFFF0F0F0;
     static constexpr irr::u32 START_COLOR = 0xFF46BEFF;      // sky blue
-    static constexpr irr::u32 GOAL_COLOR = 0xFFFFD700;       // gold
+    static constexpr irr::u32 GOAL_COLOR = 0xFFFF3C3C;       // red: no fitness colour is
+    static constexpr irr::u32 SHADOW_COLOR = 0xFF000000;     // under the walls, on bright cells
     static constexpr irr::u32 ARCHIVE_COLOR = 0xFF46FFB4;    // mint
     static constexpr irr::u32 GENERATION_COLOR = 0xFFFF8C1E; // orange, the chart's best
     // Points are counted on a grid this fine per axis: drawing costs the same for an
