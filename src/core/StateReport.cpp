@@ -37,7 +37,7 @@ std::string narrow(const wchar_t* text)
 
 bool mapDrawn(const Engine& engine)
 {
-    return engine.gui && engine.behaviourMap && engine.gui->mapShown && engine.behaviourMap->hasRun();
+    return engine.gui && engine.behaviourMap && engine.gui->mapShown && engine.behaviourMap->hasContent();
 }
 
 // What the network panel shows: a clicked elite, a vehicle's network, or nothing.

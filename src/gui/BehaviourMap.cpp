@@ -306,7 +306,7 @@ core::position2di BehaviourMap::cellCentre(int cell, const core::dimension2du& s
 
 void BehaviourMap::draw(video::IVideoDriver* driver, gui::IGUIFont* font, const core::dimension2du& screen)
 {
-    if (!hasRun() || !font)
+    if (!hasContent() || !font)
         return;
     const core::recti panel = panelArea(screen);
     const core::recti plot = plotArea(screen, font);

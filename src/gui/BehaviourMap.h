@@ -46,6 +46,9 @@ public:
     // time; O(1) otherwise. The archive's behaviours are added from where the last call left.
     void sync(const EvolutionRun& run);
     bool hasRun() const { return run != 0; }
+    // Something to show: a filled cell or a behaviour. Until then (a run's first generation)
+    // the panel is not drawn, and the arena shows under it.
+    bool hasContent() const { return filled > 0 || points > 0; }
     E_CONTENT content() const { return shown; }
     int cellsPerAxis() const { return side; }
     int filledCells() const { return filled; }

@@ -65,7 +65,7 @@ bool GUI::coversArena(const core::position2di& point) const
     gui::IGUIFont* font = engine.guiEnvironment->getSkin()->getFont();
     if (helpOverlay.shown && font && helpOverlay.area(font, screen).isPointInside(point))
         return true;
-    if (mapShown && engine.behaviourMap && engine.behaviourMap->hasRun()
+    if (mapShown && engine.behaviourMap && engine.behaviourMap->hasContent()
         && BehaviourMap::panelArea(screen).isPointInside(point))
         return true;
     if (!chartsShown)

@@ -83,6 +83,8 @@ TEST_F(BehaviourMapTest, EachKindOfRunShowsItsOwnPoints)
         const std::string what = std::string(c.method) + " on " + c.task;
         start(c.method, c.task, c.objective);
         const BehaviourMap& map = *engine.behaviourMap;
+        engine.drawFrame();
+        EXPECT_FALSE(map.hasContent()) << what << ": nothing to show before the first generation ends";
         for (int generation = 0; generation < 4; ++generation) {
             runGenerations(1);
             const modules::EvolutionRun& run = *engine.world->run;
@@ -109,7 +111,7 @@ TEST_F(BehaviourMapTest, EachKindOfRunShowsItsOwnPoints)
             gui::EGET_BUTTON_CLICKED,
             modules::GUIElementIDs::getElementFromID(modules::GUIElementIDs::STOP_BUTTON, nullptr)));
         engine.drawFrame();
-        EXPECT_TRUE(map.hasRun()) << what << ": the stopped run stays on the map";
+        EXPECT_TRUE(map.hasContent()) << what << ": the stopped run stays on the map";
     }
 }
 
