@@ -6,6 +6,7 @@
 #include "core/Random.h"
 #include "core/StateReport.h"
 #include "evolution/EvolutionRun.h"
+#include "gui/BehaviourMap.h"
 #include "gui/CameraController.h"
 #include "gui/FitnessChart.h"
 #include "gui/GUI.h"
@@ -172,6 +173,7 @@ bool Engine::createScene(unsigned seed, bool withGui, std::string& error)
         }
         fitnessChart = new FitnessChart();
         networkView = new NetworkView();
+        behaviourMap = new BehaviourMap();
     }
     layout(driver->getScreenSize());
     last = timer->getTime();
@@ -299,18 +301,26 @@ void Engine::drawFrame()
 
 void Engine::drawPanels()
 {
-    if (!gui || !fitnessChart || !networkView)
+    if (!gui || !fitnessChart || !networkView || !behaviourMap)
         return;
     // Read at every drawn frame, in fast mode too, so no generation is missed; hidden
     // panels stay up to date. After Stop the chart keeps the last run.
-    if (world->run)
+    if (world->run) {
         fitnessChart->sync(world->run->runId, world->run->history);
-    if (!gui->chartsShown)
-        return;
+        behaviourMap->sync(*world->run);
+    }
     gui::IGUIFont* font = guiEnvironment->getSkin()->getFont();
     const core::dimension2du screen = driver->getScreenSize();
+    if (gui->mapShown)
+        behaviourMap->draw(driver, font, screen);
+    if (!gui->chartsShown)
+        return;
     fitnessChart->draw(driver, font, screen);
-    if (Vehicle* shown = cameraController->networkVehicle()) {
+    if (const GUI::ShownElite* elite = gui->eliteOnPanel()) {
+        static const std::vector<std::string> unnamed;
+        networkView->draw(driver, font, screen, elite->picture, world->run->task ? world->run->task->inputNames() : unnamed);
+        drawSelectionCaption(driver, font, NetworkView::panelArea(screen), elite->caption);
+    } else if (Vehicle* shown = cameraController->networkVehicle()) {
         // The inputs are named by the task of the run the vehicle drives in.
         static const std::vector<std::string> unnamed;
         networkView->draw(driver, font, screen, shown->steering().picture(),
@@ -357,6 +367,8 @@ void Engine::shutdown()
 {
     if (device)
         device->setEventReceiver(nullptr);
+    delete behaviourMap;
+    behaviourMap = nullptr;
     delete networkView;
     networkView = nullptr;
     delete fitnessChart;

@@ -17,6 +17,7 @@ class CameraController;
 class ScreenLog;
 class FitnessChart;
 class NetworkView;
+class BehaviourMap;
 
 // The one global object: the device and what it hands out, and the objects that live for
 // the whole run. Tests and the batch runner drive the same pieces the window does.
@@ -100,6 +101,7 @@ public:
     // The window's panels over the scene; built with the GUI, whose font they use.
     FitnessChart* fitnessChart = nullptr;
     NetworkView* networkView = nullptr;
+    BehaviourMap* behaviourMap = nullptr;
     bool fastMode = false;
     // Pause, single steps and the normal mode's speed.
     TimeControl timeControl;

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "brain/Brain.h"
 #include "evolution/EvolutionParams.h"
 #include "evolution/ParameterTable.h"
 #include "evolution/PopulationFile.h"
@@ -8,6 +9,7 @@
 #include <irrlicht.h>
 
 #include <chrono>
+#include <cstdint>
 #include <memory>
 #include <optional>
 #include <string>
@@ -99,12 +101,36 @@ public:
     // The Pause button's text and the speed line follow the engine's time control.
     void showTimeState();
 
-    // Flips whether the fitness chart and the network panel are drawn (Chart button, F2).
-    void toggleCharts() { chartsShown = !chartsShown; }
+    // Flips whether the fitness chart and the network panel are drawn (Chart button, F2);
+    // the behaviour map follows them.
+    void toggleCharts()
+    {
+        chartsShown = !chartsShown;
+        mapShown = chartsShown;
+    }
+    // Flips the behaviour map alone (F3).
+    void toggleMap() { mapShown = !mapShown; }
+
+    // A MAP-Elites elite that a click on its cell in the behaviour map put on the network
+    // panel, in place of a vehicle's network: until a vehicle is picked, a camera button is
+    // clicked or its run ends.
+    struct ShownElite {
+        std::uint64_t runId = 0;
+        int cell = -1;
+        BrainPicture picture;
+        std::wstring caption;
+    };
+    std::optional<ShownElite> shownElite;
+    // The elite of the running MAP-Elites run's cell (an index into its grid) on the network
+    // panel; false, and nothing changes, when there is no such elite.
+    bool showElite(int cell);
+    // The shown elite while its run is the running one; null otherwise.
+    const ShownElite* eliteOnPanel() const;
 
     World* world;
     CameraController* cameraController;
     bool chartsShown = true;
+    bool mapShown = true;
     EvolutionParams params;
     irr::gui::IGUIWindow* setupWindow = nullptr;
     irr::gui::IGUIWindow* cameraWindow = nullptr;

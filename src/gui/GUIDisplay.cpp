@@ -9,17 +9,6 @@ using namespace irr;
 
 namespace modules {
 
-namespace {
-
-// Whether runs of `method` on `task` use the parameter: the arena's parameters (no methods
-// named) are used by every method.
-bool rowUsed(const ParameterInfo& parameter, const MethodInfo& method, const std::string& task)
-{
-    return (parameter.usedBy.empty() || methodUses(method, parameter.name())) && taskUses(parameter, task);
-}
-
-} // namespace
-
 core::stringw GUI::numberToString(float value)
 {
     return numberText(value);
@@ -51,8 +40,12 @@ void GUI::showUsedRows()
     const std::vector<TaskInfo>& tasks = evolutionTasks();
     const TaskInfo& task = taskOf(params);
     taskCombo->setSelected(static_cast<s32>(&task - tasks.data()));
+    // The rows a run of the chosen method, task and objective would use.
+    EvolutionParams chosen = params;
+    chosen.method = method->name;
+    chosen.task = task.name;
     for (const ParameterRow& row : parameterRows) {
-        const bool used = rowUsed(*row.parameter, *method, task.name);
+        const bool used = runUses(*row.parameter, chosen);
         row.control->setEnabled(used);
         // A method's own value it has no use for is not shown: it has none.
         if (row.parameter->methodOwn && !used)

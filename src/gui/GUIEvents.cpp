@@ -26,6 +26,11 @@ bool GUI::OnEvent(const SEvent& event)
             toggleCharts();
         return true;
     }
+    if (event.EventType == EET_KEY_INPUT_EVENT && event.KeyInput.Key == KEY_F3) {
+        if (event.KeyInput.PressedDown)
+            toggleMap();
+        return true;
+    }
     // The GUI environment hands keys to the focused element whether it is shown or not.
     if (event.EventType == EET_KEY_INPUT_EVENT) {
         gui::IGUIElement* focus = engine.guiEnvironment->getFocus();
@@ -86,10 +91,12 @@ void GUI::onButtonClicked(s32 id)
         engine.device->closeDevice();
         break;
     case GUIElementIDs::TOP_DOWN_CAMERA_BUTTON:
+        shownElite.reset();
         cameraController->setCameraType(ECT_TOP_DOWN);
         engine.screenLog->writeLine(L"Top down camera view selected.");
         break;
     case GUIElementIDs::FOLLOW_CAMERA_BUTTON:
+        shownElite.reset();
         cameraController->setCameraType(ECT_FOLLOW_BEST);
         engine.screenLog->writeLine(L"Camera is now following the best performing vehicle.");
         break;
@@ -112,6 +119,7 @@ void GUI::onButtonClicked(s32 id)
         break;
     case GUIElementIDs::STOP_BUTTON:
         showSetupPanel();
+        shownElite.reset();
         stopEvolution(*world);
         break;
     default:

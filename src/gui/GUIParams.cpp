@@ -64,9 +64,10 @@ void GUI::evolutionParamsChanged()
             return;
         }
     }
+    const bool objectiveChanged = read.objective != params.objective;
     params = read;
-    // Another method shows its own values; either choice enables its rows.
-    if (methodChanged || taskChanged)
+    // Another method shows its own values; each of the three choices enables its rows.
+    if (methodChanged || taskChanged || objectiveChanged)
         updateGuiContents();
 }
 

@@ -4,11 +4,14 @@
 #include "gui/GUI.h"
 
 #include "core/Engine.h"
+#include "gui/BehaviourMap.h"
 #include "gui/CameraController.h"
 #include "gui/FitnessChart.h"
 #include "gui/NetworkView.h"
 #include "gui/ScreenLog.h"
 #include "gui/VehiclePicker.h"
+#include "evolution/EvolutionRun.h"
+#include "methods/MapElites.h"
 #include "world/World.h"
 
 #include <algorithm>
@@ -62,11 +65,41 @@ bool GUI::coversArena(const core::position2di& point) const
     gui::IGUIFont* font = engine.guiEnvironment->getSkin()->getFont();
     if (helpOverlay.shown && font && helpOverlay.area(font, screen).isPointInside(point))
         return true;
+    if (mapShown && engine.behaviourMap && engine.behaviourMap->hasContent()
+        && BehaviourMap::panelArea(screen).isPointInside(point))
+        return true;
     if (!chartsShown)
         return false;
     if (world->run && FitnessChart::panelArea(screen).isPointInside(point))
         return true;
-    return cameraController->networkVehicle() && NetworkView::panelArea(screen).isPointInside(point);
+    return (cameraController->networkVehicle() || eliteOnPanel()) && NetworkView::panelArea(screen).isPointInside(point);
+}
+
+bool GUI::showElite(int cell)
+{
+    const auto* elites = world->run ? dynamic_cast<const MapElites*>(world->run->method.get()) : nullptr;
+    if (!elites || cell < 0 || static_cast<size_t>(cell) >= elites->grid().size()
+        || !elites->grid()[static_cast<size_t>(cell)].filled)
+        return false;
+    const std::unique_ptr<Brain> brain = elites->eliteBrain(cell);
+    if (!brain)
+        return false;
+    const int n = elites->cellsPerAxis();
+    ShownElite elite;
+    elite.runId = world->run->runId;
+    elite.cell = cell;
+    elite.picture = brain->picture();
+    wchar_t caption[96];
+    std::swprintf(caption, 96, L"Elite of cell (%d, %d): fitness %g", cell % n, cell / n,
+                  static_cast<double>(elites->grid()[static_cast<size_t>(cell)].fitness));
+    elite.caption = caption;
+    shownElite = std::move(elite);
+    return true;
+}
+
+const GUI::ShownElite* GUI::eliteOnPanel() const
+{
+    return shownElite && world->run && world->run->runId == shownElite->runId ? &*shownElite : nullptr;
 }
 
 void GUI::pickAt(const core::position2di& point)
@@ -74,6 +107,7 @@ void GUI::pickAt(const core::position2di& point)
     const int index = pickVehicle(engine.sceneManager, world->vehicles, point);
     if (index < 0)
         return;
+    shownElite.reset();
     cameraController->selectVehicle(world->vehicles[static_cast<size_t>(index)], index + 1);
     wchar_t line[64];
     std::swprintf(line, 64, L"Camera is now following vehicle %d.", index + 1);
@@ -118,6 +152,11 @@ bool GUI::onViewEvent(const SEvent& event)
         // The click still reaches the GUI environment, which takes the focus off a box.
         if (world->run && !coversArena(point))
             pickAt(point);
+        else if (world->run && mapShown && engine.behaviourMap
+                 && engine.guiEnvironment->getRootGUIElement()->getElementFromPoint(point)
+                     == engine.guiEnvironment->getRootGUIElement())
+            showElite(engine.behaviourMap->cellAt(point, engine.driver->getScreenSize(),
+                                                  engine.guiEnvironment->getSkin()->getFont()));
         return false;
     case EMIE_MOUSE_WHEEL:
         if (cameraController->inOverview() && !coversArena(point)) {

@@ -17,6 +17,7 @@ const wchar_t* const HelpOverlay::LINES[LINE_COUNT] = {
     L"Keys and mouse",
     L"F1: show or hide this help",
     L"F2: show or hide the chart and network panels",
+    L"F3: show or hide the behaviour map (click a cell: its elite)",
     L"P: pause or resume the simulation",
     L"N: one simulation step while paused",
     L"+ and -: speed 1x, 2x, 4x, 8x or 16x real time",

@@ -9,7 +9,7 @@ class HelpOverlay {
 public:
     static constexpr irr::u32 BACKGROUND_COLOR = 0xD2000000;
     static constexpr irr::u32 TEXT_COLOR = 0xFFFFFFFF;
-    static constexpr int LINE_COUNT = 13;
+    static constexpr int LINE_COUNT = 14;
     static const wchar_t* const LINES[LINE_COUNT];
 
     void toggle() { shown = !shown; }

@@ -1,7 +1,8 @@
 // The task rows of the parameter dialog: every parameter of the table has its control; the
 // task combo box offers every task and each task enables the rows it uses; the tasks' values
 // are checked on Start; a refused maze file and a population of another task start nothing,
-// each with its line on the log.
+// each with its line on the log. The objective and MAP-Elites rows follow the method and the
+// objective as the task rows follow the task.
 
 #include "SyntheticEvents.h"
 #include "TestEngine.h"
@@ -12,6 +13,7 @@
 #include "gui/GUIElementIDs.h"
 #include "gui/ScreenLog.h"
 #include "media/MazeFile.h"
+#include "methods/MethodRegistry.h"
 #include "tasks/TaskRegistry.h"
 #include "world/World.h"
 
@@ -38,6 +40,21 @@ protected:
         ASSERT_NE(task, nullptr) << name;
         gui().taskCombo->setSelected(static_cast<s32>(task - modules::evolutionTasks().data()));
         gui().OnEvent(guiEvent(gui::EGET_COMBO_BOX_CHANGED, gui().taskCombo));
+    }
+    void chooseMethod(const std::string& name)
+    {
+        const modules::MethodInfo* method = modules::findMethod(name);
+        ASSERT_NE(method, nullptr) << name;
+        gui().methodCombo->setSelected(static_cast<s32>(method - modules::evolutionMethods().data()));
+        gui().OnEvent(guiEvent(gui::EGET_COMBO_BOX_CHANGED, gui().methodCombo));
+    }
+    gui::IGUIElement* row(const char* name)
+    {
+        for (const GUI::ParameterRow& r : gui().parameterRows)
+            if (r.parameter->name() == name)
+                return r.control;
+        ADD_FAILURE() << "no row for " << name;
+        return gui().setupWindow;
     }
     void type(gui::IGUIEditBox* box, const wchar_t* value)
     {
@@ -172,4 +189,52 @@ TEST_F(TaskPanel, AForageRunStartsAndResumesOnlyAsForage)
     ASSERT_NE(engine.world->run, nullptr);
     EXPECT_EQ(engine.world->run->task->name(), "forage");
     std::filesystem::remove(path);
+}
+
+TEST_F(TaskPanel, TheMethodAndTheObjectiveEnableTheNoveltyAndMapRows)
+{
+    bool offered = false;
+    for (u32 i = 0; i < gui().methodCombo->getItemCount(); ++i)
+        offered = offered || std::wstring(gui().methodCombo->getItem(i)) == L"MAP-Elites";
+    EXPECT_TRUE(offered);
+    auto* objective = static_cast<gui::IGUIComboBox*>(row("objective"));
+    struct Case {
+        const char* method;
+        int objective;
+        bool objectiveRow, novelty, cells, mutation;
+    };
+    for (const Case& c : {Case{"ga", 1, true, true, false, true}, Case{"ga", 0, true, false, false, true},
+                          Case{"neat", 1, true, true, false, false}, Case{"map-elites", 1, false, false, true, true},
+                          Case{"cmaes", 1, false, false, false, false}, Case{"ga", 0, true, false, false, true}}) {
+        chooseMethod(c.method);
+        objective->setSelected(c.objective);
+        gui().OnEvent(guiEvent(gui::EGET_COMBO_BOX_CHANGED, objective));
+        const std::string what = std::string(c.method) + " objective " + std::to_string(c.objective);
+        EXPECT_EQ(gui().params.method, c.method) << what;
+        EXPECT_EQ(gui().params.objective, c.objective) << what;
+        EXPECT_EQ(objective->isEnabled(), c.objectiveRow) << what;
+        EXPECT_EQ(row("novelty-k")->isEnabled(), c.novelty) << what;
+        EXPECT_EQ(row("novelty-threshold")->isEnabled(), c.novelty) << what;
+        EXPECT_EQ(row("map-cells")->isEnabled(), c.cells) << what;
+        EXPECT_EQ(gui().mutationRateEdit->isEnabled(), c.mutation) << what;
+    }
+
+    // Their values are checked like the others': a word rolls back, a number too large is
+    // refused at Start with its line.
+    chooseMethod("map-elites");
+    auto* cells = static_cast<gui::IGUIEditBox*>(row("map-cells"));
+    type(cells, L"many");
+    EXPECT_EQ(std::wstring(cells->getText()), L"10");
+    type(cells, L"101");
+    EXPECT_EQ(gui().params.mapCells, 101);
+    click(gui().setupWindow, modules::GUIElementIDs::START_BUTTON);
+    EXPECT_EQ(engine.world->run, nullptr);
+    EXPECT_EQ(newestLine(), L"Cannot start: 101 cells per axis are above the limit of 100.");
+    chooseMethod("ga");
+    objective->setSelected(1);
+    gui().OnEvent(guiEvent(gui::EGET_COMBO_BOX_CHANGED, objective));
+    type(static_cast<gui::IGUIEditBox*>(row("novelty-k")), L"1001");
+    click(gui().setupWindow, modules::GUIElementIDs::START_BUTTON);
+    EXPECT_EQ(engine.world->run, nullptr);
+    EXPECT_EQ(newestLine(), L"Cannot start: a novelty k of 1001 is above the limit of 1000.");
 }
