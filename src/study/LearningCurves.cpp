@@ -85,7 +85,7 @@ struct CurveSet {
     std::string axis;
 };
 
-std::string curvesSvg(const StudyPlan& plan, const std::vector<ConfigResult>& results, const CurveSet& set)
+std::string curvesSvg(const StudyPlan& plan, const CurveSet& set)
 {
     const long long generations = plan.generations;
     std::vector<Band> bands(plan.configs.size());
@@ -204,7 +204,7 @@ std::string learningCurvesSvg(const StudyPlan& plan, const std::vector<ConfigRes
                  studyMeasureNames(results).empty() ? "best fitness (items collected)" : "best fitness"};
     for (const ConfigResult& result : results)
         set.curves.push_back(&result.curves);
-    return curvesSvg(plan, results, set);
+    return curvesSvg(plan, set);
 }
 
 std::vector<std::string> studyMeasureNames(const std::vector<ConfigResult>& results)
@@ -227,7 +227,7 @@ std::string measureCurvesSvg(const StudyPlan& plan, const std::vector<ConfigResu
                                  ? &none
                                  : &result.measureCurves[static_cast<std::size_t>(found - result.measureNames.begin())]);
     }
-    return curvesSvg(plan, results, set);
+    return curvesSvg(plan, set);
 }
 
 } // namespace modules
