@@ -58,7 +58,8 @@ public:
     std::vector<float> fitness() const;
     std::vector<int> foodTaken() const;
     std::vector<int> poisonTaken() const;
-    bool running() const { return phase == Phase::RUNNING; }
+    // Throws ArenaStateError unless a generation placed by reset() is running.
+    void requireRunning() const;
 
     // A whole generation of layered networks (rows of `genes` each) with `hiddenNeurons`,
     // placed from the generator where it stands and run to the end of its time.

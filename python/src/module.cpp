@@ -13,7 +13,6 @@
 
 #include <cmath>
 #include <cstdio>
-#include <cstring>
 #include <memory>
 #include <random>
 #include <string>
@@ -193,28 +192,21 @@ public:
             for (char& c : option)
                 if (c == '_')
                     c = '-';
+            // The three that every task takes have their own arguments.
+            const std::pair<const char*, const char*> own[] = {
+                {"population_size", "vehicles"}, {"item_count", "items"}, {"generation_time", "generation_time"}};
+            for (const auto& [key, argument] : own)
+                if (name == key)
+                    throw py::value_error("give " + name + " as the argument " + argument + "=");
             const ParameterInfo* parameter = findParameter(option);
-            if (name == "population_size" || name == "item_count" || name == "generation_time")
-                throw py::value_error("give " + name + " as " + (name == "population_size" ? "vehicles" : name == "item_count" ? "items" : "generation_time")
-                                      + "=, not as a task parameter");
             if (!parameter || name.find('-') != std::string::npos)
                 throw py::value_error("unknown parameter '" + name + "': the parameters are " + parameterList());
             const bool text = parameter->textField || !parameter->choices.empty();
             arguments.insert(arguments.end(),
                              {parameter->option, text ? textValue(name, value) : numberText(name, value)});
         }
-        EvolutionParams params;
-        try {
-            params = kinetarium_py::checkArenaParams(arguments);
-        } catch (const kinetarium_py::ArenaValueError& e) {
-            throw py::value_error(e.what());
-        }
-        const unsigned chosen = seed.is_none() ? freshSeed() : seedValue(seed);
-        try {
-            core = std::make_unique<ArenaCore>(params, chosen);
-        } catch (const kinetarium_py::ArenaValueError& e) {
-            throw py::value_error(e.what());
-        }
+        const EvolutionParams params = kinetarium_py::checkArenaParams(arguments);
+        core = std::make_unique<ArenaCore>(params, seed.is_none() ? freshSeed() : seedValue(seed));
     }
 
     py::array_t<float> reset(const py::object& seed)
@@ -227,13 +219,11 @@ public:
 
     py::tuple step(const py::object& actions)
     {
-        if (!core->running())
-            checkRunning();
+        core->requireRunning(); // before the actions are looked at: the order of calls is the mistake
         const auto checked = floatMatrix("actions", actions, core->vehicles(), 2, " (vehicles, turn and speed)");
         std::vector<float> observations;
         std::vector<float> rewards;
-        bool ended = false;
-        ended = core->step(checked.data(), observations, rewards);
+        const bool ended = core->step(checked.data(), observations, rewards);
         const std::vector<bool> finished = core->finished();
         py::dict info;
         info["fitness"] = vectorArray(core->fitness());
@@ -306,18 +296,6 @@ public:
     }
 
 private:
-    void checkRunning()
-    {
-        // The core's refusal, as RuntimeError, before the actions are looked at.
-        try {
-            std::vector<float> none;
-            std::vector<float> rewards;
-            core->step(nullptr, none, rewards);
-        } catch (const kinetarium_py::ArenaStateError& e) {
-            throw std::runtime_error(e.what());
-        }
-    }
-
     static unsigned sizeValue(const char* name, const py::object& value)
     {
         if (isBool(value) || !py::isinstance<py::int_>(value))
