@@ -329,6 +329,23 @@ std::vector<int> ArenaCore::poisonTaken() const
     return values;
 }
 
+std::vector<float> ArenaCore::behaviours() const
+{
+    const World* world = active ? engine.world : ownEngine.world;
+    std::vector<float> values;
+    for (const Vehicle* vehicle : world->vehicles) {
+        const Behaviour behaviour = world->run->task->behaviour(*vehicle);
+        values.push_back(behaviour.x);
+        values.push_back(behaviour.y);
+    }
+    return values;
+}
+
+BehaviourSpace ArenaCore::behaviourSpace() const
+{
+    return taskOf(runParams).behaviourSpace(runParams);
+}
+
 std::vector<float> ArenaCore::evaluate(const float* genomes, long long rows, long long genes, int hiddenNeurons)
 {
     ActiveArena guard(*this);

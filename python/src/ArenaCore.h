@@ -3,6 +3,7 @@
 #include "ArenaPicture.h"
 #include "core/Engine.h"
 #include "core/Random.h"
+#include "evolution/Behaviour.h"
 #include "evolution/EvolutionParams.h"
 
 #include <cstdint>
@@ -58,6 +59,9 @@ public:
     std::vector<float> fitness() const;
     std::vector<int> foodTaken() const;
     std::vector<int> poisonTaken() const;
+    // Each vehicle's behaviour as the task describes it (x then y), in its behaviour space.
+    std::vector<float> behaviours() const;
+    modules::BehaviourSpace behaviourSpace() const;
     // Throws ArenaStateError unless a generation placed by reset() is running.
     void requireRunning() const;
 

@@ -387,5 +387,18 @@ PYBIND11_MODULE(_kinetarium, m)
         .def_property_readonly("action_size", [](const Arena&) { return 2; })
         .def_property_readonly("input_names", [](Arena& a) { return a.arena().inputNames(); })
         .def_property_readonly("steps_per_generation", [](Arena& a) { return a.arena().stepsPerGeneration(); })
-        .def_property_readonly("parameters", &Arena::parameters);
+        .def_property_readonly("parameters", &Arena::parameters)
+        .def_property_readonly("behaviour_space", [](Arena& a) {
+            const BehaviourSpace space = a.arena().behaviourSpace();
+            py::dict axes;
+            for (const BehaviourAxis* axis : {&space.x, &space.y})
+                axes[axis->name] = py::make_tuple(axis->low, axis->high);
+            return axes;
+        }, "The task's two behaviour axes by name, each (low, high), as novelty search and MAP-Elites scale them.")
+        .def("behaviours", [](Arena& a) {
+            const std::vector<float> values = a.arena().behaviours();
+            py::array_t<float> array({static_cast<py::ssize_t>(values.size() / 2), py::ssize_t(2)});
+            std::copy(values.begin(), values.end(), array.mutable_data());
+            return array;
+        }, "Each vehicle's behaviour on the two axes of behaviour_space, float32 (vehicles, 2).");
 }
