@@ -29,6 +29,11 @@ std::string pyText(const py::handle& value)
     return py::str(value).cast<std::string>();
 }
 
+std::string typeName(const py::handle& value)
+{
+    return pyText(value.get_type().attr("__name__"));
+}
+
 std::string taskList()
 {
     return taskNames(", ");
@@ -65,7 +70,7 @@ std::string numberText(const std::string& name, const py::handle& value)
 {
     if (isBool(value) || !(py::isinstance<py::int_>(value) || py::isinstance<py::float_>(value)
                            || py::isinstance(value, py::module_::import("numpy").attr("number"))))
-        throw py::type_error(name + " must be a number, not " + std::string(py::str(value.get_type().attr("__name__"))));
+        throw py::type_error(name + " must be a number, not " + typeName(value));
     if (py::isinstance<py::int_>(value) || py::isinstance(value, py::module_::import("numpy").attr("integer")))
         return std::string(py::str(py::int_(py::reinterpret_borrow<py::object>(value))));
     const double number = py::float_(py::reinterpret_borrow<py::object>(value));
@@ -85,7 +90,7 @@ std::string numberText(const std::string& name, const py::handle& value)
 std::string textValue(const std::string& name, const py::handle& value)
 {
     if (!py::isinstance<py::str>(value))
-        throw py::type_error(name + " must be a str, not " + std::string(py::str(value.get_type().attr("__name__"))));
+        throw py::type_error(name + " must be a str, not " + typeName(value));
     return value.cast<std::string>();
 }
 
@@ -93,7 +98,7 @@ unsigned seedValue(const py::handle& value)
 {
     if (isBool(value) || !(py::isinstance<py::int_>(value)
                            || py::isinstance(value, py::module_::import("numpy").attr("integer"))))
-        throw py::type_error("seed must be an int or None, not " + std::string(py::str(value.get_type().attr("__name__"))));
+        throw py::type_error("seed must be an int or None, not " + typeName(value));
     const py::int_ number(py::reinterpret_borrow<py::object>(value));
     if (number < py::int_(0) || number > py::int_(0xFFFFFFFFull))
         throw py::value_error("seed must be from 0 to 4294967295, not " + pyText(number));
@@ -112,7 +117,7 @@ py::array_t<float, py::array::c_style> floatMatrix(const char* what, const py::h
 {
     if (!py::isinstance<py::array>(value))
         throw py::type_error(std::string(what) + " must be a numpy array, not "
-                             + std::string(py::str(value.get_type().attr("__name__"))));
+                             + typeName(value));
     const py::array array = py::reinterpret_borrow<py::array>(value);
     const char kind = array.dtype().kind();
     if (kind != 'f' && kind != 'i' && kind != 'u')
@@ -165,7 +170,7 @@ int hiddenCount(const py::object& value)
     if (isBool(value) || !(py::isinstance<py::int_>(value)
                            || py::isinstance(value, py::module_::import("numpy").attr("integer"))))
         throw py::type_error("hidden_neurons must be an int, not "
-                             + std::string(py::str(value.get_type().attr("__name__"))));
+                             + typeName(value));
     const py::int_ number(py::reinterpret_borrow<py::object>(value));
     if (number < py::int_(0) || number > py::int_(MAX_HIDDEN_NEURONS))
         throw py::value_error("hidden_neurons must be from 0 to " + std::to_string(MAX_HIDDEN_NEURONS) + ", not "
