@@ -160,8 +160,13 @@ ArenaCore::ArenaCore(const EvolutionParams& params, unsigned seed)
 ArenaCore::~ArenaCore()
 {
     picture.reset();
-    ActiveArena guard(*this);
-    engine.shutdown();
+    try {
+        ActiveArena guard(*this);
+        engine.shutdown();
+    } catch (const ArenaStateError&) {
+        // Collected while another arena holds the global place: its engine is left, not
+        // released over the other's.
+    }
 }
 
 const std::vector<std::string>& ArenaCore::inputNames() const
