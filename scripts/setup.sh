@@ -28,6 +28,8 @@ PACKAGES=(
     libavcodec-dev libavformat-dev libswscale-dev libavutil-dev libgl-dev ffmpeg
     # the comparison with the reference libraries (bench/reference): their NumPy
     python3-numpy
+    # the Python module (python/) and its tests
+    pybind11-dev python3-dev python3-pytest
 )
 
 missing=()

@@ -66,20 +66,35 @@ Vehicle::~Vehicle()
 
 void Vehicle::update(float dt)
 {
-    std::vector<float> inputs(rules ? static_cast<size_t>(rules->inputCount()) : 4, 0.0f);
-    if (!rules) {
-        collectAndSense(inputs);
-    } else {
-        rules->sense(*this, inputs);
-        if (!rules->moves(*this)) {
-            velocity.set(0.0f, 0.0f, 0.0f);
-            return;
-        }
-    }
-
+    std::vector<float> inputs(inputCount(), 0.0f);
+    if (!senseStep(inputs))
+        return;
     std::vector<float> outputs(2, 0.0f);
     steering().process(inputs, outputs);
+    drive(outputs, dt);
+}
 
+size_t Vehicle::inputCount() const
+{
+    return rules ? static_cast<size_t>(rules->inputCount()) : 4;
+}
+
+bool Vehicle::senseStep(std::vector<float>& inputs)
+{
+    if (!rules) {
+        collectAndSense(inputs);
+        return true;
+    }
+    rules->sense(*this, inputs);
+    if (!rules->moves(*this)) {
+        velocity.set(0.0f, 0.0f, 0.0f);
+        return false;
+    }
+    return true;
+}
+
+void Vehicle::drive(const std::vector<float>& outputs, float dt)
+{
     // A network with infinite or NaN genes can answer NaN; such a vehicle stays where it
     // is rather than hand a non-finite pose to the collision response.
     if (std::isfinite(outputs[0]) && std::isfinite(outputs[1])) {

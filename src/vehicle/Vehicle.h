@@ -42,7 +42,16 @@ public:
     Vehicle(const Vehicle&) = delete;
     Vehicle& operator=(const Vehicle&) = delete;
 
+    // One step: senseStep, the brain's answer, drive. Callers that steer from elsewhere
+    // (the Python arena) make the halves themselves.
     void update(float dt);
+    // The readings update() gives the brain: inputCount() values.
+    size_t inputCount() const;
+    // The step's first half: what the vehicle takes and earns, and its readings in `inputs`
+    // (inputCount() zeros to begin with). False once it no longer moves (it stands still).
+    bool senseStep(std::vector<float>& inputs);
+    // The step's second half: turns and drives by the outputs (turn, speed; each 0 to 1).
+    void drive(const std::vector<float>& outputs, float dt);
     // Item collection's share of a step: takes an item in reach (one point), places the
     // sensors and reads walls then items into inputs 0-3.
     void collectAndSense(std::vector<float>& inputs);
