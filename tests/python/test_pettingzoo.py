@@ -29,7 +29,7 @@ def test_agents_share_one_arena():
     while env.agents:
         _, rewards, _, truncations, _ = env.step({a: np.array([0.5, 1.0], np.float32) for a in env.agents})
         steps += 1
-    assert steps == 30 and all(truncations.values()) and set(rewards) == set(env.possible_agents)
+    assert steps == env.arena.steps_per_generation and all(truncations.values()) and set(rewards) == set(env.possible_agents)
     with pytest.raises(RuntimeError, match="reset"):
         env.step({})
     env.reset()
