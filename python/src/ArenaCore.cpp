@@ -159,6 +159,7 @@ ArenaCore::ArenaCore(const EvolutionParams& params, unsigned seed)
 
 ArenaCore::~ArenaCore()
 {
+    picture.reset();
     ActiveArena guard(*this);
     engine.shutdown();
 }
@@ -354,10 +355,12 @@ std::vector<float> ArenaCore::evaluate(const float* genomes, long long rows, lon
     return values;
 }
 
-std::vector<std::uint8_t> ArenaCore::render(unsigned, unsigned, std::string& error)
+std::vector<std::uint8_t> ArenaCore::render(unsigned width, unsigned height, std::string& error)
 {
-    error = "render() is not available in this build";
-    return {};
+    ActiveArena guard(*this);
+    if (!picture)
+        picture = std::make_unique<ArenaPicture>();
+    return picture->draw(engine.sceneManager, width, height, error);
 }
 
 } // namespace kinetarium_py

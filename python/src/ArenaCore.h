@@ -1,10 +1,12 @@
 #pragma once
 
+#include "ArenaPicture.h"
 #include "core/Engine.h"
 #include "core/Random.h"
 #include "evolution/EvolutionParams.h"
 
 #include <cstdint>
+#include <memory>
 #include <stdexcept>
 #include <string>
 #include <vector>
@@ -89,6 +91,7 @@ private:
     std::vector<char> moving;
     std::vector<float> lastFitness;
     std::vector<std::vector<float>> firstGenomes;
+    std::unique_ptr<ArenaPicture> picture;
 };
 
 // Puts an arena's engine and generator in the global places for as long as it lives, and

@@ -254,13 +254,8 @@ public:
         const long long genes = genomeLength(shape);
         const auto checked = floatMatrix("genomes", genomes, core->vehicles(), genes,
                                          " (vehicles, genome_length(task, hidden_neurons))");
-        std::vector<float> fitness;
-        {
-            // The generation runs in C++ alone; other Python threads may go on meanwhile.
-            py::gil_scoped_release release;
-            fitness = core->evaluate(checked.data(), core->vehicles(), genes, hidden);
-        }
-        return vectorArray(fitness);
+        // The lock stays held: arenas take turns in the engine's global place.
+        return vectorArray(core->evaluate(checked.data(), core->vehicles(), genes, hidden));
     }
 
     py::array_t<float> initialGenomes() const

@@ -84,12 +84,25 @@ run_status=0
 grep -q "^Generation 2\. Best vehicle fitness in last generation was " "$tmp/run.log" ||
     fail "no report of generation 2 in: $(cat "$tmp/run.log")"
 
+# The Python package, where the build made it, for Debian's python3 with the installed data.
+if [[ -f $build/python/kinetarium/__init__.py ]]; then
+    [[ -f /usr/lib/python3/dist-packages/kinetarium/__init__.py ]] || fail "not installed: the Python package"
+    grep -q "python3-numpy" <<<"$(dpkg-deb -f "$deb" Recommends)" || fail "Recommends lacks python3-numpy"
+    python_status=0
+    (cd "$run_dir" && env -u KINETARIUM_MEDIA -u PYTHONPATH timeout 120 /usr/bin/python3 -c \
+        'import kinetarium; a = kinetarium.Arena(seed=5, generation_time=1); print(a.evaluate(a.initial_genomes()).shape)') \
+        >"$tmp/python.log" 2>&1 </dev/null || python_status=$?
+    [[ $python_status == 0 && $(cat "$tmp/python.log") == "(20,)" ]] ||
+        fail "the installed Python package: exit status $python_status: $(cat "$tmp/python.log")"
+fi
+
 # Purged, nothing of it is left.
 installed=0
 DEBIAN_FRONTEND=noninteractive dpkg --purge kinetarium >"$tmp/purge.log" 2>&1 || fail "purge failed: $(cat "$tmp/purge.log")"
 status=$(package_status)
 [[ -z $status || $status == not-installed ]] || fail "package status after purge: $status"
-[[ -e /usr/bin/kinetarium-batch || -e /usr/share/kinetarium ]] && fail "files left after purge"
+[[ -e /usr/bin/kinetarium-batch || -e /usr/share/kinetarium || -e /usr/lib/python3/dist-packages/kinetarium ]] &&
+    fail "files left after purge"
 
 if ((failures > 0)); then
     echo "$failures check(s) failed"

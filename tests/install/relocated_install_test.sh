@@ -94,6 +94,20 @@ expect_error override_relative "$tmp/lacking/media"
 run_installed override_missing "$tmp/good" "KINETARIUM_MEDIA=$tmp/nowhere"
 expect_error override_missing "Error: cannot open the media folder $tmp/nowhere."
 
+# The Python package, where the build made it: imported from the moved prefix, it finds the
+# moved data and runs a generation.
+if [[ -f $build/python/kinetarium/__init__.py ]]; then
+    package=$prefix/lib/python3/dist-packages
+    [[ -f $package/kinetarium/__init__.py ]] || fail "not installed: lib/python3/dist-packages/kinetarium"
+    mkdir -p "$tmp/python-run"
+    python_status=0
+    (cd "$tmp/python-run" && env -u KINETARIUM_MEDIA PYTHONPATH="$package" timeout 120 /usr/bin/python3 -c \
+        'import kinetarium; a = kinetarium.Arena(seed=5, generation_time=1); print(a.evaluate(a.initial_genomes()).shape)') \
+        >"$tmp/python.log" 2>&1 </dev/null || python_status=$?
+    [[ $python_status == 0 && $(cat "$tmp/python.log") == "(20,)" ]] ||
+        fail "the installed Python package: exit status $python_status: $(cat "$tmp/python.log")"
+fi
+
 # No data anywhere: both places are named.
 mv "$installed_media" "$tmp/media-away"
 run_installed none "$tmp/elsewhere"

@@ -170,3 +170,15 @@ def test_bad_genomes_raise_a_clear_error(running, genomes, hidden, error, messag
     with pytest.raises(error) as raised:
         running.evaluate(genomes, hidden)
     assert message in str(raised.value)
+
+
+def test_render_draws_the_arena_without_a_display_and_prints_nothing(capfd):
+    arena = kinetarium.Arena(vehicles=4, seed=2)
+    arena.reset()
+    picture = arena.render(96, 64)
+    assert picture.dtype == np.uint8 and picture.shape == (64, 96, 3)
+    assert len(np.unique(picture.reshape(-1, 3), axis=0)) > 3
+    assert np.array_equal(picture, arena.render(96, 64))
+    assert capfd.readouterr().out == ""
+    with pytest.raises(ValueError, match="width must be from 16 to 4096"):
+        arena.render(0, 64)
