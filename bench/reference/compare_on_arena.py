@@ -10,7 +10,7 @@ Python runs are examples/python/cma_collect.py's and neat_collect.py's own `run`
 draws its own arenas, so equal seeds pair no draws.
 
 Writes to --out (default docs/python-peers): project/ (the study's folder), python/runs/
-(one CSV per run: generation,best_fitness), summary.csv (per side the mean final best with
+(one CSV per run: generation,best_fitness), final-best.csv (each run's last best), summary.csv (per side the mean final best with
 its 95% interval and the mean over the last tenth of the generations), comparison.csv
 (Welch's test of the final best per pair), and prints the table. Complete runs already
 there are kept, so an interrupted comparison resumes.
@@ -101,6 +101,10 @@ def main():
     final = {side: [best[-1] for best in runs[side]] for side, _ in SIDES}
     tenth = (args.generations + 9) // 10
 
+    with open(os.path.join(args.out, "final-best.csv"), "w") as f:
+        f.write("side,method,seed,final_best\n")
+        for side, origin in SIDES:
+            f.writelines(f"{origin},{side},{s},{v:.6f}\n" for s, v in enumerate(final[side], 1))
     with open(os.path.join(args.out, "summary.csv"), "w") as f:
         f.write("side,method,seeds,generations,final_best_mean,final_best_ci95_low,final_best_ci95_high,"
                 "last_tenth_best_mean\n")
