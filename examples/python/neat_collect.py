@@ -69,7 +69,7 @@ def run(generations=50, generation_time=20.0, seed=1, report=None):
 
 def main():
     parser = argparse.ArgumentParser(description=__doc__.split("\n")[0])
-    parser.add_argument("--generations", type=int, default=int(os.environ.get("KINETARIUM_EXAMPLE_GENERATIONS", 20)))
+    parser.add_argument("--generations", type=int, default=int(os.environ.get("KINETARIUM_EXAMPLE_GENERATIONS", 50)))
     parser.add_argument("--generation-time", type=float,
                         default=float(os.environ.get("KINETARIUM_EXAMPLE_GENERATION_TIME", 20.0)))
     parser.add_argument("--seed", type=int, default=1)
