@@ -43,6 +43,8 @@ def run(generations=50, generation_time=20.0, seed=1, report=None):
     best = []
 
     def evaluate(genomes, config):
+        if len(genomes) > arena.vehicles:
+            raise RuntimeError(f"neat-python made {len(genomes)} genomes for the arena's {arena.vehicles} vehicles")
         networks = [neat.nn.FeedForwardNetwork.create(genome, config) for _, genome in genomes]
         # After an extinction neat-python may hand over fewer genomes than vehicles: the
         # vehicles left over stand still.

@@ -20,3 +20,14 @@ def observation_bounds(input_names):
     # The float sums in the sensor may land one step of float32 above the bound.
     high = np.nextafter(high, np.float32(np.inf))
     return np.zeros(len(input_names), dtype=np.float32), high
+
+
+def check_action(action, size, who="the action"):
+    """The action as float32, refused unless it has the shape (size,) and lies in [0, 1]:
+    a network's outputs never leave that range."""
+    action = np.asarray(action, dtype=np.float32)
+    if action.shape != (size,):
+        raise ValueError(f"{who} must have shape ({size},), not {action.shape}")
+    if not np.all((action >= 0.0) & (action <= 1.0)):
+        raise ValueError(f"{who} must lie in [0, 1] (turn = 2 a0 - 1, speed = 2 a1 - 1), not {action.tolist()}")
+    return action

@@ -23,7 +23,7 @@ except ImportError as error:  # Gymnasium is optional: the arena itself does not
 import numpy as np
 
 from . import Arena
-from ._bounds import observation_bounds
+from ._bounds import check_action, observation_bounds
 
 TASKS = {"collect": "Collect", "forage": "Forage", "maze": "Maze"}
 SEED_LIMIT = 2**32
@@ -65,9 +65,7 @@ class KinetariumEnv(gymnasium.Env):
     def step(self, action):
         if not self._running:
             raise RuntimeError("the episode has ended (or not started): call reset() first")
-        action = np.asarray(action, dtype=np.float32)
-        if action.shape != self.action_space.shape:
-            raise ValueError(f"the action must have shape {self.action_space.shape}, not {action.shape}")
+        action = check_action(action, self.arena.action_size)
         observation, rewards, terminated, truncated, _ = self.arena.step(action.reshape(1, -1))
         reward = float(rewards[0])
         self._fitness += reward

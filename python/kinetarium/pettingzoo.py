@@ -24,7 +24,7 @@ except ImportError as error:  # PettingZoo is optional: the arena itself does no
 import numpy as np
 
 from . import Arena
-from ._bounds import observation_bounds
+from ._bounds import check_action, observation_bounds
 
 SEED_LIMIT = 2**32
 # What a vehicle that has left the episode is given: no turn, no speed.
@@ -76,10 +76,7 @@ class KinetariumParallelEnv(ParallelEnv):
             raise ValueError(f"no action for the live agents {missing}")
         batch = np.tile(np.asarray(IDLE_ACTION, dtype=np.float32), (len(self.possible_agents), 1))
         for agent in self.agents:
-            action = np.asarray(actions[agent], dtype=np.float32)
-            if action.shape != (self.arena.action_size,):
-                raise ValueError(f"the action of {agent} must have shape ({self.arena.action_size},), not {action.shape}")
-            batch[self._index[agent]] = action
+            batch[self._index[agent]] = check_action(actions[agent], self.arena.action_size, f"the action of {agent}")
         observations, rewards, terminated, truncated, _ = self.arena.step(batch)
         live = self.agents
         result = (

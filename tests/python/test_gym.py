@@ -68,6 +68,8 @@ def test_bad_input_raises_clear_errors():
     env.reset(seed=1)
     with pytest.raises(ValueError, match="shape"):
         env.step(np.zeros(3, dtype=np.float32))
+    with pytest.raises(ValueError, match=r"\[0, 1\]"):
+        env.step(np.array([2.0, 0.5], dtype=np.float32))
     with pytest.raises(ValueError, match="render_mode"):
         kinetarium.gym.KinetariumEnv(render_mode="human")
     with pytest.raises(Exception, match="task"):

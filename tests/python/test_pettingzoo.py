@@ -35,6 +35,8 @@ def test_agents_share_one_arena():
     env.reset()
     with pytest.raises(ValueError, match="vehicle_1"):
         env.step({"vehicle_0": np.zeros(2, np.float32)})
+    with pytest.raises(ValueError, match=r"vehicle_2 must lie in \[0, 1\]"):
+        env.step({a: np.array([0.5, -0.1 if a == "vehicle_2" else 0.5], np.float32) for a in env.agents})
     with pytest.raises(ValueError, match="do not exist"):
         env.step({a: np.zeros(2, np.float32) for a in env.agents + ["vehicle_9"]})
 
