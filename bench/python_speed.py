@@ -25,6 +25,7 @@ import kinetarium
 def batch_generation_seconds(batch, generations, seed):
     with tempfile.TemporaryDirectory() as folder:
         table = os.path.join(folder, "run.csv")
+        batch = os.path.abspath(batch)
         subprocess.run([batch, "--seed", str(seed), "--generations", str(generations), "--csv", table],
                        check=True, capture_output=True, cwd=os.path.dirname(os.path.abspath(batch)))
         with open(table) as f:
@@ -60,12 +61,18 @@ def main():
     parser = argparse.ArgumentParser(description=__doc__, formatter_class=argparse.RawDescriptionHelpFormatter)
     parser.add_argument("--batch", required=True, help="the kinetarium-batch program")
     parser.add_argument("--generations", type=int, default=5, help="generations per round (default 5)")
+    parser.add_argument("--rounds", type=int, default=3, help="rounds of the three (default 3)")
     parser.add_argument("--seed", type=int, default=1)
     args = parser.parse_args()
 
-    batch, steps = batch_generation_seconds(args.batch, args.generations, args.seed)
-    evaluate = evaluate_seconds(args.generations, args.seed)
-    step = step_seconds(args.generations, args.seed)
+    rounds = args.rounds
+    batch, evaluate, step = [], [], []
+    # Rounds taken in turn, so that a busy moment of the machine falls on all three alike.
+    for _ in range(rounds):
+        times, steps = batch_generation_seconds(args.batch, args.generations, args.seed)
+        batch += times
+        evaluate += evaluate_seconds(args.generations, args.seed)
+        step += step_seconds(args.generations, args.seed)
     batch_generation = statistics.median(batch)
     evaluate_generation = statistics.median(evaluate)
     batch_step = batch_generation / steps

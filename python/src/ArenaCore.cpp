@@ -245,12 +245,17 @@ void ArenaCore::reset(bool reseed, unsigned seed, std::vector<float>& observatio
     senseAll(observations);
 }
 
-bool ArenaCore::step(const float* actions, std::vector<float>& observations, std::vector<float>& rewards)
+void ArenaCore::requireRunning() const
 {
     if (phase == Phase::NONE)
         throw ArenaStateError("step() before reset(): call reset() to place a generation first");
     if (phase == Phase::ENDED)
-        throw ArenaStateError("step() after the generation's time is up: call reset() for the next one");
+        throw ArenaStateError("step() after the generation's end (its time is up, or evaluate() ran): call reset()");
+}
+
+bool ArenaCore::step(const float* actions, std::vector<float>& observations, std::vector<float>& rewards)
+{
+    requireRunning();
     ActiveArena guard(*this);
     World& world = activeWorld();
     // The engine's step with its halves apart: each vehicle sensed at the end of the last
@@ -322,6 +327,23 @@ std::vector<int> ArenaCore::poisonTaken() const
     for (const Vehicle* vehicle : world->vehicles)
         values.push_back(vehicle->tally.poison);
     return values;
+}
+
+std::vector<float> ArenaCore::behaviours() const
+{
+    const World* world = active ? engine.world : ownEngine.world;
+    std::vector<float> values;
+    for (const Vehicle* vehicle : world->vehicles) {
+        const Behaviour behaviour = world->run->task->behaviour(*vehicle);
+        values.push_back(behaviour.x);
+        values.push_back(behaviour.y);
+    }
+    return values;
+}
+
+BehaviourSpace ArenaCore::behaviourSpace() const
+{
+    return taskOf(runParams).behaviourSpace(runParams);
 }
 
 std::vector<float> ArenaCore::evaluate(const float* genomes, long long rows, long long genes, int hiddenNeurons)

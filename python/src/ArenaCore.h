@@ -3,6 +3,7 @@
 #include "ArenaPicture.h"
 #include "core/Engine.h"
 #include "core/Random.h"
+#include "evolution/Behaviour.h"
 #include "evolution/EvolutionParams.h"
 
 #include <cstdint>
@@ -58,7 +59,11 @@ public:
     std::vector<float> fitness() const;
     std::vector<int> foodTaken() const;
     std::vector<int> poisonTaken() const;
-    bool running() const { return phase == Phase::RUNNING; }
+    // Each vehicle's behaviour as the task describes it (x then y), in its behaviour space.
+    std::vector<float> behaviours() const;
+    modules::BehaviourSpace behaviourSpace() const;
+    // Throws ArenaStateError unless a generation placed by reset() is running.
+    void requireRunning() const;
 
     // A whole generation of layered networks (rows of `genes` each) with `hiddenNeurons`,
     // placed from the generator where it stands and run to the end of its time.
@@ -74,10 +79,13 @@ private:
     friend class ActiveArena;
     enum class Phase { NONE, RUNNING, ENDED };
 
+    // Seeds the generator and builds the run as the batch program does, then goes back to
+    // the generation boundary with nothing placed.
     void startRun(unsigned seed);
-    // The generation's vehicles driven by `networks` (one shape for all) are in the arena:
-    // what the batch run's step that bred them did after placing them.
+    // A generation has just been placed: what the batch run's step that bred it does next,
+    // and this arena's record of its vehicles made anew.
     void afterPlacing();
+    // The first half of every vehicle's step; its readings into `observations`.
     void senseAll(std::vector<float>& observations);
 
     modules::Engine ownEngine;
@@ -87,6 +95,7 @@ private:
     Phase phase = Phase::NONE;
     // Steps since the run started, for the scene's animation time as the batch run counts it.
     unsigned long long steps = 0;
+    // Per vehicle: its last readings, whether it still moves, its fitness at the last call.
     std::vector<std::vector<float>> inputs;
     std::vector<char> moving;
     std::vector<float> lastFitness;

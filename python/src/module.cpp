@@ -13,7 +13,6 @@
 
 #include <cmath>
 #include <cstdio>
-#include <cstring>
 #include <memory>
 #include <random>
 #include <string>
@@ -193,28 +192,21 @@ public:
             for (char& c : option)
                 if (c == '_')
                     c = '-';
+            // The three that every task takes have their own arguments.
+            const std::pair<const char*, const char*> own[] = {
+                {"population_size", "vehicles"}, {"item_count", "items"}, {"generation_time", "generation_time"}};
+            for (const auto& [key, argument] : own)
+                if (name == key)
+                    throw py::value_error("give " + name + " as the argument " + argument + "=");
             const ParameterInfo* parameter = findParameter(option);
-            if (name == "population_size" || name == "item_count" || name == "generation_time")
-                throw py::value_error("give " + name + " as " + (name == "population_size" ? "vehicles" : name == "item_count" ? "items" : "generation_time")
-                                      + "=, not as a task parameter");
             if (!parameter || name.find('-') != std::string::npos)
                 throw py::value_error("unknown parameter '" + name + "': the parameters are " + parameterList());
             const bool text = parameter->textField || !parameter->choices.empty();
             arguments.insert(arguments.end(),
                              {parameter->option, text ? textValue(name, value) : numberText(name, value)});
         }
-        EvolutionParams params;
-        try {
-            params = kinetarium_py::checkArenaParams(arguments);
-        } catch (const kinetarium_py::ArenaValueError& e) {
-            throw py::value_error(e.what());
-        }
-        const unsigned chosen = seed.is_none() ? freshSeed() : seedValue(seed);
-        try {
-            core = std::make_unique<ArenaCore>(params, chosen);
-        } catch (const kinetarium_py::ArenaValueError& e) {
-            throw py::value_error(e.what());
-        }
+        const EvolutionParams params = kinetarium_py::checkArenaParams(arguments);
+        core = std::make_unique<ArenaCore>(params, seed.is_none() ? freshSeed() : seedValue(seed));
     }
 
     py::array_t<float> reset(const py::object& seed)
@@ -227,13 +219,11 @@ public:
 
     py::tuple step(const py::object& actions)
     {
-        if (!core->running())
-            checkRunning();
+        core->requireRunning(); // before the actions are looked at: the order of calls is the mistake
         const auto checked = floatMatrix("actions", actions, core->vehicles(), 2, " (vehicles, turn and speed)");
         std::vector<float> observations;
         std::vector<float> rewards;
-        bool ended = false;
-        ended = core->step(checked.data(), observations, rewards);
+        const bool ended = core->step(checked.data(), observations, rewards);
         const std::vector<bool> finished = core->finished();
         py::dict info;
         info["fitness"] = vectorArray(core->fitness());
@@ -306,18 +296,6 @@ public:
     }
 
 private:
-    void checkRunning()
-    {
-        // The core's refusal, as RuntimeError, before the actions are looked at.
-        try {
-            std::vector<float> none;
-            std::vector<float> rewards;
-            core->step(nullptr, none, rewards);
-        } catch (const kinetarium_py::ArenaStateError& e) {
-            throw std::runtime_error(e.what());
-        }
-    }
-
     static unsigned sizeValue(const char* name, const py::object& value)
     {
         if (isBool(value) || !py::isinstance<py::int_>(value))
@@ -409,5 +387,18 @@ PYBIND11_MODULE(_kinetarium, m)
         .def_property_readonly("action_size", [](const Arena&) { return 2; })
         .def_property_readonly("input_names", [](Arena& a) { return a.arena().inputNames(); })
         .def_property_readonly("steps_per_generation", [](Arena& a) { return a.arena().stepsPerGeneration(); })
-        .def_property_readonly("parameters", &Arena::parameters);
+        .def_property_readonly("parameters", &Arena::parameters)
+        .def_property_readonly("behaviour_space", [](Arena& a) {
+            const BehaviourSpace space = a.arena().behaviourSpace();
+            py::dict axes;
+            for (const BehaviourAxis* axis : {&space.x, &space.y})
+                axes[axis->name] = py::make_tuple(axis->low, axis->high);
+            return axes;
+        }, "The task's two behaviour axes by name, each (low, high), as novelty search and MAP-Elites scale them.")
+        .def("behaviours", [](Arena& a) {
+            const std::vector<float> values = a.arena().behaviours();
+            py::array_t<float> array({static_cast<py::ssize_t>(values.size() / 2), py::ssize_t(2)});
+            std::copy(values.begin(), values.end(), array.mutable_data());
+            return array;
+        }, "Each vehicle's behaviour on the two axes of behaviour_space, float32 (vehicles, 2).");
 }

@@ -74,6 +74,8 @@ def test_reset_and_step_shapes_and_types():
         assert set(info) == {"fitness", "food", "poison"}
     with pytest.raises(RuntimeError, match="reset"):
         arena.step(np.zeros((5, 2)))
+    assert list(arena.behaviour_space) == ["food", "poison"]
+    assert np.array_equal(arena.behaviours(), np.stack([info["food"], info["poison"]], axis=1))
 
 
 def test_a_seed_gives_the_same_arena_and_evaluate_matches_a_python_step_loop():
