@@ -45,6 +45,16 @@ def test_episode_lasts_one_generation_and_repeats_with_its_seed():
     assert not np.array_equal(first, episode(6)[1])
 
 
+def test_maze_episode_ends_terminated_at_the_goal(near_goal_maze):
+    env = gymnasium.make("kinetarium/Maze-v0", maze=near_goal_maze)
+    env.reset(seed=1)
+    for step in range(1, env.unwrapped.arena.steps_per_generation):
+        _, _, terminated, truncated, info = env.step(np.array([0.5, 1.0], dtype=np.float32))
+        if terminated or truncated:
+            break
+    assert terminated and not truncated and step < 30 and info["fitness"] > 12.4  # 12.73 less 0.3 at most
+
+
 def test_vector_envs_sync_and_async_agree():
     make = lambda: gymnasium.make("kinetarium/Forage-v0", generation_time=0.5)  # noqa: E731
     actions = np.full((2, 2), 0.75, dtype=np.float32)

@@ -41,6 +41,16 @@ def test_agents_share_one_arena():
         env.step({a: np.zeros(2, np.float32) for a in env.agents + ["vehicle_9"]})
 
 
+def test_maze_agents_leave_at_the_goal(near_goal_maze):
+    env = parallel_env(task="maze", vehicles=2, maze=near_goal_maze)
+    env.reset(seed=1)
+    for _ in range(30):
+        _, _, terminations, truncations, _ = env.step({a: np.array([0.5, 1.0], np.float32) for a in env.agents})
+        if not env.agents:
+            break
+    assert not env.agents and all(terminations.values()) and not any(truncations.values())
+
+
 def test_without_pettingzoo_the_import_says_what_is_missing():
     code = ("import sys; sys.modules['pettingzoo'] = None; import kinetarium\n"
             "try:\n import kinetarium.pettingzoo\nexcept ImportError as e:\n print(e)")
