@@ -1,6 +1,5 @@
 """Each example in examples/python runs to its end with tiny settings."""
 
-import importlib.util
 import os
 import subprocess
 import sys
@@ -16,8 +15,7 @@ EXAMPLES = os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..", 
     ("random_gym.py", "gymnasium", ["--episodes", "2"], "Episode 2: 15 steps"),
 ])
 def test_example_runs(example, library, arguments, last_line):
-    if importlib.util.find_spec(library) is None:
-        pytest.skip(f"{library} is not installed")
+    pytest.importorskip(library)
     command = [sys.executable, os.path.join(EXAMPLES, example), "--generation-time", "0.5"] + arguments
     out = subprocess.run(command, capture_output=True, text=True, timeout=120)
     assert out.returncode == 0, out.stderr
