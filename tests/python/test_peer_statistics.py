@@ -1,7 +1,9 @@
 """The comparison's statistics in Python give kinetarium-study's figures to its printed digits."""
 
+import csv
 import math
 import os
+import subprocess
 import sys
 
 import pytest
@@ -29,3 +31,25 @@ def test_matches_the_study():
 def test_undefined_cases_are_nan():
     assert math.isnan(mean_interval([3.0])[1]) and all(math.isnan(v) for v in mean_interval([]))
     assert all(math.isnan(v) for v in welch([1.0, 1.0], [1.0, 1.0]) + welch([1.0], [2.0, 3.0]))
+
+
+def test_the_arena_comparison_runs_small(tmp_path):
+    batch = os.environ.get("KINETARIUM_BATCH", "")
+    if not os.path.exists(batch):
+        pytest.skip("KINETARIUM_BATCH names no program")
+    pytest.importorskip("cma")
+    pytest.importorskip("neat")
+    script = os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..", "bench", "reference",
+                          "compare_on_arena.py")
+    command = [sys.executable, script, "--build", os.path.dirname(batch), "--seeds", "2", "--generations", "2",
+               "--out", str(tmp_path)]
+    out = subprocess.run(command, capture_output=True, text=True, timeout=300)
+    assert out.returncode == 0, out.stderr
+    with open(tmp_path / "final-best.csv") as f:
+        rows = list(csv.DictReader(f))
+    assert [(r["method"], r["seed"]) for r in rows] == [(m, s) for m in ("cmaes", "pycma", "neat", "neat-python")
+                                                        for s in ("1", "2")]
+    # The project's side is the study's own: its finals are the run files' last rows.
+    with open(tmp_path / "project" / "runs" / "method-neat-seed2.csv") as f:
+        assert float(list(csv.DictReader(f))[-1]["best_fitness"]) == float(rows[5]["final_best"])
+    assert "| neat-python (python) |" in out.stdout and "Welch neat vs neat-python" in out.stdout
