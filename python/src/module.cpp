@@ -29,6 +29,11 @@ std::string pyText(const py::handle& value)
     return py::str(value).cast<std::string>();
 }
 
+std::string typeName(const py::handle& value)
+{
+    return pyText(value.get_type().attr("__name__"));
+}
+
 std::string taskList()
 {
     return taskNames(", ");
@@ -65,7 +70,7 @@ std::string numberText(const std::string& name, const py::handle& value)
 {
     if (isBool(value) || !(py::isinstance<py::int_>(value) || py::isinstance<py::float_>(value)
                            || py::isinstance(value, py::module_::import("numpy").attr("number"))))
-        throw py::type_error(name + " must be a number, not " + std::string(py::str(value.get_type().attr("__name__"))));
+        throw py::type_error(name + " must be a number, not " + typeName(value));
     if (py::isinstance<py::int_>(value) || py::isinstance(value, py::module_::import("numpy").attr("integer")))
         return std::string(py::str(py::int_(py::reinterpret_borrow<py::object>(value))));
     const double number = py::float_(py::reinterpret_borrow<py::object>(value));
@@ -85,7 +90,7 @@ std::string numberText(const std::string& name, const py::handle& value)
 std::string textValue(const std::string& name, const py::handle& value)
 {
     if (!py::isinstance<py::str>(value))
-        throw py::type_error(name + " must be a str, not " + std::string(py::str(value.get_type().attr("__name__"))));
+        throw py::type_error(name + " must be a str, not " + typeName(value));
     return value.cast<std::string>();
 }
 
@@ -93,7 +98,7 @@ unsigned seedValue(const py::handle& value)
 {
     if (isBool(value) || !(py::isinstance<py::int_>(value)
                            || py::isinstance(value, py::module_::import("numpy").attr("integer"))))
-        throw py::type_error("seed must be an int or None, not " + std::string(py::str(value.get_type().attr("__name__"))));
+        throw py::type_error("seed must be an int or None, not " + typeName(value));
     const py::int_ number(py::reinterpret_borrow<py::object>(value));
     if (number < py::int_(0) || number > py::int_(0xFFFFFFFFull))
         throw py::value_error("seed must be from 0 to 4294967295, not " + pyText(number));
@@ -112,7 +117,7 @@ py::array_t<float, py::array::c_style> floatMatrix(const char* what, const py::h
 {
     if (!py::isinstance<py::array>(value))
         throw py::type_error(std::string(what) + " must be a numpy array, not "
-                             + std::string(py::str(value.get_type().attr("__name__"))));
+                             + typeName(value));
     const py::array array = py::reinterpret_borrow<py::array>(value);
     const char kind = array.dtype().kind();
     if (kind != 'f' && kind != 'i' && kind != 'u')
@@ -165,7 +170,7 @@ int hiddenCount(const py::object& value)
     if (isBool(value) || !(py::isinstance<py::int_>(value)
                            || py::isinstance(value, py::module_::import("numpy").attr("integer"))))
         throw py::type_error("hidden_neurons must be an int, not "
-                             + std::string(py::str(value.get_type().attr("__name__"))));
+                             + typeName(value));
     const py::int_ number(py::reinterpret_borrow<py::object>(value));
     if (number < py::int_(0) || number > py::int_(MAX_HIDDEN_NEURONS))
         throw py::value_error("hidden_neurons must be from 0 to " + std::to_string(MAX_HIDDEN_NEURONS) + ", not "
@@ -213,27 +218,27 @@ public:
     {
         std::vector<float> observations;
         const bool reseed = !seed.is_none();
-        core->reset(reseed, reseed ? seedValue(seed) : 0u, observations);
-        return observationArray(observations, core->vehicles(), core->observationSize());
+        live().reset(reseed, reseed ? seedValue(seed) : 0u, observations);
+        return observationArray(observations, live().vehicles(), live().observationSize());
     }
 
     py::tuple step(const py::object& actions)
     {
-        core->requireRunning(); // before the actions are looked at: the order of calls is the mistake
-        const auto checked = floatMatrix("actions", actions, core->vehicles(), 2, " (vehicles, turn and speed)");
+        live().requireRunning(); // before the actions are looked at: the order of calls is the mistake
+        const auto checked = floatMatrix("actions", actions, live().vehicles(), 2, " (vehicles, turn and speed)");
         std::vector<float> observations;
         std::vector<float> rewards;
-        const bool ended = core->step(checked.data(), observations, rewards);
-        const std::vector<bool> finished = core->finished();
+        const bool ended = live().step(checked.data(), observations, rewards);
+        const std::vector<bool> finished = live().finished();
         py::dict info;
-        info["fitness"] = vectorArray(core->fitness());
+        info["fitness"] = vectorArray(live().fitness());
         if (params().task == "forage") {
-            info["food"] = vectorArray(core->foodTaken());
-            info["poison"] = vectorArray(core->poisonTaken());
+            info["food"] = vectorArray(live().foodTaken());
+            info["poison"] = vectorArray(live().poisonTaken());
         }
-        return py::make_tuple(observationArray(observations, core->vehicles(), core->observationSize()),
+        return py::make_tuple(observationArray(observations, live().vehicles(), live().observationSize()),
                               vectorArray(rewards), boolArray(finished),
-                              boolArray(std::vector<bool>(static_cast<std::size_t>(core->vehicles()), ended)), info);
+                              boolArray(std::vector<bool>(static_cast<std::size_t>(live().vehicles()), ended)), info);
     }
 
     py::array_t<float> evaluate(const py::object& genomes, const py::object& hiddenNeurons)
@@ -242,15 +247,15 @@ public:
         EvolutionParams shape = params();
         shape.hiddenNeurons = hidden;
         const long long genes = genomeLength(shape);
-        const auto checked = floatMatrix("genomes", genomes, core->vehicles(), genes,
+        const auto checked = floatMatrix("genomes", genomes, live().vehicles(), genes,
                                          " (vehicles, genome_length(task, hidden_neurons))");
         // The lock stays held: arenas take turns in the engine's global place.
-        return vectorArray(core->evaluate(checked.data(), core->vehicles(), genes, hidden));
+        return vectorArray(live().evaluate(checked.data(), live().vehicles(), genes, hidden));
     }
 
     py::array_t<float> initialGenomes() const
     {
-        const auto genomes = core->initialGenomes();
+        const auto genomes = live().initialGenomes();
         const std::size_t length = genomes.empty() ? 0 : genomes.front().size();
         py::array_t<float> array({static_cast<py::ssize_t>(genomes.size()), static_cast<py::ssize_t>(length)});
         float* out = array.mutable_data();
@@ -264,7 +269,7 @@ public:
         std::string error;
         const unsigned w = sizeValue("width", width);
         const unsigned h = sizeValue("height", height);
-        const std::vector<std::uint8_t> pixels = core->render(w, h, error);
+        const std::vector<std::uint8_t> pixels = live().render(w, h, error);
         if (pixels.empty()) {
             PyErr_SetString(PyExc_NotImplementedError, error.c_str());
             throw py::error_already_set();
@@ -274,8 +279,18 @@ public:
         return array;
     }
 
-    const EvolutionParams& params() const { return core->params(); }
-    ArenaCore& arena() { return *core; }
+    const EvolutionParams& params() const { return live().params(); }
+    ArenaCore& arena() const { return live(); }
+
+    // Lets the engine go now rather than when Python collects the arena.
+    void close() { core.reset(); }
+
+    ArenaCore& live() const
+    {
+        if (!core)
+            throw kinetarium_py::ArenaStateError("the arena is closed");
+        return *core;
+    }
 
     py::dict parameters() const
     {
@@ -373,6 +388,7 @@ PYBIND11_MODULE(_kinetarium, m)
              "Steps with actions (vehicles, 2) in [0, 1]: (observations, rewards, terminated, truncated, info).")
         .def("evaluate", &Arena::evaluate, py::arg("genomes"), py::arg("hidden_neurons") = 4,
              "Runs a whole generation of layered networks (vehicles, genome_length) in C++; returns the fitness.")
+        .def("close", &Arena::close, "Releases the arena's engine; later calls raise RuntimeError.")
         .def("initial_genomes", &Arena::initialGenomes,
              "The genomes that kinetarium-batch's first generation draws with this seed and parameters.")
         .def("render", &Arena::render, py::arg("width") = 320, py::arg("height") = 240,
@@ -382,20 +398,20 @@ PYBIND11_MODULE(_kinetarium, m)
         .def_property_readonly("items", [](const Arena& a) { return a.params().itemCount; })
         .def_property_readonly("generation_time", [](const Arena& a) { return a.params().generationTime; })
         .def_property_readonly("hidden_neurons", [](const Arena& a) { return a.params().hiddenNeurons; })
-        .def_property_readonly("seed", [](Arena& a) { return a.arena().seed(); })
-        .def_property_readonly("observation_size", [](Arena& a) { return a.arena().observationSize(); })
+        .def_property_readonly("seed", [](const Arena& a) { return a.arena().seed(); })
+        .def_property_readonly("observation_size", [](const Arena& a) { return a.arena().observationSize(); })
         .def_property_readonly("action_size", [](const Arena&) { return 2; })
-        .def_property_readonly("input_names", [](Arena& a) { return a.arena().inputNames(); })
-        .def_property_readonly("steps_per_generation", [](Arena& a) { return a.arena().stepsPerGeneration(); })
+        .def_property_readonly("input_names", [](const Arena& a) { return a.arena().inputNames(); })
+        .def_property_readonly("steps_per_generation", [](const Arena& a) { return a.arena().stepsPerGeneration(); })
         .def_property_readonly("parameters", &Arena::parameters)
-        .def_property_readonly("behaviour_space", [](Arena& a) {
+        .def_property_readonly("behaviour_space", [](const Arena& a) {
             const BehaviourSpace space = a.arena().behaviourSpace();
             py::dict axes;
             for (const BehaviourAxis* axis : {&space.x, &space.y})
                 axes[axis->name] = py::make_tuple(axis->low, axis->high);
             return axes;
         }, "The task's two behaviour axes by name, each (low, high), as novelty search and MAP-Elites scale them.")
-        .def("behaviours", [](Arena& a) {
+        .def("behaviours", [](const Arena& a) {
             const std::vector<float> values = a.arena().behaviours();
             py::array_t<float> array({static_cast<py::ssize_t>(values.size() / 2), py::ssize_t(2)});
             std::copy(values.begin(), values.end(), array.mutable_data());

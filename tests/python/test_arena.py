@@ -114,6 +114,12 @@ def test_two_arenas_interleaved_give_what_each_gives_alone():
         assert np.array_equal(left, right)
 
 
+def closed():
+    arena = kinetarium.Arena(vehicles=2)
+    arena.close()
+    return arena
+
+
 @pytest.mark.parametrize("call, error, message", [
     (lambda: kinetarium.Arena(task="race"), ValueError, "unknown task 'race': the tasks are collect, forage, maze"),
     (lambda: kinetarium.Arena(speed=3), ValueError, "unknown parameter 'speed': the parameters are"),
@@ -130,6 +136,7 @@ def test_two_arenas_interleaved_give_what_each_gives_alone():
     (lambda: kinetarium.Arena(seed=-1), ValueError, "seed must be from 0 to 4294967295"),
     (lambda: kinetarium.Arena(seed=1.5), TypeError, "seed must be an int or None"),
     (lambda: kinetarium.Arena(vehicles=2).step(np.zeros((2, 2))), RuntimeError, "step() before reset()"),
+    (lambda: closed().reset(), RuntimeError, "the arena is closed"),
     (lambda: kinetarium.genome_length("race"), ValueError, "unknown task 'race'"),
     (lambda: kinetarium.genome_length("collect", -1), ValueError, "hidden_neurons must be from 0"),
 ])
