@@ -81,6 +81,11 @@ class KinetariumEnv(gymnasium.Env):
         except NotImplementedError as error:
             raise NotImplementedError(f"render_mode='rgb_array' is not available in this build: {error}") from error
 
+    def close(self):
+        # The arena's engine is freed at once, not when the garbage collector gets to it.
+        self.arena.close()
+        self._running = False
+
     def _observation(self, observation):
         return np.asarray(observation, dtype=np.float32)[0]
 

@@ -98,7 +98,9 @@ class KinetariumParallelEnv(ParallelEnv):
             raise NotImplementedError(f"render_mode='rgb_array' is not available in this build: {error}") from error
 
     def close(self):
-        pass
+        # The arena's engine is freed at once, not when the garbage collector gets to it.
+        self.arena.close()
+        self.agents = []
 
     def _by_agent(self, observations, agents=None):
         observations = np.asarray(observations, dtype=np.float32)

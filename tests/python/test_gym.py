@@ -82,6 +82,10 @@ def test_bad_input_raises_clear_errors():
         env.step(np.array([2.0, 0.5], dtype=np.float32))
     with pytest.raises(ValueError, match="render_mode"):
         kinetarium.gym.KinetariumEnv(render_mode="human")
+    env.close()
+    with pytest.raises(RuntimeError, match="closed|reset"):
+        env.reset(seed=1)
+        env.step(np.zeros(2, dtype=np.float32))
     with pytest.raises(Exception, match="task"):
         kinetarium.gym.KinetariumEnv(task="swim")
 
