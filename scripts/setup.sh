@@ -30,6 +30,8 @@ PACKAGES=(
     python3-numpy
     # the Python module (python/) and its tests
     pybind11-dev python3-dev python3-pytest
+    # the reference libraries' own needs (Gymnasium, PettingZoo) in the environments' tests
+    python3-typing-extensions python3-cloudpickle
 )
 
 missing=()
