@@ -74,12 +74,7 @@ class KinetariumEnv(gymnasium.Env):
         return self._observation(observation), reward, terminated, truncated, {"fitness": self._fitness}
 
     def render(self):
-        if self.render_mode is None:
-            return None
-        try:
-            return self.arena.render()
-        except NotImplementedError as error:
-            raise NotImplementedError(f"render_mode='rgb_array' is not available in this build: {error}") from error
+        return None if self.render_mode is None else self.arena.render()
 
     def close(self):
         # The arena's engine is freed at once, not when the garbage collector gets to it.

@@ -90,12 +90,7 @@ class KinetariumParallelEnv(ParallelEnv):
         return result
 
     def render(self):
-        if self.render_mode is None:
-            return None
-        try:
-            return self.arena.render()
-        except NotImplementedError as error:
-            raise NotImplementedError(f"render_mode='rgb_array' is not available in this build: {error}") from error
+        return None if self.render_mode is None else self.arena.render()
 
     def close(self):
         # The arena's engine is freed at once, not when the garbage collector gets to it.
