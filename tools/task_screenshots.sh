@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
-# Takes docs/screenshots/forage.png and maze.png: a forage run evolved 60 generations and a
-# maze run evolved 40, each loaded into the window on a virtual display at 1280x720 and
-# pictured a few seconds into a generation (the maze from the top-down camera).
+# Takes docs/screenshots/forage.png, maze.png and behaviour-map.png: a forage run evolved 60
+# generations, a maze run evolved 40 and a MAP-Elites maze run (20 cells per axis) evolved
+# 300, each loaded into the window on a virtual display at 1280x720 and pictured a few
+# seconds into a generation (the mazes from the top-down camera).
 # Run from the build directory: tools/task_screenshots.sh OUT_DIR (needs Xvfb, xdotool and
 # ImageMagick's import).
 set -euo pipefail
@@ -35,3 +36,5 @@ shot() {
 
 shot forage no 6 --task forage --generations 60 --seed 10
 shot maze yes 9 --task maze --generations 40 --seed 2
+# The behaviour map's grid over the maze's floor plan, beside the arena.
+shot behaviour-map yes 6 --method map-elites --map-cells 20 --task maze --generations 300 --seed 2
