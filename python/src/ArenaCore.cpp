@@ -298,48 +298,36 @@ bool ArenaCore::step(const float* actions, std::vector<float>& observations, std
     return ended;
 }
 
+const World& ArenaCore::world() const
+{
+    return *(active ? engine.world : ownEngine.world);
+}
+
 std::vector<bool> ArenaCore::finished() const
 {
-    const World* world = active ? engine.world : ownEngine.world;
-    std::vector<bool> done;
-    for (const Vehicle* vehicle : world->vehicles)
-        done.push_back(vehicle->tally.arrived);
-    return done;
+    return perVehicle<bool>([](const Vehicle& vehicle) { return vehicle.tally.arrived; });
 }
 
 std::vector<float> ArenaCore::fitness() const
 {
-    const World* world = active ? engine.world : ownEngine.world;
-    std::vector<float> values;
-    for (const Vehicle* vehicle : world->vehicles)
-        values.push_back(vehicle->fitness);
-    return values;
+    return perVehicle<float>([](const Vehicle& vehicle) { return vehicle.fitness; });
 }
 
 std::vector<int> ArenaCore::foodTaken() const
 {
-    const World* world = active ? engine.world : ownEngine.world;
-    std::vector<int> values;
-    for (const Vehicle* vehicle : world->vehicles)
-        values.push_back(vehicle->tally.food);
-    return values;
+    return perVehicle<int>([](const Vehicle& vehicle) { return vehicle.tally.food; });
 }
 
 std::vector<int> ArenaCore::poisonTaken() const
 {
-    const World* world = active ? engine.world : ownEngine.world;
-    std::vector<int> values;
-    for (const Vehicle* vehicle : world->vehicles)
-        values.push_back(vehicle->tally.poison);
-    return values;
+    return perVehicle<int>([](const Vehicle& vehicle) { return vehicle.tally.poison; });
 }
 
 std::vector<float> ArenaCore::behaviours() const
 {
-    const World* world = active ? engine.world : ownEngine.world;
     std::vector<float> values;
-    for (const Vehicle* vehicle : world->vehicles) {
-        const Behaviour behaviour = world->run->task->behaviour(*vehicle);
+    for (const Vehicle* vehicle : world().vehicles) {
+        const Behaviour behaviour = world().run->task->behaviour(*vehicle);
         values.push_back(behaviour.x);
         values.push_back(behaviour.y);
     }

@@ -5,6 +5,8 @@
 #include "core/Random.h"
 #include "evolution/Behaviour.h"
 #include "evolution/EvolutionParams.h"
+#include "vehicle/Vehicle.h"
+#include "world/World.h"
 
 #include <cstdint>
 #include <memory>
@@ -85,6 +87,17 @@ private:
     // A generation has just been placed: what the batch run's step that bred it does next,
     // and this arena's record of its vehicles made anew.
     void afterPlacing();
+    // The arena's World, wherever its engine is now (in the global place while active).
+    const modules::World& world() const;
+    // One value per vehicle, read by `read`.
+    template <typename T, typename Read>
+    std::vector<T> perVehicle(Read read) const
+    {
+        std::vector<T> values;
+        for (const modules::Vehicle* vehicle : world().vehicles)
+            values.push_back(read(*vehicle));
+        return values;
+    }
     // The first half of every vehicle's step; its readings into `observations`.
     void senseAll(std::vector<float>& observations);
 
