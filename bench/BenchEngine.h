@@ -10,6 +10,7 @@
 
 #include <benchmark/benchmark.h>
 
+#include <chrono>
 #include <cstdio>
 #include <string>
 
@@ -70,5 +71,28 @@ public:
     bool ok = false;
     unsigned long long steps = 0;
 };
+
+// A share of a default generation: each iteration runs one generation in `run`'s arena and
+// then `work`, timed in turn, so that a machine whose speed drifts changes both alike. The
+// time reported is the work's; returns its total over the generations' total, in percent.
+template <typename Work>
+double shareOfGeneration(benchmark::State& state, EngineRun& run, Work work)
+{
+    using Clock = std::chrono::steady_clock;
+    double workSeconds = 0.0, generationSeconds = 0.0;
+    for (auto _ : state) {
+        const Clock::time_point start = Clock::now();
+        const int generation = modules::engine.world->run->generation;
+        while (modules::engine.world->run->generation == generation)
+            run.step();
+        const Clock::time_point between = Clock::now();
+        work();
+        const double seconds = std::chrono::duration<double>(Clock::now() - between).count();
+        state.SetIterationTime(seconds);
+        workSeconds += seconds;
+        generationSeconds += std::chrono::duration<double>(between - start).count();
+    }
+    return generationSeconds > 0.0 ? 100.0 * workSeconds / generationSeconds : 0.0;
+}
 
 } // namespace bench_support

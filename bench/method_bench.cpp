@@ -12,7 +12,6 @@
 
 #include <benchmark/benchmark.h>
 
-#include <chrono>
 #include <cstdlib>
 
 namespace {
@@ -83,25 +82,12 @@ void BM_MethodShareOfGeneration(benchmark::State& state)
     bench_support::EngineRun run(modules::EvolutionParams(), 42, state);
     if (!run.ok)
         return;
-    using Clock = std::chrono::steady_clock;
     std::vector<float> fitnesses(POPULATION);
-    double methodSeconds = 0.0, generationSeconds = 0.0;
     int turn = 0;
-    for (auto _ : state) {
-        const Clock::time_point start = Clock::now();
-        const int generation = modules::engine.world->run->generation;
-        while (modules::engine.world->run->generation == generation)
-            run.step();
-        const Clock::time_point between = Clock::now();
-        askTellOnce(*method, fitnesses, turn++);
-        const Clock::time_point end = Clock::now();
-        const double seconds = std::chrono::duration<double>(end - between).count();
-        state.SetIterationTime(seconds);
-        methodSeconds += seconds;
-        generationSeconds += std::chrono::duration<double>(between - start).count();
-    }
+    const double share =
+        bench_support::shareOfGeneration(state, run, [&] { askTellOnce(*method, fitnesses, turn++); });
     state.counters["genes"] = shape.geneCount();
-    state.counters["share_percent"] = generationSeconds > 0.0 ? 100.0 * methodSeconds / generationSeconds : 0.0;
+    state.counters["share_percent"] = share;
     state.SetLabel(method->name() + ", " + method->description());
 }
 BENCHMARK(BM_MethodShareOfGeneration)

@@ -12,7 +12,6 @@
 
 #include <benchmark/benchmark.h>
 
-#include <chrono>
 
 namespace {
 
@@ -65,25 +64,12 @@ void BM_NoveltyShareOfGeneration(benchmark::State& state)
     bench_support::EngineRun run(modules::EvolutionParams(), 42, state);
     if (!run.ok)
         return;
-    using Clock = std::chrono::steady_clock;
-    double scoringSeconds = 0.0, generationSeconds = 0.0;
-    for (auto _ : state) {
-        const Clock::time_point start = Clock::now();
-        const int generation = modules::engine.world->run->generation;
-        while (modules::engine.world->run->generation == generation)
-            run.step();
-        const Clock::time_point between = Clock::now();
+    state.counters["share_percent"] = bench_support::shareOfGeneration(state, run, [&] {
         const std::vector<modules::Behaviour> behaviours = generationOf(random);
         const std::vector<float> novelty = archive.novelty(behaviours);
         archive.update(behaviours, novelty);
         benchmark::DoNotOptimize(novelty.data());
-        const Clock::time_point end = Clock::now();
-        const double seconds = std::chrono::duration<double>(end - between).count();
-        state.SetIterationTime(seconds);
-        scoringSeconds += seconds;
-        generationSeconds += std::chrono::duration<double>(between - start).count();
-    }
-    state.counters["share_percent"] = generationSeconds > 0.0 ? 100.0 * scoringSeconds / generationSeconds : 0.0;
+    });
 }
 BENCHMARK(BM_NoveltyShareOfGeneration)
     ->ArgName("archive")

@@ -8,12 +8,19 @@
 
 namespace modules {
 
+namespace {
+
+const std::vector<std::string> MAP_ELITES_MEASURES = {"coverage", "qd_score"};
+const std::vector<std::string> NOVELTY_MEASURES = {"archive_size"};
+
+} // namespace
+
 std::vector<std::string> methodMeasureNames(const EvolutionParams& params)
 {
     if (params.method == "map-elites")
-        return {"coverage", "qd_score"};
+        return MAP_ELITES_MEASURES;
     if (params.objective == NOVELTY_OBJECTIVE && (params.method == "ga" || params.method == "neat"))
-        return {"archive_size"};
+        return NOVELTY_MEASURES;
     return {};
 }
 
@@ -37,7 +44,8 @@ std::vector<std::string> runMeasureNames(const EvolutionParams& params)
 const std::vector<std::string>& knownMeasureNames()
 {
     static const std::vector<std::string> names = [] {
-        std::vector<std::string> all = {"coverage", "qd_score", "archive_size"};
+        std::vector<std::string> all = MAP_ELITES_MEASURES;
+        all.insert(all.end(), NOVELTY_MEASURES.begin(), NOVELTY_MEASURES.end());
         for (const TaskInfo& task : evolutionTasks())
             all.insert(all.end(), task.measureNames.begin(), task.measureNames.end());
         return all;
